@@ -1,0 +1,78 @@
+#include "app/menu_form.h"
+
+#include "app/forms.h"
+#include "core/settings.h"
+#include "core/subroutines.h"
+
+namespace lorvane {
+
+MenuForm::MenuForm() {
+    Caption(L"Lorvane");
+    borderStyle = tk::BorderStyle::FixedSingle;
+    MinButton = true;
+    MaxButton = false;
+    clientSize(7410, 4410);
+
+    tk::Font heading;
+    heading.Name = L"Comic Sans MS";
+    heading.Size = 48;
+    heading.Bold = true;
+    heading.Charset = tk::charset::Default;
+    for (tk::Label* label : {&lblTitle2, &lblTitle1}) {
+        label->Caption(L"Lorvane");
+        label->Font(heading);
+        label->transparent = true;
+        label->AutoSize = true;
+    }
+    lblTitle2.Move(360, 120, 6780, 1350);
+    lblTitle2.ForeColor = 0xFFFFFF;
+    lblTitle1.Move(300, 60, 6780, 1350);
+    lblTitle1.ForeColor = 0x000000;
+
+    tk::Font buttons;
+    buttons.Name = L"ＭＳ 明朝";
+    buttons.Size = 11.25f;
+    buttons.Charset = tk::charset::ShiftJis;
+    struct Design {
+        tk::Button& button;
+        const wchar_t* caption;
+        void (MenuForm::*click)();
+    };
+    const Design design[] = {
+        {cmdSetBkupInfo, L"バックアップ情報の設定", &MenuForm::cmdSetBkupInfo_Click},
+        {cmdSetDate, L"日付の設定", &MenuForm::cmdSetDate_Click},
+        {cmdSetSystem, L"設定をシステムに反映", &MenuForm::cmdSetSystem_Click},
+        {cmdShowLog, L"ログファイルの確認", &MenuForm::cmdShowLog_Click},
+    };
+    float top = 1500;
+    int tab = 0;
+    for (const Design& d : design) {
+        d.button.Move(180, top, 7035, 495);
+        d.button.Caption(d.caption);
+        d.button.Font(buttons);
+        d.button.TabIndex(tab++);
+        d.button.Click = [this, click = d.click] { (this->*click)(); };
+        top += 720;
+    }
+
+    mnuExit.Click = [this] { mnuExit_Click(); };
+    mnuVersion.Enabled(false);
+}
+
+void MenuForm::Form_Load() { subMoveForm(*this, 1); }
+
+void MenuForm::Form_Activate() {
+    const Settings& settings = mdlMain();
+    cmdSetSystem.Enabled(settings.BackupInfoSet == kTrue && settings.ScheduleSet == kTrue);
+    Refresh();
+}
+
+// The three windows and the apply action arrive with their own changes.
+void MenuForm::cmdSetBkupInfo_Click() {}
+void MenuForm::cmdSetDate_Click() {}
+void MenuForm::cmdSetSystem_Click() {}
+void MenuForm::cmdShowLog_Click() {}
+
+void MenuForm::mnuExit_Click() { Unload(); }
+
+}  // namespace lorvane

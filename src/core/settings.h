@@ -1,0 +1,55 @@
+// The settings the user chooses during one run, held in memory only.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lorvane {
+
+using Int16 = std::int16_t;
+
+// Flags and day flags are true only when they hold exactly -1.
+constexpr Int16 kTrue = -1;
+constexpr Int16 kFalse = 0;
+
+// What is backed up and how. Strings are kept exactly as the dialog showed them.
+struct BackupRecord {
+    std::vector<std::wstring> BackupPath;  // folders, in the order of the dialog's list
+    Int16 WriteMode = 0;                   // 0 append, 1 replace
+    Int16 Verify = 0;                      // on/off options: 1 on, 0 off
+    Int16 RegBackup = 0;
+    Int16 Restriction = 0;
+    Int16 Compression = 0;
+    std::wstring Guide;                    // description of the backup set
+    Int16 BackupMode = 0;                  // 0 normal .. 4 daily, -1 none chosen
+    std::wstring LogFileName;
+    Int16 LogFileMode = 0;                 // 0 everything, 1 exceptions only
+};
+
+// When the backup job runs.
+struct ScheduleRecord {
+    Int16 RunUnit = 0;                // 1 today, 2 tomorrow, 3 every, 4 next
+    Int16 DateMode = 0;               // 1 days of the month, 2 weekdays
+    std::array<Int16, 31> RunDate{};  // element k: day k+1
+    std::array<Int16, 7> RunWeekday{};  // element k: Sunday + k
+    Int16 RunHour = 0;
+    Int16 RunMinute = 0;
+};
+
+struct Settings {
+    BackupRecord BackupSettings;
+    ScheduleRecord ScheduleSettings;
+    Int16 BackupInfoSet = kFalse;  // raised by the backup dialog's OK
+    Int16 ScheduleSet = kFalse;    // raised by the schedule dialog's OK
+};
+
+// The one program-wide instance that every window reads and writes.
+Settings& mdlMain();
+
+// The start values, set once by the title screen. Leaves BackupPath and the
+// schedule alone: they still hold their initial (empty, zero) values.
+void subSetStartValues(Settings& settings);
+
+}  // namespace lorvane

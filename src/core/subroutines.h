@@ -1,0 +1,33 @@
+// Small routines that several windows share.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/settings.h"
+
+namespace lorvane {
+
+// A window as subMoveForm sees it: outer size and position in twips.
+class PlaceableWindow {
+public:
+    virtual float Width() const = 0;
+    virtual float Height() const = 0;
+    virtual void Top(float twips) = 0;
+    virtual void Left(float twips) = 0;
+
+protected:
+    ~PlaceableWindow() = default;
+};
+
+// Places the window on the screen: 1 centre, 2 top-left, 3 top-right,
+// 4 bottom-left, 5 bottom-right. Any other mode shows an argument error.
+void subMoveForm(PlaceableWindow& window, Int16 prmMode);
+
+std::wstring subGetWindowsDir();
+std::wstring subGetSystemDir();
+
+// Busy-waits the given number of seconds without letting any window message through.
+void subWait(std::int32_t seconds);
+
+}  // namespace lorvane

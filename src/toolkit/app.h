@@ -1,0 +1,44 @@
+// Program-wide services: the application's identity, other instances and
+// windows of the system, and the end of the program.
+#pragma once
+
+#include <string>
+
+namespace tk {
+
+// Installs the toolkit's services for core and apply; call once at start-up.
+void initialize();
+
+// The application title: captions of message boxes and of the main window.
+const std::wstring& AppTitle();
+
+struct VersionInfo {
+    std::wstring companyName;
+    std::wstring productName;
+    int major = 0;
+    int minor = 0;
+    int revision = 0;
+};
+// Read from the program's own version information.
+VersionInfo AppVersion();
+
+// 2 for the Windows NT family (1 for the older consumer Windows family).
+int PlatformCode();
+
+// Whether another instance of this program is already running.
+bool PrevInstance();
+
+// Brings the top-level window with exactly this title to the front, else the
+// first one whose title begins with it. False when there is none.
+bool ActivateWindowByTitle(const std::wstring& title);
+
+// Sends one Enter key press to the active window and waits until it has been processed.
+void SendEnterAndWait();
+
+// Ends the program at once: no further event handler runs, no window is shown.
+void EndProgram();
+
+// Runs the program's message loop until its last window has been unloaded.
+int RunMessageLoop();
+
+}  // namespace tk

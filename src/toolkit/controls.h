@@ -1,0 +1,60 @@
+// The basic controls: button, label, frame and image.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "toolkit/control.h"
+
+namespace tk {
+
+using Handler = std::function<void()>;
+
+// A control that shows a caption ("&" marks the access key).
+class CaptionedControl : public Control {
+public:
+    using Control::Control;
+    const std::wstring& Caption() const { return caption_; }
+    void Caption(const std::wstring& caption);
+
+private:
+    std::wstring caption_;
+};
+
+class Button : public CaptionedControl {
+public:
+    Button(Container& parent, std::wstring name) : CaptionedControl(parent, ControlKind::Button, std::move(name)) {}
+    Handler Click;
+    // Runs the click handler as a press of the button would (nothing when disabled).
+    void raiseClick();
+};
+
+enum class Alignment { Left, Right, Center };
+
+// A windowless text drawn by its container. AutoSize labels take the size of their text.
+class Label : public CaptionedControl {
+public:
+    Label(Container& parent, std::wstring name) : CaptionedControl(parent, ControlKind::Label, std::move(name)) {}
+    Alignment alignment = Alignment::Left;
+    bool AutoSize = false;
+    bool transparent = false;          // draws no background of its own
+    std::uint32_t ForeColor = 0x000000;  // 0xBBGGRR as in a Windows COLORREF
+};
+
+// A bordered group that holds other controls; without a caption it is a plain etched box.
+class Frame : public CaptionedControl, public Container {
+public:
+    Frame(Container& parent, std::wstring name) : CaptionedControl(parent, ControlKind::Frame, std::move(name)) {}
+    tk::Form& form() override { return Control::form(); }
+};
+
+// A windowless picture from the program's resources, stretched to the control.
+class Image : public Control {
+public:
+    Image(Container& parent, std::wstring name) : Control(parent, ControlKind::Image, std::move(name)) {}
+    int pictureResource = 0;  // icon resource id
+    bool Stretch = true;
+};
+
+}  // namespace tk

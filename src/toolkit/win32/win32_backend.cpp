@@ -1,0 +1,252 @@
+// The Win32 backend's services: the system, the message loop, message boxes,
+// other instances and windows, and the user's actions for the window tests.
+#include <stdexcept>
+#include <vector>
+
+#include "toolkit/backend.h"
+#include "toolkit/controls.h"
+#include "toolkit/menu.h"
+#include "toolkit/testing.h"
+#include "toolkit/twips.h"
+#include "toolkit/win32/win32_internal.h"
+
+namespace tk {
+namespace {
+
+std::wstring directoryFrom(UINT (*query)(LPWSTR, UINT)) {
+    // Ask for the size first, so that no length of path is cut off.
+    const UINT needed = query(nullptr, 0);
+    if (needed == 0) return {};
+    std::wstring path(needed, L'\0');
+    const UINT written = query(path.data(), needed);
+    if (written == 0 || written >= needed) return {};
+    path.resize(written);
+    return path;
+}
+
+UINT windowsDirectoryW(LPWSTR buffer, UINT size) { return GetWindowsDirectoryW(buffer, size); }
+UINT systemDirectoryW(LPWSTR buffer, UINT size) { return GetSystemDirectoryW(buffer, size); }
+
+// Answers the message box that the test scripted, the moment it appears.
+thread_local int scriptedAnswer = 0;
+thread_local HHOOK answerHook = nullptr;
+
+LRESULT CALLBACK answerMessageBox(int code, WPARAM wp, LPARAM lp) {
+    if (code == HCBT_ACTIVATE && scriptedAnswer) {
+        HWND box = reinterpret_cast<HWND>(wp);
+        wchar_t cls[16] = {};
+        GetClassNameW(box, cls, 16);
+        if (std::wstring(cls) == L"#32770") {
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(scriptedAnswer, BN_CLICKED), 0);
+            scriptedAnswer = 0;
+        }
+    }
+    return CallNextHookEx(answerHook, code, wp, lp);
+}
+
+std::wstring windowTitle(HWND hwnd) {
+    const int length = GetWindowTextLengthW(hwnd);
+    std::wstring title(static_cast<size_t>(length) + 1, L'\0');
+    title.resize(static_cast<size_t>(GetWindowTextW(hwnd, title.data(), length + 1)));
+    return title;
+}
+
+struct TitleSearch {
+    std::wstring title;
+    bool prefix = false;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK matchTitle(HWND hwnd, LPARAM lp) {
+    auto* search = reinterpret_cast<TitleSearch*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == GetCurrentProcessId() || !IsWindowVisible(hwnd)) return TRUE;
+    const std::wstring title = windowTitle(hwnd);
+    const bool match = search->prefix ? title.rfind(search->title, 0) == 0 : title == search->title;
+    if (!match) return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+class Win32Backend final : public Backend {
+public:
+    std::unique_ptr<FormPeer> createFormPeer(Form& form) override { return win32::createFormPeer(form); }
+
+    void frameExtent(const Form& form, float& extraWidth, float& extraHeight) override {
+        const int dpi = win32::dpiOf(win32::formWindow(form));
+        RECT r{0, 0, 1000, 1000};
+        AdjustWindowRectEx(&r, win32::formStyle(form), !form.menus().empty(), win32::formExStyle(form));
+        extraWidth = pixelsToTwips(r.right - r.left - 1000, dpi);
+        extraHeight = pixelsToTwips(r.bottom - r.top - 1000, dpi);
+    }
+
+    void allFormsUnloaded() override { PostQuitMessage(0); }
+    [[noreturn]] void exitProcess() override { ExitProcess(0); }
+
+    int runMessageLoop() override {
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            HWND active = win32::dialogNavigationWindow();
+            if (active) {
+                if (HACCEL accelerators = win32::acceleratorsOf(active))
+                    if (TranslateAcceleratorW(active, accelerators, &msg)) continue;
+                if (IsDialogMessageW(active, &msg)) continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        return static_cast<int>(msg.wParam);
+    }
+
+    std::wstring windowsDirectory() override { return directoryFrom(windowsDirectoryW); }
+    std::wstring systemDirectory() override { return directoryFrom(systemDirectoryW); }
+
+    lorvane::DateTime now() override {
+        SYSTEMTIME t;
+        GetLocalTime(&t);
+        return lorvane::DateTime::fromCivil({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond});
+    }
+
+    float screenWidthTwips() override { return pixelsToTwips(GetSystemMetrics(SM_CXSCREEN), win32::dpiOf(nullptr)); }
+    float screenHeightTwips() override { return pixelsToTwips(GetSystemMetrics(SM_CYSCREEN), win32::dpiOf(nullptr)); }
+
+    int messageBox(const std::wstring& text, int style, const std::wstring& caption) override {
+        Form* owner = activeForm();
+        HWND ownerWindow = owner && owner->Visible() ? win32::formWindow(*owner) : nullptr;
+        const UINT flags = static_cast<UINT>(style) | (ownerWindow ? MB_APPLMODAL : MB_TASKMODAL);
+        if (!testing::active()) return MessageBoxW(ownerWindow, text.c_str(), caption.c_str(), flags);
+        // In a test the real box appears and is answered as the test scripted.
+        const int answer = testing::recordMessageBox(text, style, caption);
+        scriptedAnswer = answer ? answer : testing::defaultAnswer(style);
+        answerHook = SetWindowsHookExW(WH_CBT, answerMessageBox, nullptr, GetCurrentThreadId());
+        const int result = MessageBoxW(ownerWindow, text.c_str(), caption.c_str(), flags);
+        UnhookWindowsHookEx(answerHook);
+        answerHook = nullptr;
+        scriptedAnswer = 0;
+        return result;
+    }
+
+    VersionInfo versionInfo() override {
+        VersionInfo info;
+        wchar_t path[MAX_PATH * 4];
+        if (!GetModuleFileNameW(nullptr, path, MAX_PATH * 4)) return info;
+        DWORD ignored = 0;
+        const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+        if (!size) return info;
+        std::vector<unsigned char> block(size);
+        if (!GetFileVersionInfoW(path, 0, size, block.data())) return info;
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        if (VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
+            info.major = HIWORD(fixed->dwFileVersionMS);
+            info.minor = LOWORD(fixed->dwFileVersionMS);
+            info.revision = LOWORD(fixed->dwFileVersionLS);
+        }
+        struct Translation {
+            WORD language, codePage;
+        }* translation = nullptr;
+        if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                            &length) ||
+            length < sizeof(Translation))
+            return info;
+        wchar_t prefix[64];
+        wsprintfW(prefix, L"\\StringFileInfo\\%04x%04x\\", translation->language, translation->codePage);
+        auto text = [&](const wchar_t* name) {
+            wchar_t* value = nullptr;
+            UINT chars = 0;
+            const std::wstring key = std::wstring(prefix) + name;
+            if (!VerQueryValueW(block.data(), key.c_str(), reinterpret_cast<void**>(&value), &chars) || !value)
+                return std::wstring();
+            return std::wstring(value);
+        };
+        info.companyName = text(L"CompanyName");
+        info.productName = text(L"ProductName");
+        return info;
+    }
+
+    int platformCode() override {
+        OSVERSIONINFOW version{};
+        version.dwOSVersionInfoSize = sizeof version;
+#ifdef _MSC_VER
+#pragma warning(suppress : 4996)
+#endif
+        if (!GetVersionExW(&version)) return 0;
+        return static_cast<int>(version.dwPlatformId);
+    }
+
+    bool prevInstance() override {
+        // The first instance holds the mutex for its whole run.
+        static const bool earlier = [] {
+            HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Local\\Lorvane.Instance.5c1e7a52");
+            return mutex && GetLastError() == ERROR_ALREADY_EXISTS;
+        }();
+        return earlier;
+    }
+
+    bool activateWindowByTitle(const std::wstring& title) override {
+        TitleSearch search{title, false, nullptr};
+        EnumWindows(matchTitle, reinterpret_cast<LPARAM>(&search));
+        if (!search.found) {
+            search.prefix = true;
+            EnumWindows(matchTitle, reinterpret_cast<LPARAM>(&search));
+        }
+        if (!search.found) return false;
+        if (IsIconic(search.found)) ShowWindow(search.found, SW_RESTORE);
+        SetForegroundWindow(search.found);
+        return true;
+    }
+
+    void sendEnterAndWait() override {
+        INPUT keys[2] = {};
+        keys[0].type = keys[1].type = INPUT_KEYBOARD;
+        keys[0].ki.wVk = keys[1].ki.wVk = VK_RETURN;
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, keys, sizeof(INPUT));
+        // The key has been handled once the receiving program waits for input again.
+        DWORD pid = 0;
+        if (HWND target = GetForegroundWindow()) GetWindowThreadProcessId(target, &pid);
+        if (!pid || pid == GetCurrentProcessId()) return;
+        if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid)) {
+            WaitForInputIdle(process, 5000);
+            CloseHandle(process);
+        }
+    }
+};
+
+}  // namespace
+
+Backend& backend() {
+    static Win32Backend instance;
+    return instance;
+}
+
+namespace user {
+
+void click(Button& button) {
+    HWND hwnd = win32::controlWindow(button);
+    if (!hwnd) throw std::logic_error("the button has no window: is its form loaded?");
+    if (!IsWindowEnabled(hwnd) || !IsWindowVisible(hwnd)) return;
+    SendMessageW(hwnd, BM_CLICK, 0, 0);
+    win32::rethrowHeldException();
+}
+
+void choose(MenuItem& item) {
+    HWND hwnd = win32::formWindow(item.form());
+    HMENU menu = hwnd ? GetMenu(hwnd) : nullptr;
+    if (!menu) throw std::logic_error("the menu's window is not loaded");
+    const UINT state = GetMenuState(menu, static_cast<UINT>(item.commandId), MF_BYCOMMAND);
+    if (state == static_cast<UINT>(-1) || (state & (MF_GRAYED | MF_DISABLED))) return;
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(item.commandId, 0), 0);
+    win32::rethrowHeldException();
+}
+
+void closeBox(Form& form) {
+    HWND hwnd = win32::formWindow(form);
+    if (!hwnd || !form.ControlBox) return;
+    SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    win32::rethrowHeldException();
+}
+
+}  // namespace user
+}  // namespace tk

@@ -1,0 +1,589 @@
+// Windows and controls as real HWNDs. Buttons and frames are child windows;
+// labels and images are windowless and drawn by the window or frame that holds them.
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "resource_ids.h"
+#include "toolkit/controls.h"
+#include "toolkit/events.h"
+#include "toolkit/menu.h"
+#include "toolkit/testing.h"
+#include "toolkit/twips.h"
+#include "toolkit/win32/win32_internal.h"
+
+namespace tk::win32 {
+namespace {
+
+constexpr wchar_t kFormClass[] = L"LorvaneForm";
+constexpr wchar_t kFrameClass[] = L"LorvaneFrame";
+constexpr int kFirstMenuId = 1000;
+
+std::exception_ptr heldException;
+HWND navigationWindow = nullptr;
+
+LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+void registerClasses() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = formProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_LOGO));
+    wc.lpszClassName = kFormClass;
+    RegisterClassExW(&wc);
+    wc.lpfnWndProc = frameProc;
+    wc.hIcon = nullptr;
+    wc.lpszClassName = kFrameClass;
+    RegisterClassExW(&wc);
+}
+
+int px(float twips, int dpi) { return twipsToPixels(twips, dpi); }
+
+// Fonts are made once per description and resolution and kept for the run.
+HFONT fontFor(const Font& font, int dpi) {
+    static std::map<std::pair<std::wstring, int>, HFONT> cache;
+    const std::wstring key = font.Name + L"|" + std::to_wstring(font.Size) + (font.Bold ? L"b" : L"") +
+                             (font.Italic ? L"i" : L"") + (font.Underline ? L"u" : L"") +
+                             std::to_wstring(font.Charset);
+    HFONT& handle = cache[{key, dpi}];
+    if (!handle) {
+        const int height = -static_cast<int>(font.Size * dpi / 72.0f + 0.5f);
+        handle = CreateFontW(height, 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, font.Italic, font.Underline, FALSE,
+                             static_cast<BYTE>(font.Charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.Name.c_str());
+    }
+    return handle;
+}
+
+const Font& effectiveFont(const Control& control) {
+    return control.hasOwnFont() ? control.Font() : control.form().font;
+}
+
+// The control's rectangle in pixels, relative to its container's client area.
+RECT pixelRect(const Control& control, int dpi) {
+    const int left = px(control.Left(), dpi), top = px(control.Top(), dpi);
+    return RECT{left, top, left + px(control.Width(), dpi), top + px(control.Height(), dpi)};
+}
+
+HWND containerWindow(const Control& control) {
+    if (auto* frame = dynamic_cast<const Frame*>(&control.parent())) return controlWindow(*frame);
+    return formWindow(control.form());
+}
+
+bool isWindowless(const Control& control) {
+    return control.kind() == ControlKind::Label || control.kind() == ControlKind::Image;
+}
+
+void runGuarded(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (...) {
+        holdException(std::current_exception());
+    }
+}
+
+// Windowless controls only need their container to repaint where they are.
+class WindowlessPeer final : public ControlPeer {
+public:
+    explicit WindowlessPeer(Control& control) : control_(control) { measure(); }
+
+    void update(Property what) override {
+        invalidate();
+        if (what == Property::Caption || what == Property::Font) measure();
+    }
+
+private:
+    void invalidate() {
+        HWND container = containerWindow(control_);
+        RECT r = pixelRect(control_, dpiOf(container));
+        InvalidateRect(container, &r, TRUE);
+    }
+
+    // A label that sizes itself takes the size of its text.
+    void measure() {
+        auto* label = dynamic_cast<Label*>(&control_);
+        if (!label || !label->AutoSize) return;
+        HWND container = containerWindow(control_);
+        const int dpi = dpiOf(container);
+        HDC dc = GetDC(container);
+        HGDIOBJ old = SelectObject(dc, fontFor(effectiveFont(control_), dpi));
+        RECT r{0, 0, 0, 0};
+        DrawTextW(dc, label->Caption().c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+        SelectObject(dc, old);
+        ReleaseDC(container, dc);
+        // Right-aligned text keeps its right edge, centred text its centre.
+        const float width = pixelsToTwips(r.right, dpi);
+        float left = label->Left();
+        if (label->alignment == Alignment::Right) left += label->Width() - width;
+        if (label->alignment == Alignment::Center) left += (label->Width() - width) / 2;
+        invalidate();
+        label->Move(left, label->Top(), width, pixelsToTwips(r.bottom, dpi));
+        invalidate();
+    }
+
+    Control& control_;
+};
+
+class ChildWindowPeer final : public ControlPeer {
+public:
+    ChildWindowPeer(Control& control, HWND hwnd) : control_(control), hwnd_(hwnd) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control_));
+        update(Property::Font);
+        update(Property::Enabled);
+    }
+    ~ChildWindowPeer() override {
+        if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
+    }
+    HWND hwnd() const { return hwnd_; }
+
+    void update(Property what) override {
+        const int dpi = dpiOf(hwnd_);
+        switch (what) {
+            case Property::Caption:
+                if (auto* captioned = dynamic_cast<CaptionedControl*>(&control_))
+                    SetWindowTextW(hwnd_, captioned->Caption().c_str());
+                if (control_.kind() == ControlKind::Frame) InvalidateRect(hwnd_, nullptr, TRUE);
+                break;
+            case Property::Enabled: EnableWindow(hwnd_, control_.Enabled()); break;
+            case Property::Visible: ShowWindow(hwnd_, control_.Visible() ? SW_SHOWNA : SW_HIDE); break;
+            case Property::Bounds: {
+                const RECT r = pixelRect(control_, dpi);
+                MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+                break;
+            }
+            case Property::Font:
+                SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(effectiveFont(control_), dpi)), TRUE);
+                break;
+            case Property::Value: break;
+        }
+    }
+
+private:
+    Control& control_;
+    HWND hwnd_;
+};
+
+class Win32FormPeer;
+
+Win32FormPeer* peerOf(HWND hwnd) {
+    return reinterpret_cast<Win32FormPeer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+class Win32FormPeer final : public FormPeer {
+public:
+    explicit Win32FormPeer(Form& form) : form_(form) {
+        registerClasses();
+        const int dpi = dpiOf(nullptr);
+        RECT r{0, 0, px(form.ScaleWidth(), dpi), px(form.ScaleHeight(), dpi)};
+        buildMenu();
+        AdjustWindowRectEx(&r, formStyle(form), menu_ != nullptr, formExStyle(form));
+        hwnd_ = CreateWindowExW(formExStyle(form), kFormClass, form.Caption().c_str(), formStyle(form),
+                                px(form.Left(), dpi), px(form.Top(), dpi), r.right - r.left, r.bottom - r.top,
+                                nullptr, menu_, GetModuleHandleW(nullptr), nullptr);
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        createChildren(form, hwnd_);
+    }
+
+    ~Win32FormPeer() override {
+        if (navigationWindow == hwnd_) navigationWindow = nullptr;
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+        if (accelerators_) DestroyAcceleratorTable(accelerators_);
+    }
+
+    HWND hwnd() const { return hwnd_; }
+    Form& form() const { return form_; }
+    HACCEL accelerators() const { return accelerators_; }
+
+    void show() override {
+        ShowWindow(hwnd_, SW_SHOW);
+        if (GetActiveWindow() != hwnd_) {
+            SetForegroundWindow(hwnd_);
+            SetActiveWindow(hwnd_);
+        }
+        UpdateWindow(hwnd_);
+    }
+
+    void hide() override { ShowWindow(hwnd_, SW_HIDE); }
+    void updateCaption() override { SetWindowTextW(hwnd_, form_.Caption().c_str()); }
+
+    void updateBounds() override {
+        const int dpi = dpiOf(hwnd_);
+        RECT r{0, 0, px(form_.ScaleWidth(), dpi), px(form_.ScaleHeight(), dpi)};
+        AdjustWindowRectEx(&r, formStyle(form_), menu_ != nullptr, formExStyle(form_));
+        updatingBounds_ = true;
+        SetWindowPos(hwnd_, nullptr, px(form_.Left(), dpi), px(form_.Top(), dpi), r.right - r.left,
+                     r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        updatingBounds_ = false;
+    }
+
+    void updateMenu(MenuItem& item) override {
+        if (!menu_) return;
+        if (item.menu()) {
+            EnableMenuItem(menu_, static_cast<UINT>(item.commandId),
+                           MF_BYCOMMAND | (item.Enabled() ? MF_ENABLED : MF_GRAYED));
+        } else {
+            const auto& menus = form_.menus();
+            int position = 0;
+            for (MenuItem* m : menus) {
+                if (m == &item) break;
+                if (!m->menu()) ++position;
+            }
+            EnableMenuItem(menu_, static_cast<UINT>(position),
+                           MF_BYPOSITION | (item.Enabled() ? MF_ENABLED : MF_GRAYED));
+            DrawMenuBar(hwnd_);
+        }
+    }
+
+    void refresh() override {
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        GdiFlush();
+    }
+
+    void runModal() override {
+        if (testing::active()) {
+            if (!testing::runModalAction(form_))
+                throw std::logic_error("a modal window opened with no user action queued for it");
+            if (form_.loaded() && form_.Visible()) throw std::logic_error("the modal window was left open");
+            return;
+        }
+        // The other windows of the program wait until the modal one is gone.
+        std::vector<HWND> disabled;
+        for (Form* other : loadedForms()) {
+            HWND h = formWindow(*other);
+            if (other != &form_ && IsWindowEnabled(h)) {
+                EnableWindow(h, FALSE);
+                disabled.push_back(h);
+            }
+        }
+        MSG msg;
+        while (form_.loaded() && form_.Visible() && !programEnded()) {
+            const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+            if (got <= 0) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                break;
+            }
+            if (!IsDialogMessageW(hwnd_, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+        for (HWND h : disabled)
+            if (IsWindow(h)) EnableWindow(h, TRUE);
+    }
+
+    // The window's messages; returns false to let the default procedure run.
+    bool handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+        switch (msg) {
+            case WM_COMMAND: return command(wp, lp);
+            case WM_ACTIVATE:
+                if (LOWORD(wp) != WA_INACTIVE) {
+                    navigationWindow = hwnd_;
+                    restoreFocus();
+                    runGuarded([this] { form_.backendActivated(); });
+                    return true;
+                }
+                focus_ = GetFocus();
+                return false;
+            case WM_SIZE:
+                if (wp != SIZE_MINIMIZED && !updatingBounds_) {
+                    const int dpi = dpiOf(hwnd_);
+                    runGuarded([&] {
+                        form_.backendResized(pixelsToTwips(LOWORD(lp), dpi), pixelsToTwips(HIWORD(lp), dpi));
+                    });
+                }
+                return false;
+            case WM_MOVE: {
+                RECT r;
+                GetWindowRect(hwnd_, &r);
+                const int dpi = dpiOf(hwnd_);
+                form_.backendMoved(pixelsToTwips(r.left, dpi), pixelsToTwips(r.top, dpi));
+                return false;
+            }
+            case WM_CLOSE:
+                runGuarded([this] { form_.backendCloseRequested(); });
+                result = 0;
+                return true;
+            case WM_PAINT: paintContainer(hwnd_, form_); return true;
+            case WM_DPICHANGED: {
+                const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+                SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                             suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+                relayout(form_);
+                return true;
+            }
+            default: return false;
+        }
+    }
+
+    static void paintContainer(HWND hwnd, Container& container);
+
+private:
+    bool command(WPARAM wp, LPARAM lp) {
+        if (lp != 0) {  // a control's notification
+            auto* control = reinterpret_cast<Control*>(GetWindowLongPtrW(reinterpret_cast<HWND>(lp), GWLP_USERDATA));
+            if (control && control->kind() == ControlKind::Button && HIWORD(wp) == BN_CLICKED)
+                runGuarded([control] { static_cast<Button*>(control)->raiseClick(); });
+            return true;
+        }
+        const int id = LOWORD(wp);  // a menu item or its shortcut
+        for (MenuItem* item : form_.menus())
+            if (item->commandId == id) runGuarded([item] { item->raiseClick(); });
+        return true;
+    }
+
+    void restoreFocus() {
+        if (focus_ && IsWindow(focus_) && IsChild(hwnd_, focus_) && IsWindowEnabled(focus_)) {
+            SetFocus(focus_);
+            return;
+        }
+        if (HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE)) SetFocus(first);
+    }
+
+    void buildMenu() {
+        std::vector<ACCEL> accels;
+        int nextId = kFirstMenuId;
+        for (MenuItem* top : form_.menus()) {
+            if (top->menu()) continue;
+            if (!menu_) menu_ = CreateMenu();
+            HMENU popup = CreatePopupMenu();
+            for (MenuItem* item : top->items()) {
+                item->commandId = nextId++;
+                std::wstring text = item->Caption();
+                if (item->shortcut() == Shortcut::CtrlO) {
+                    text += L"\tCtrl+O";
+                    accels.push_back({FVIRTKEY | FCONTROL, 'O', static_cast<WORD>(item->commandId)});
+                } else if (item->shortcut() == Shortcut::F3) {
+                    text += L"\tF3";
+                    accels.push_back({FVIRTKEY, VK_F3, static_cast<WORD>(item->commandId)});
+                }
+                AppendMenuW(popup, MF_STRING | (item->Enabled() ? MF_ENABLED : MF_GRAYED),
+                            static_cast<UINT_PTR>(item->commandId), text.c_str());
+            }
+            AppendMenuW(menu_, MF_POPUP | (top->Enabled() ? MF_ENABLED : MF_GRAYED),
+                        reinterpret_cast<UINT_PTR>(popup), top->Caption().c_str());
+        }
+        if (!accels.empty()) accelerators_ = CreateAcceleratorTableW(accels.data(), static_cast<int>(accels.size()));
+    }
+
+    // Windowed controls are created in tab order, which is also the keyboard's order.
+    void createChildren(Container& container, HWND parent) {
+        std::vector<Control*> ordered(container.children().begin(), container.children().end());
+        std::stable_sort(ordered.begin(), ordered.end(), [](Control* a, Control* b) {
+            const int ta = a->TabIndex() < 0 ? 1 << 20 : a->TabIndex();
+            const int tb = b->TabIndex() < 0 ? 1 << 20 : b->TabIndex();
+            return ta < tb;
+        });
+        const int dpi = dpiOf(parent);
+        for (Control* control : ordered) {
+            if (isWindowless(*control)) {
+                control->attachPeer(std::make_unique<WindowlessPeer>(*control));
+                continue;
+            }
+            const RECT r = pixelRect(*control, dpi);
+            const DWORD visible = control->Visible() ? WS_VISIBLE : 0;
+            HWND child = nullptr;
+            switch (control->kind()) {
+                case ControlKind::Button:
+                    child = CreateWindowExW(0, L"BUTTON", static_cast<Button*>(control)->Caption().c_str(),
+                                            WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON | visible, r.left, r.top,
+                                            r.right - r.left, r.bottom - r.top, parent,
+                                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextControlId_++)),
+                                            GetModuleHandleW(nullptr), nullptr);
+                    break;
+                case ControlKind::Frame:
+                    child = CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass,
+                                            static_cast<Frame*>(control)->Caption().c_str(), WS_CHILD | visible,
+                                            r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
+                                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextControlId_++)),
+                                            GetModuleHandleW(nullptr), nullptr);
+                    break;
+                default: break;
+            }
+            if (!child) continue;
+            control->attachPeer(std::make_unique<ChildWindowPeer>(*control, child));
+            if (auto* frame = dynamic_cast<Frame*>(control)) createChildren(*frame, child);
+        }
+    }
+
+    // After a change of resolution every control is placed and lettered again.
+    void relayout(Container& container) {
+        for (Control* control : container.children()) {
+            if (auto* peer = control->peer()) {
+                peer->update(Property::Bounds);
+                peer->update(Property::Font);
+            }
+            if (auto* inner = dynamic_cast<Container*>(control)) relayout(*inner);
+        }
+        InvalidateRect(hwnd_, nullptr, TRUE);
+    }
+
+    Form& form_;
+    HWND hwnd_ = nullptr;
+    HMENU menu_ = nullptr;
+    HACCEL accelerators_ = nullptr;
+    HWND focus_ = nullptr;
+    int nextControlId_ = 100;
+    bool updatingBounds_ = false;
+};
+
+void drawLabel(HDC dc, const Label& label, const RECT& r, int dpi) {
+    HGDIOBJ old = SelectObject(dc, fontFor(effectiveFont(label), dpi));
+    SetBkMode(dc, TRANSPARENT);
+    const bool enabled = label.effectivelyEnabled();
+    SetTextColor(dc, enabled ? label.ForeColor : GetSysColor(COLOR_GRAYTEXT));
+    if (!label.transparent) {
+        RECT fill = r;
+        FillRect(dc, &fill, GetSysColorBrush(COLOR_BTNFACE));
+    }
+    UINT format = DT_NOPREFIX | DT_WORDBREAK;
+    if (label.alignment == Alignment::Right) format |= DT_RIGHT;
+    if (label.alignment == Alignment::Center) format |= DT_CENTER;
+    RECT text = r;
+    DrawTextW(dc, label.Caption().c_str(), -1, &text, format);
+    SelectObject(dc, old);
+}
+
+void drawImage(HDC dc, const Image& image, const RECT& r) {
+    if (!image.pictureResource) return;
+    HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(image.pictureResource),
+                                               IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR | LR_SHARED));
+    if (!icon) return;
+    const int width = image.Stretch ? r.right - r.left : 32;
+    const int height = image.Stretch ? r.bottom - r.top : 32;
+    DrawIconEx(dc, r.left, r.top, icon, width, height, 0, nullptr, DI_NORMAL);
+}
+
+void Win32FormPeer::paintContainer(HWND hwnd, Container& container) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    const int dpi = dpiOf(hwnd);
+    if (auto* frame = dynamic_cast<Frame*>(&container)) {
+        RECT box;
+        GetClientRect(hwnd, &box);
+        HGDIOBJ old = SelectObject(dc, fontFor(effectiveFont(*frame), dpi));
+        TEXTMETRICW tm;
+        GetTextMetricsW(dc, &tm);
+        if (!frame->Caption().empty()) box.top += tm.tmHeight / 2;
+        DrawEdge(dc, &box, EDGE_ETCHED, BF_RECT);
+        if (!frame->Caption().empty()) {
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            SetTextColor(dc, GetSysColor(frame->effectivelyEnabled() ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+            RECT text{px(120, dpi), 0, box.right, tm.tmHeight};
+            DrawTextW(dc, (L" " + frame->Caption() + L" ").c_str(), -1, &text, DT_SINGLELINE | DT_NOCLIP);
+        }
+        SelectObject(dc, old);
+    }
+    for (Control* control : container.children()) {
+        if (!isWindowless(*control) || !control->Visible()) continue;
+        const RECT r = pixelRect(*control, dpi);
+        RECT overlap;
+        if (!IntersectRect(&overlap, &r, &ps.rcPaint)) continue;
+        if (control->kind() == ControlKind::Label) drawLabel(dc, static_cast<Label&>(*control), r, dpi);
+        if (control->kind() == ControlKind::Image) drawImage(dc, static_cast<Image&>(*control), r);
+    }
+    EndPaint(hwnd, &ps);
+}
+
+LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (Win32FormPeer* peer = peerOf(hwnd)) {
+        LRESULT result = 0;
+        if (peer->handle(msg, wp, lp, result)) return result;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// A frame passes its children's notifications on to its window and paints what it holds.
+LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_COMMAND: return SendMessageW(GetAncestor(hwnd, GA_ROOT), msg, wp, lp);
+        case WM_PAINT: {
+            auto* control = reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+            if (auto* frame = dynamic_cast<Frame*>(control)) {
+                Win32FormPeer::paintContainer(hwnd, *frame);
+                return 0;
+            }
+            break;
+        }
+        default: break;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+int dpiOf(HWND hwnd) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (hwnd && getDpiForWindow) {
+        if (const UINT dpi = getDpiForWindow(hwnd)) return static_cast<int>(dpi);
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+HWND formWindow(const Form& form) {
+    auto* peer = dynamic_cast<Win32FormPeer*>(form.peer());
+    return peer ? peer->hwnd() : nullptr;
+}
+
+HWND controlWindow(const Control& control) {
+    auto* peer = dynamic_cast<ChildWindowPeer*>(control.peer());
+    return peer ? peer->hwnd() : nullptr;
+}
+
+DWORD formStyle(const Form& form) {
+    DWORD style = WS_CLIPCHILDREN;
+    switch (form.borderStyle) {
+        case BorderStyle::None: style |= WS_POPUP; break;
+        case BorderStyle::FixedDialog: style |= WS_POPUP | WS_DLGFRAME; break;
+        case BorderStyle::FixedSingle: style |= WS_OVERLAPPED | WS_BORDER; break;
+        case BorderStyle::Sizable: style |= WS_OVERLAPPED | WS_THICKFRAME; break;
+    }
+    if (form.hasTitleBar()) {
+        style |= WS_CAPTION;
+        if (form.ControlBox) style |= WS_SYSMENU;
+        if (form.MinButton) style |= WS_MINIMIZEBOX;
+        if (form.MaxButton) style |= WS_MAXIMIZEBOX;
+    }
+    return style;
+}
+
+DWORD formExStyle(const Form& form) {
+    DWORD ex = WS_EX_CONTROLPARENT;
+    if (form.borderStyle == BorderStyle::FixedDialog) ex |= WS_EX_DLGMODALFRAME;
+    return ex;
+}
+
+void holdException(std::exception_ptr error) {
+    if (!heldException) heldException = error;
+}
+
+void rethrowHeldException() {
+    if (std::exception_ptr error = std::exchange(heldException, nullptr)) std::rethrow_exception(error);
+}
+
+HWND dialogNavigationWindow() { return navigationWindow; }
+
+HACCEL acceleratorsOf(HWND hwnd) {
+    Win32FormPeer* peer = hwnd ? peerOf(hwnd) : nullptr;
+    return peer ? peer->accelerators() : nullptr;
+}
+
+std::unique_ptr<FormPeer> createFormPeer(Form& form) { return std::make_unique<Win32FormPeer>(form); }
+
+}  // namespace tk::win32

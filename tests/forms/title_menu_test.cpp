@@ -1,0 +1,136 @@
+#include "app/forms.h"
+#include "app/menu_form.h"
+#include "app/title_form.h"
+#include "form_test_support.h"
+#include "toolkit/app.h"
+#include "toolkit/events.h"
+
+namespace lorvane::test {
+namespace {
+
+using TitleScreen = WindowTest;
+
+TEST_F(TitleScreen, NormalStartWaitsFourSecondsAndHandsOverToTheMenu) {
+    const DateTime start = clockNow;
+    frmTitle->Show();
+
+    EXPECT_EQ(frmTitle.instance(), nullptr) << "the title window unloads itself";
+    ASSERT_NE(frmMenu.instance(), nullptr);
+    EXPECT_TRUE(frmMenu->Visible());
+    EXPECT_FALSE(frmMenu->cmdSetSystem.Enabled());
+    EXPECT_GE(clockNow, start.addSeconds(4));
+    EXPECT_LE(clockNow, start.addSeconds(6)) << "the wait ends as soon as four seconds have passed";
+    EXPECT_EQ(mdlMain().BackupSettings.LogFileName, L"C:\\WINNT\\tpbackup.log");
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(TitleScreen, OtherPlatformShowsOnlyTheMessageAndEnds) {
+    tk::testing::overrides().platformCode = 1;
+    frmTitle->Show();
+
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text, L"このｿﾌﾄは、Windows NT用です。");
+    EXPECT_EQ(messages()[0].style, 16);
+    EXPECT_EQ(messages()[0].caption, L"Lorvane");
+    EXPECT_TRUE(tk::programEnded());
+    EXPECT_FALSE(frmTitle->Visible());
+    EXPECT_EQ(frmMenu.instance(), nullptr);
+    EXPECT_EQ(mdlMain().BackupSettings.LogFileName, L"") << "no start values on a refused platform";
+}
+
+TEST_F(TitleScreen, SecondInstanceHandsOverToTheFirstAndEnds) {
+    struct Case {
+        bool windowFound;
+        int entersSent;
+    };
+    for (const Case c : {Case{true, 1}, Case{false, 0}}) {
+        tk::testing::begin();
+        auto& o = tk::testing::overrides();
+        o.platformCode = 2;
+        o.prevInstance = true;
+        o.windowFound = c.windowFound;
+        frmTitle->Show();
+
+        EXPECT_TRUE(tk::programEnded());
+        EXPECT_EQ(o.entersSent, c.entersSent);
+        if (c.windowFound) {
+            EXPECT_EQ(o.activatedTitles, std::vector<std::wstring>{L"Lorvane"});
+        }
+        EXPECT_FALSE(frmTitle->Visible());
+        EXPECT_EQ(frmMenu.instance(), nullptr);
+        EXPECT_TRUE(messages().empty());
+    }
+}
+
+TEST_F(TitleScreen, LabelsComeFromTheVersionInformation) {
+    TitleForm title;
+    title.Hide();  // loads the window without showing it
+
+    const tk::VersionInfo version = tk::AppVersion();
+    EXPECT_EQ(version.productName, L"Lorvane");
+    EXPECT_FALSE(version.companyName.empty());
+    EXPECT_EQ(title.lblCompanyProduct.Caption(), version.companyName);
+    EXPECT_EQ(title.lblProductName.Caption(), L"Lorvane");
+    EXPECT_EQ(title.lblPlatform.Caption(), L"For Windows NT");
+    EXPECT_EQ(title.lblVersion.Caption(), L"ﾊﾞｰｼﾞｮﾝ 0.3.1");
+    EXPECT_EQ(versionText({L"", L"", 10, 0, 12}), L"ﾊﾞｰｼﾞｮﾝ 10.0.12");
+}
+
+using MainMenu = WindowTest;
+
+TEST_F(MainMenu, ApplyButtonNeedsBothFlagsExactlyTrue) {
+    struct Case {
+        Int16 backupInfoSet, scheduleSet;
+        bool enabled;
+    };
+    const Case cases[] = {{0, 0, false}, {-1, 0, false}, {0, -1, false}, {1, 1, false}, {-1, -1, true}};
+    for (const Case& c : cases) {
+        tk::testing::begin();
+        mdlMain().BackupInfoSet = c.backupInfoSet;
+        mdlMain().ScheduleSet = c.scheduleSet;
+        frmMenu->Show();
+        EXPECT_EQ(frmMenu->cmdSetSystem.Enabled(), c.enabled) << c.backupInfoSet << " " << c.scheduleSet;
+    }
+}
+
+TEST_F(MainMenu, IsCentredWithItsButtonsInTabOrder) {
+    auto& o = tk::testing::overrides();
+    o.screenWidthTwips = 15360;
+    o.screenHeightTwips = 11520;
+    frmMenu->Show();
+
+    MenuForm& menu = *frmMenu;
+    EXPECT_FLOAT_EQ(menu.Left(), 15360 / 2.0f - menu.Width() / 2);
+    EXPECT_FLOAT_EQ(menu.Top(), 11520 / 2.0f - menu.Height() / 2);
+    EXPECT_EQ(menu.Caption(), L"Lorvane");
+    const tk::Button* order[] = {&menu.cmdSetBkupInfo, &menu.cmdSetDate, &menu.cmdSetSystem, &menu.cmdShowLog};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(order[i]->TabIndex(), i);
+        EXPECT_FLOAT_EQ(order[i]->Top(), 1500.0f + 720.0f * i);
+    }
+}
+
+TEST_F(MainMenu, VersionItemIsGreyedAndDoesNothing) {
+    frmMenu->Show();
+    EXPECT_FALSE(frmMenu->mnuVersion.Enabled());
+    tk::user::choose(frmMenu->mnuVersion);
+    EXPECT_TRUE(frmMenu->Visible());
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(MainMenu, ExitAndCloseBoxBothEndTheProgram) {
+    for (bool useCloseBox : {false, true}) {
+        tk::testing::begin();
+        frmMenu->Show();
+        if (useCloseBox)
+            tk::user::closeBox(*frmMenu);
+        else
+            tk::user::choose(frmMenu->mnuExit);
+        EXPECT_EQ(frmMenu.instance(), nullptr);
+        EXPECT_TRUE(tk::loadedForms().empty());
+        EXPECT_TRUE(tk::testing::overrides().allFormsUnloaded);
+    }
+}
+
+}  // namespace
+}  // namespace lorvane::test
