@@ -1,5 +1,6 @@
 // The program's entry: show the title screen; from then on the windows drive the program.
 #include <windows.h>
+// after windows.h
 #include <commctrl.h>
 
 #include "app/forms.h"

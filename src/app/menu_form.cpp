@@ -1,6 +1,7 @@
 #include "app/menu_form.h"
 
 #include "app/forms.h"
+#include "apply/apply_action.h"
 #include "core/settings.h"
 #include "core/subroutines.h"
 
@@ -67,11 +68,13 @@ void MenuForm::Form_Activate() {
     Refresh();
 }
 
-// The three windows and the apply action arrive with their own changes.
+// The three windows arrive with their own changes.
 void MenuForm::cmdSetBkupInfo_Click() {}
 void MenuForm::cmdSetDate_Click() {}
-void MenuForm::cmdSetSystem_Click() {}
 void MenuForm::cmdShowLog_Click() {}
+
+// Runs to its end here, asking and reporting by message boxes; the menu stays as it is.
+void MenuForm::cmdSetSystem_Click() { RunApplyAction(mdlMain()); }
 
 void MenuForm::mnuExit_Click() { Unload(); }
 

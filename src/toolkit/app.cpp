@@ -1,5 +1,6 @@
 #include "toolkit/app.h"
 
+#include "apply/system_access.h"
 #include "core/host.h"
 #include "toolkit/backend.h"
 #include "toolkit/testing.h"
@@ -36,6 +37,7 @@ public:
 void initialize() {
     static ToolkitHost host;
     lorvane::setHost(&host);
+    lorvane::setSystemAccess(&lorvane::platformSystemAccess());
 }
 
 const std::wstring& AppTitle() {

@@ -6,7 +6,9 @@
 
 #include "core/datetime.h"
 #include "toolkit/app.h"
+#include "toolkit/common_dialog.h"
 #include "toolkit/form.h"
+#include "toolkit/testing.h"
 
 namespace tk {
 
@@ -35,6 +37,10 @@ public:
     virtual bool prevInstance() = 0;
     virtual bool activateWindowByTitle(const std::wstring& title) = 0;
     virtual void sendEnterAndWait() = 0;
+
+    // The standard dialogs; answer is the test's scripted answer (nullptr outside tests).
+    virtual int showOpenDialog(CommonDialog& dialog, const testing::DialogAnswer* answer) = 0;
+    virtual int showFontDialog(CommonDialog& dialog, const testing::DialogAnswer* answer) = 0;
 };
 
 Backend& backend();

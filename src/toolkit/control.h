@@ -13,10 +13,26 @@ namespace tk {
 class Control;
 class Form;
 
-enum class ControlKind { Button, Label, Frame, Image };
+// Every kind of control the windows use. A new kind gets a model class in the
+// toolkit and a native peer in the Win32 backend (see docs/architecture.md).
+enum class ControlKind {
+    Button,
+    Label,
+    Frame,
+    Image,
+    CheckBox,
+    OptionButton,
+    TextBox,
+    ListBox,
+    ComboBox,
+    DriveList,
+    FolderList,
+    UpDown,
+    RichText,
+};
 
 // What changed on a control, so that the backend updates only that.
-enum class Property { Caption, Enabled, Visible, Bounds, Font, Value };
+enum class Property { Caption, Enabled, Visible, Bounds, Font, Value, Text, Items, Selection };
 
 // The backend's side of a control (a child window in the Win32 backend).
 class ControlPeer {

@@ -10,7 +10,23 @@ namespace {
 std::deque<int> answers;
 std::vector<ShownMessage> shown;
 std::deque<std::function<void(Form&)>> modalActions;
+std::deque<DialogAnswer> dialogAnswers;
+std::vector<DialogRequest> dialogs;
+DialogAnswer currentAnswer;
 }  // namespace
+
+void answerNextDialog(DialogAnswer answer) { dialogAnswers.push_back(std::move(answer)); }
+const std::vector<DialogRequest>& shownDialogs() { return dialogs; }
+
+const DialogAnswer* recordDialog(const DialogRequest& request) {
+    dialogs.push_back(request);
+    currentAnswer = DialogAnswer{};
+    if (!dialogAnswers.empty()) {
+        currentAnswer = std::move(dialogAnswers.front());
+        dialogAnswers.pop_front();
+    }
+    return &currentAnswer;
+}
 
 void answerNextMessageBox(int result) { answers.push_back(result); }
 const std::vector<ShownMessage>& shownMessages() { return shown; }
@@ -19,6 +35,8 @@ void clearMessages() {
     answers.clear();
     shown.clear();
     modalActions.clear();
+    dialogAnswers.clear();
+    dialogs.clear();
 }
 
 int defaultAnswer(int style) {

@@ -13,7 +13,11 @@
 namespace tk {
 
 class Button;
+class CheckBox;
 class Form;
+class ListBox;
+class OptionButton;
+class TextBox;
 class MenuItem;
 
 namespace testing {
@@ -52,6 +56,37 @@ struct Overrides {
 };
 Overrides& overrides();
 
+// How the user answers the next standard dialog (open-file or font).
+struct DialogAnswer {
+    enum Kind { Choose, Cancel, Fail } kind = Cancel;
+    std::wstring path;  // the file chosen
+    std::wstring fontName;
+    float fontSize = 0;
+    bool fontBold = false, fontItalic = false;
+};
+void answerNextDialog(DialogAnswer answer);
+inline DialogAnswer dialogAnswer(DialogAnswer::Kind kind, std::wstring path = {}) {
+    DialogAnswer answer;
+    answer.kind = kind;
+    answer.path = std::move(path);
+    return answer;
+}
+inline void chooseFile(const std::wstring& path) { answerNextDialog(dialogAnswer(DialogAnswer::Choose, path)); }
+inline void cancelDialog() { answerNextDialog(dialogAnswer(DialogAnswer::Cancel)); }
+inline void failDialog() { answerNextDialog(dialogAnswer(DialogAnswer::Fail)); }
+
+struct DialogRequest {
+    std::wstring kind;  // "open" or "font"
+    std::wstring title;
+    std::wstring fileName;  // the initial file name, or the font name
+    std::wstring filter;
+    long flags = 0;
+};
+const std::vector<DialogRequest>& shownDialogs();
+// For the toolkit: records a dialog and returns the queued answer (a cancel
+// when none was queued).
+const DialogAnswer* recordDialog(const DialogRequest& request);
+
 // What the user does inside the next modal window; it must close the window.
 void onNextModal(std::function<void(Form&)> action);
 // For the backends: runs the queued action for a modal window. False when none was queued.
@@ -61,6 +96,12 @@ bool runModalAction(Form& form);
 
 namespace user {
 void click(Button& button);
+void click(CheckBox& box);     // toggles it
+void click(OptionButton& option);  // chooses it
+void type(TextBox& box, const std::wstring& text);  // leaves this text in the box
+// Clicks the item: selects it in a single-select list, toggles it in a multi-select one.
+void select(ListBox& list, int index);
+void doubleClick(ListBox& list, int index);
 void choose(MenuItem& item);
 void closeBox(Form& form);
 }  // namespace user

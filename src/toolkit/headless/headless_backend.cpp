@@ -4,9 +4,13 @@
 #include <cstdlib>
 #include <ctime>
 #include <stdexcept>
+#include <vector>
 
 #include "toolkit/backend.h"
+#include "toolkit/choices.h"
+#include "toolkit/list_box.h"
 #include "toolkit/menu.h"
+#include "toolkit/text_box.h"
 #include "toolkit/testing.h"
 #include "version.h"
 
@@ -79,6 +83,21 @@ public:
     bool prevInstance() override { return false; }
     bool activateWindowByTitle(const std::wstring&) override { return false; }
     void sendEnterAndWait() override {}
+
+    int showOpenDialog(CommonDialog& dialog, const testing::DialogAnswer* answer) override {
+        if (!answer || answer->kind != testing::DialogAnswer::Choose) return dialog.CancelError ? cdl::Cancel : 0;
+        dialog.FileName = answer->path;
+        return 0;
+    }
+
+    int showFontDialog(CommonDialog& dialog, const testing::DialogAnswer* answer) override {
+        if (!answer || answer->kind != testing::DialogAnswer::Choose) return dialog.CancelError ? cdl::Cancel : 0;
+        dialog.FontName = answer->fontName;
+        dialog.FontSize = answer->fontSize;
+        dialog.FontBold = answer->fontBold;
+        dialog.FontItalic = answer->fontItalic;
+        return 0;
+    }
 };
 
 }  // namespace
@@ -93,6 +112,27 @@ namespace user {
 void click(Button& button) { button.raiseClick(); }
 
 void choose(MenuItem& item) { item.raiseClick(); }
+
+void click(CheckBox& box) { box.userToggled(); }
+void click(OptionButton& option) { option.userChose(); }
+void type(TextBox& box, const std::wstring& text) { box.userTyped(text); }
+
+void select(ListBox& list, int index) {
+    if (index < 0 || index >= list.ListCount()) throw std::out_of_range("no such item in the list");
+    std::vector<bool> selected(static_cast<size_t>(list.ListCount()), false);
+    if (list.multiSelect != MultiSelect::None) {
+        for (int i = 0; i < list.ListCount(); ++i) selected[static_cast<size_t>(i)] = list.Selected(i);
+        selected[static_cast<size_t>(index)] = !selected[static_cast<size_t>(index)];
+    } else {
+        selected[static_cast<size_t>(index)] = true;
+    }
+    list.userSelected(index, selected);
+}
+
+void doubleClick(ListBox& list, int index) {
+    select(list, index);
+    list.userDoubleClicked();
+}
 
 void closeBox(Form& form) {
     if (form.loaded() && form.ControlBox) form.backendCloseRequested();

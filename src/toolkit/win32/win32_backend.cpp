@@ -4,7 +4,10 @@
 #include <vector>
 
 #include "toolkit/backend.h"
+#include "toolkit/choices.h"
 #include "toolkit/controls.h"
+#include "toolkit/list_box.h"
+#include "toolkit/text_box.h"
 #include "toolkit/menu.h"
 #include "toolkit/testing.h"
 #include "toolkit/twips.h"
@@ -212,6 +215,13 @@ public:
             CloseHandle(process);
         }
     }
+
+    int showOpenDialog(CommonDialog& dialog, const testing::DialogAnswer* answer) override {
+        return win32::showOpenDialog(dialog, answer);
+    }
+    int showFontDialog(CommonDialog& dialog, const testing::DialogAnswer* answer) override {
+        return win32::showFontDialog(dialog, answer);
+    }
 };
 
 }  // namespace
@@ -222,6 +232,33 @@ Backend& backend() {
 }
 
 namespace user {
+namespace {
+
+void sendClick(Control& control) {
+    HWND hwnd = win32::controlWindow(control);
+    if (!hwnd) throw std::logic_error("the control has no window: is its form loaded?");
+    if (!IsWindowEnabled(hwnd) || !IsWindowVisible(hwnd)) return;
+    SendMessageW(hwnd, BM_CLICK, 0, 0);
+    win32::rethrowHeldException();
+}
+
+// The mouse pressed and released over the item, as the user would.
+void clickItem(ListBox& list, int index, UINT press) {
+    HWND hwnd = win32::controlWindow(list);
+    if (!hwnd) throw std::logic_error("the list has no window: is its form loaded?");
+    if (!IsWindowEnabled(hwnd) || !IsWindowVisible(hwnd)) return;
+    SendMessageW(hwnd, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+    RECT item{};
+    if (SendMessageW(hwnd, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) == LB_ERR)
+        throw std::out_of_range("no such item in the list");
+    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    SetFocus(hwnd);
+    SendMessageW(hwnd, press, MK_LBUTTON, at);
+    SendMessageW(hwnd, WM_LBUTTONUP, 0, at);
+    win32::rethrowHeldException();
+}
+
+}  // namespace
 
 void click(Button& button) {
     HWND hwnd = win32::controlWindow(button);
@@ -239,6 +276,24 @@ void choose(MenuItem& item) {
     if (state == static_cast<UINT>(-1) || (state & (MF_GRAYED | MF_DISABLED))) return;
     SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(item.commandId, 0), 0);
     win32::rethrowHeldException();
+}
+
+void click(CheckBox& box) { sendClick(box); }
+void click(OptionButton& option) { sendClick(option); }
+
+void type(TextBox& box, const std::wstring& text) {
+    HWND hwnd = win32::controlWindow(box);
+    if (!hwnd) throw std::logic_error("the text box has no window: is its form loaded?");
+    if (!IsWindowEnabled(hwnd) || (GetWindowLongW(hwnd, GWL_STYLE) & ES_READONLY)) return;
+    SetFocus(hwnd);
+    SendMessageW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    win32::rethrowHeldException();
+}
+
+void select(ListBox& list, int index) { clickItem(list, index, WM_LBUTTONDOWN); }
+void doubleClick(ListBox& list, int index) {
+    clickItem(list, index, WM_LBUTTONDOWN);
+    clickItem(list, index, WM_LBUTTONDBLCLK);
 }
 
 void closeBox(Form& form) {

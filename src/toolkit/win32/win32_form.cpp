@@ -50,49 +50,6 @@ void registerClasses() {
 
 int px(float twips, int dpi) { return twipsToPixels(twips, dpi); }
 
-// Fonts are made once per description and resolution and kept for the run.
-HFONT fontFor(const Font& font, int dpi) {
-    static std::map<std::pair<std::wstring, int>, HFONT> cache;
-    const std::wstring key = font.Name + L"|" + std::to_wstring(font.Size) + (font.Bold ? L"b" : L"") +
-                             (font.Italic ? L"i" : L"") + (font.Underline ? L"u" : L"") +
-                             std::to_wstring(font.Charset);
-    HFONT& handle = cache[{key, dpi}];
-    if (!handle) {
-        const int height = -static_cast<int>(font.Size * dpi / 72.0f + 0.5f);
-        handle = CreateFontW(height, 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, font.Italic, font.Underline, FALSE,
-                             static_cast<BYTE>(font.Charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.Name.c_str());
-    }
-    return handle;
-}
-
-const Font& effectiveFont(const Control& control) {
-    return control.hasOwnFont() ? control.Font() : control.form().font;
-}
-
-// The control's rectangle in pixels, relative to its container's client area.
-RECT pixelRect(const Control& control, int dpi) {
-    const int left = px(control.Left(), dpi), top = px(control.Top(), dpi);
-    return RECT{left, top, left + px(control.Width(), dpi), top + px(control.Height(), dpi)};
-}
-
-HWND containerWindow(const Control& control) {
-    if (auto* frame = dynamic_cast<const Frame*>(&control.parent())) return controlWindow(*frame);
-    return formWindow(control.form());
-}
-
-bool isWindowless(const Control& control) {
-    return control.kind() == ControlKind::Label || control.kind() == ControlKind::Image;
-}
-
-void runGuarded(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (...) {
-        holdException(std::current_exception());
-    }
-}
-
 // Windowless controls only need their container to repaint where they are.
 class WindowlessPeer final : public ControlPeer {
 public:
@@ -133,45 +90,6 @@ private:
     }
 
     Control& control_;
-};
-
-class ChildWindowPeer final : public ControlPeer {
-public:
-    ChildWindowPeer(Control& control, HWND hwnd) : control_(control), hwnd_(hwnd) {
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control_));
-        update(Property::Font);
-        update(Property::Enabled);
-    }
-    ~ChildWindowPeer() override {
-        if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
-    }
-    HWND hwnd() const { return hwnd_; }
-
-    void update(Property what) override {
-        const int dpi = dpiOf(hwnd_);
-        switch (what) {
-            case Property::Caption:
-                if (auto* captioned = dynamic_cast<CaptionedControl*>(&control_))
-                    SetWindowTextW(hwnd_, captioned->Caption().c_str());
-                if (control_.kind() == ControlKind::Frame) InvalidateRect(hwnd_, nullptr, TRUE);
-                break;
-            case Property::Enabled: EnableWindow(hwnd_, control_.Enabled()); break;
-            case Property::Visible: ShowWindow(hwnd_, control_.Visible() ? SW_SHOWNA : SW_HIDE); break;
-            case Property::Bounds: {
-                const RECT r = pixelRect(control_, dpi);
-                MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-                break;
-            }
-            case Property::Font:
-                SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(effectiveFont(control_), dpi)), TRUE);
-                break;
-            case Property::Value: break;
-        }
-    }
-
-private:
-    Control& control_;
-    HWND hwnd_;
 };
 
 class Win32FormPeer;
@@ -287,6 +205,9 @@ public:
     bool handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         switch (msg) {
             case WM_COMMAND: return command(wp, lp);
+            case WM_NOTIFY:
+            case WM_VSCROLL:
+            case WM_HSCROLL: return childMessage(msg, wp, lp, result);
             case WM_ACTIVATE:
                 if (LOWORD(wp) != WA_INACTIVE) {
                     navigationWindow = hwnd_;
@@ -329,12 +250,21 @@ public:
 
     static void paintContainer(HWND hwnd, Container& container);
 
+    // Notifications that name their control by handle rather than by WM_COMMAND.
+    static bool childMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+        HWND from = msg == WM_NOTIFY ? reinterpret_cast<NMHDR*>(lp)->hwndFrom : reinterpret_cast<HWND>(lp);
+        ChildWindowPeer* child = from ? ChildWindowPeer::of(from) : nullptr;
+        if (!child) return false;
+        bool handled = false;
+        runGuarded([&] { handled = child->notifyEx(msg, wp, lp, result); });
+        return handled;
+    }
+
 private:
     bool command(WPARAM wp, LPARAM lp) {
         if (lp != 0) {  // a control's notification
-            auto* control = reinterpret_cast<Control*>(GetWindowLongPtrW(reinterpret_cast<HWND>(lp), GWLP_USERDATA));
-            if (control && control->kind() == ControlKind::Button && HIWORD(wp) == BN_CLICKED)
-                runGuarded([control] { static_cast<Button*>(control)->raiseClick(); });
+            if (ChildWindowPeer* child = ChildWindowPeer::of(reinterpret_cast<HWND>(lp)))
+                runGuarded([child, code = HIWORD(wp)] { child->notify(code); });
             return true;
         }
         const int id = LOWORD(wp);  // a menu item or its shortcut
@@ -385,38 +315,18 @@ private:
             const int tb = b->TabIndex() < 0 ? 1 << 20 : b->TabIndex();
             return ta < tb;
         });
-        const int dpi = dpiOf(parent);
         for (Control* control : ordered) {
             if (isWindowless(*control)) {
                 control->attachPeer(std::make_unique<WindowlessPeer>(*control));
                 continue;
             }
-            const RECT r = pixelRect(*control, dpi);
-            const DWORD visible = control->Visible() ? WS_VISIBLE : 0;
-            HWND child = nullptr;
-            switch (control->kind()) {
-                case ControlKind::Button:
-                    child = CreateWindowExW(0, L"BUTTON", static_cast<Button*>(control)->Caption().c_str(),
-                                            WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON | visible, r.left, r.top,
-                                            r.right - r.left, r.bottom - r.top, parent,
-                                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextControlId_++)),
-                                            GetModuleHandleW(nullptr), nullptr);
-                    break;
-                case ControlKind::Frame:
-                    child = CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass,
-                                            static_cast<Frame*>(control)->Caption().c_str(), WS_CHILD | visible,
-                                            r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
-                                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextControlId_++)),
-                                            GetModuleHandleW(nullptr), nullptr);
-                    break;
-                default: break;
-            }
-            if (!child) continue;
-            control->attachPeer(std::make_unique<ChildWindowPeer>(*control, child));
-            if (auto* frame = dynamic_cast<Frame*>(control)) createChildren(*frame, child);
+            auto peer = createChildPeer(*control, parent, nextControlId_++);
+            if (!peer) continue;
+            ChildWindowPeer* child = peer.get();
+            control->attachPeer(std::move(peer));
+            if (auto* frame = dynamic_cast<Frame*>(control)) createChildren(*frame, child->hwnd());
         }
     }
-
     // After a change of resolution every control is placed and lettered again.
     void relayout(Container& container) {
         for (Control* control : container.children()) {
@@ -507,10 +417,13 @@ LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 // A frame passes its children's notifications on to its window and paints what it holds.
 LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_COMMAND: return SendMessageW(GetAncestor(hwnd, GA_ROOT), msg, wp, lp);
+        case WM_COMMAND:
+        case WM_NOTIFY:
+        case WM_VSCROLL:
+        case WM_HSCROLL: return SendMessageW(GetAncestor(hwnd, GA_ROOT), msg, wp, lp);
         case WM_PAINT: {
-            auto* control = reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-            if (auto* frame = dynamic_cast<Frame*>(control)) {
+            ChildWindowPeer* peer = ChildWindowPeer::of(hwnd);
+            if (auto* frame = peer ? dynamic_cast<Frame*>(&peer->control()) : nullptr) {
                 Win32FormPeer::paintContainer(hwnd, *frame);
                 return 0;
             }
@@ -522,6 +435,54 @@ LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 }  // namespace
+
+// Fonts are made once per description and resolution and kept for the run.
+HFONT fontFor(const Font& font, int dpi) {
+    static std::map<std::pair<std::wstring, int>, HFONT> cache;
+    const std::wstring key = font.Name + L"|" + std::to_wstring(font.Size) + (font.Bold ? L"b" : L"") +
+                             (font.Italic ? L"i" : L"") + (font.Underline ? L"u" : L"") +
+                             std::to_wstring(font.Charset);
+    HFONT& handle = cache[{key, dpi}];
+    if (!handle) {
+        const int height = -static_cast<int>(font.Size * dpi / 72.0f + 0.5f);
+        handle = CreateFontW(height, 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, font.Italic, font.Underline, FALSE,
+                             static_cast<BYTE>(font.Charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.Name.c_str());
+    }
+    return handle;
+}
+
+const Font& effectiveFont(const Control& control) {
+    return control.hasOwnFont() ? control.Font() : control.form().font;
+}
+
+// The control's rectangle in pixels, relative to its container's client area.
+RECT pixelRect(const Control& control, int dpi) {
+    const int left = twipsToPixels(control.Left(), dpi), top = twipsToPixels(control.Top(), dpi);
+    return RECT{left, top, left + twipsToPixels(control.Width(), dpi), top + twipsToPixels(control.Height(), dpi)};
+}
+
+HWND containerWindow(const Control& control) {
+    if (auto* frame = dynamic_cast<const Frame*>(&control.parent())) return controlWindow(*frame);
+    return formWindow(control.form());
+}
+
+bool isWindowless(const Control& control) {
+    return control.kind() == ControlKind::Label || control.kind() == ControlKind::Image;
+}
+
+void runGuarded(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (...) {
+        holdException(std::current_exception());
+    }
+}
+
+const wchar_t* frameClassName() {
+    registerClasses();
+    return kFrameClass;
+}
 
 int dpiOf(HWND hwnd) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);

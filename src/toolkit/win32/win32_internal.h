@@ -4,11 +4,15 @@
 #include <windows.h>
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "toolkit/common_dialog.h"
 #include "toolkit/control.h"
+#include "toolkit/font.h"
 #include "toolkit/form.h"
+#include "toolkit/testing.h"
 
 namespace tk::win32 {
 
@@ -28,6 +32,57 @@ void holdException(std::exception_ptr error);
 void rethrowHeldException();
 
 std::unique_ptr<FormPeer> createFormPeer(Form& form);
+
+// A font made once per description and resolution and kept for the run.
+HFONT fontFor(const Font& font, int dpi);
+// The control's own font, else its window's.
+const Font& effectiveFont(const Control& control);
+// The control's rectangle in pixels, relative to its container's client area.
+RECT pixelRect(const Control& control, int dpi);
+// The window that draws the control: its frame's, or its form's.
+HWND containerWindow(const Control& control);
+bool isWindowless(const Control& control);
+// The registered class of frames (and of forms), ready for CreateWindowEx.
+const wchar_t* frameClassName();
+// Runs a handler from a window procedure; what it throws waits for rethrowHeldException.
+void runGuarded(const std::function<void()>& action);
+
+// A control that is a child window. Subclasses create the window for their kind,
+// keep it in step with the model, and turn the user's actions into model changes.
+class ChildWindowPeer : public ControlPeer {
+public:
+    ChildWindowPeer(Control& control, HWND hwnd);
+    ~ChildWindowPeer() override;
+    HWND hwnd() const { return hwnd_; }
+    Control& control() const { return control_; }
+
+    void update(Property what) override;
+    // A WM_COMMAND notification from the control.
+    virtual void notify(WORD code) { (void)code; }
+    // A WM_NOTIFY or scroll message from the control; true when handled.
+    virtual bool notifyEx(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+        (void)msg, (void)wp, (void)lp, (void)result;
+        return false;
+    }
+
+    static ChildWindowPeer* of(HWND hwnd);
+
+protected:
+    // Creates a child window of a system class for the control.
+    static HWND create(Control& control, HWND parent, int id, const wchar_t* windowClass, DWORD style,
+                       DWORD exStyle = 0);
+    bool updating_ = false;  // set while the model's change is being shown, to ignore the echo
+
+private:
+    Control& control_;
+    HWND hwnd_;
+};
+
+int showOpenDialog(CommonDialog& dialog, const testing::DialogAnswer* answer);
+int showFontDialog(CommonDialog& dialog, const testing::DialogAnswer* answer);
+
+// Creates the native side of a windowed control; nullptr for a windowless one.
+std::unique_ptr<ChildWindowPeer> createChildPeer(Control& control, HWND parent, int id);
 HACCEL acceleratorsOf(HWND hwnd);
 
 // The window that keyboard navigation (Tab, Enter, access keys) goes to.

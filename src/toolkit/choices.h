@@ -1,0 +1,48 @@
+// Controls the user turns on and off: check boxes and option buttons.
+#pragma once
+
+#include "toolkit/controls.h"
+
+namespace tk {
+
+namespace checked {
+constexpr int Unchecked = 0;
+constexpr int Checked = 1;
+}  // namespace checked
+
+class CheckBox : public CaptionedControl {
+public:
+    CheckBox(Container& parent, std::wstring name) : CaptionedControl(parent, ControlKind::CheckBox, std::move(name)) {}
+
+    int Value() const { return value_; }
+    // Setting a different value runs the click handler, as a click would.
+    void Value(int value);
+    Handler Click;
+
+    // For the backends: the user clicked the box.
+    void userToggled();
+
+private:
+    int value_ = checked::Unchecked;
+};
+
+// One of a group of option buttons: the buttons that share a container. Turning
+// one on turns the others of its group off.
+class OptionButton : public CaptionedControl {
+public:
+    OptionButton(Container& parent, std::wstring name)
+        : CaptionedControl(parent, ControlKind::OptionButton, std::move(name)) {}
+
+    bool Value() const { return value_; }
+    // Turning it on runs the click handler; turning it off runs nothing.
+    void Value(bool on);
+    Handler Click;
+
+    // For the backends: the user chose this button.
+    void userChose();
+
+private:
+    bool value_ = false;
+};
+
+}  // namespace tk

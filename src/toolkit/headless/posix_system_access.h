@@ -1,0 +1,33 @@
+// The headless backend's system access: real POSIX files, so that tests see the
+// bytes that would land on disk, code page 932 for the batch files, and programs
+// recorded instead of started.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "apply/system_access.h"
+
+namespace lorvane {
+
+class PosixSystemAccess final : public SystemAccess {
+public:
+    struct Started {
+        std::wstring program, arguments, workingDirectory;
+    };
+
+    // Paths are Windows paths: backslashes are taken as separators. A file without
+    // its owner's write permission counts as read-only and is not replaced.
+    SystemResult replaceFile(const std::wstring& path, std::string_view bytes) override;
+    // Code page 932, refusing what it holds only as a best-fit substitute (U+00A5 ¥ is not a backslash).
+    std::optional<std::string> toBatchCodePage(std::wstring_view text) override;
+    std::wstring commandInterpreter() override { return interpreter; }
+    // Records the program; nothing is executed.
+    SystemResult startHidden(const std::wstring& program, const std::wstring& arguments,
+                             const std::wstring& workingDirectory) override;
+
+    std::wstring interpreter = L"C:\\Windows\\System32\\cmd.exe";
+    std::vector<Started> started;
+};
+
+}  // namespace lorvane

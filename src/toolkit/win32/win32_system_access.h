@@ -1,0 +1,30 @@
+// The Win32 backend's system access.
+#pragma once
+
+#include <string>
+
+#include "apply/system_access.h"
+
+namespace lorvane {
+
+class Win32SystemAccess final : public SystemAccess {
+public:
+    // Code page 0 stands for the OEM code page, the one cmd.exe reads batch files in.
+    explicit Win32SystemAccess(unsigned codePage = 0) : codePage_(codePage) {}
+
+    // A temporary file next to the target, flushed, then renamed over it.
+    SystemResult replaceFile(const std::wstring& path, std::string_view bytes) override;
+    std::optional<std::string> toBatchCodePage(std::wstring_view text) override;
+    // The system directory followed by \cmd.exe.
+    std::wstring commandInterpreter() override;
+    SystemResult startHidden(const std::wstring& program, const std::wstring& arguments,
+                             const std::wstring& workingDirectory) override;
+
+private:
+    unsigned codePage_;
+};
+
+// The system's own description of a Win32 error code, in the user's language.
+std::wstring SystemErrorText(unsigned long error);
+
+}  // namespace lorvane
