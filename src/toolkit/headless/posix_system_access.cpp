@@ -83,7 +83,7 @@ SystemResult PosixSystemAccess::replaceFile(const std::wstring& path, std::strin
     const std::string target = NativePath(path);
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
-    
+    if (exists && !(existing.st_mode & S_IWUSR)) return {Outcome::NotWritable, {}};
 
     std::string temp = target + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());

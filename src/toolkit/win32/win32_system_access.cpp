@@ -25,9 +25,9 @@ SystemResult FromError(DWORD error) {
 std::wstring SystemErrorText(unsigned long error) {
     wchar_t* buffer = nullptr;
     // Language 0: the thread's, then the user's, then the system's language.
-    const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring();
     if (buffer) LocalFree(buffer);
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
@@ -46,8 +46,10 @@ SystemResult Win32SystemAccess::replaceFile(const std::wstring& path, std::strin
     HANDLE file = INVALID_HANDLE_VALUE;
     std::wstring temp;
     for (unsigned attempt = 0; file == INVALID_HANDLE_VALUE; ++attempt) {
-        temp = path + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) + L".tmp";
-        file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        temp =
+            path + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) + L".tmp";
+        file =
+            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
             if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt >= 100)
@@ -89,7 +91,8 @@ std::optional<std::string> Win32SystemAccess::toBatchCodePage(std::wstring_view 
     const int size = WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, used);
     if (size <= 0 || usedDefault) return std::nullopt;
     std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (WideCharToMultiByte(codePage, flags, text.data(), length, bytes.data(), size, nullptr, used) != size ||
+    if (WideCharToMultiByte(codePage, flags, text.data(), length, bytes.data(), size, nullptr, used) !=
+            size ||
         usedDefault)
         return std::nullopt;
     return bytes;

@@ -1,0 +1,109 @@
+#include "apply/command_line.h"
+
+#include <cstddef>
+#include <string_view>
+
+namespace lorvane {
+namespace {
+
+// Blanks only: tabs, ideographic spaces and everything else stay.
+std::wstring_view TrimBlanks(std::wstring_view text) {
+    const std::size_t first = text.find_first_not_of(L' ');
+    if (first == std::wstring_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
+}
+
+// cmd expands %...% in a batch file even inside quotes; %% stands for one %.
+std::wstring DoublePercents(std::wstring_view text) {
+    std::wstring result;
+    result.reserve(text.size());
+    for (wchar_t c : text) {
+        result += c;
+        if (c == L'%') result += L'%';
+    }
+    return result;
+}
+
+// Backslashes before a closing quote escape it unless they come in pairs.
+std::wstring Quoted(std::wstring_view text) {
+    const std::size_t last = text.find_last_not_of(L'\\');
+    const std::size_t trailing = last == std::wstring_view::npos ? text.size() : text.size() - last - 1;
+    std::wstring result = L"\"";
+    result += text;
+    result.append(trailing, L'\\');
+    result += L'"';
+    return result;
+}
+
+std::wstring FolderArgument(std::wstring_view path) {
+    const std::wstring text = DoublePercents(TrimBlanks(path));
+    const bool needsQuotes = text.find_first_of(L" \t&|<>^(),;=") != std::wstring::npos;
+    return needsQuotes ? Quoted(text) : text;
+}
+
+constexpr const wchar_t* kBackupTypes[] = {L" /t {normal}", L" /t {copy}", L" /t {incremental}",
+                                           L" /t {differential}", L" /t {daily}"};
+
+constexpr const wchar_t* kWeekdayCodes[] = {L"Su", L"M", L"T", L"W", L"Th", L"F", L"S"};
+constexpr const wchar_t* kEveryDay = L"Su,M,T,W,Th,F,S";
+
+std::wstring TwoDigits(int value) {
+    if (value < 0) return L"-" + TwoDigits(-value);
+    return (value < 10 ? L"0" : L"") + std::to_wstring(value);
+}
+
+// The chosen days of the list that DateMode selects, ascending, comma-separated.
+std::wstring DayList(const ScheduleRecord& schedule) {
+    std::wstring list;
+    if (schedule.DateMode == 1) {
+        for (std::size_t k = 0; k < schedule.RunDate.size(); ++k)
+            if (schedule.RunDate[k] == kTrue) list += std::to_wstring(k + 1) + L",";
+    } else {
+        for (std::size_t k = 0; k < schedule.RunWeekday.size(); ++k)
+            if (schedule.RunWeekday[k] == kTrue) list += std::wstring(kWeekdayCodes[k]) + L",";
+    }
+    if (!list.empty()) list.pop_back();
+    return list;
+}
+
+}  // namespace
+
+std::wstring BuildBackupCommand(const BackupRecord& backup) {
+    std::wstring line = L"ntbackup backup";
+    for (const std::wstring& path : backup.BackupPath) line += L" " + FolderArgument(path);
+    if (backup.WriteMode == 0) line += L" /a";
+    if (backup.Verify == 1) line += L" /v";
+    if (backup.Restriction == 1) line += L" /r";
+    const std::wstring_view guide = TrimBlanks(backup.Guide);
+    if (!guide.empty()) line += L" /d" + Quoted(DoublePercents(guide));
+    if (backup.RegBackup == 1) line += L" /b";
+    line += backup.Compression == 1 ? L" /hc:on" : L" /hc:off";
+    if (backup.BackupMode >= 0 && backup.BackupMode <= 4) line += kBackupTypes[backup.BackupMode];
+    line += L" /l " + Quoted(DoublePercents(TrimBlanks(backup.LogFileName)));
+    if (backup.LogFileMode == 1) line += L" /e";
+    return line;
+}
+
+std::wstring BuildAtCommand(const ScheduleRecord& schedule, DateTime now) {
+    std::wstring line = L"at " + TwoDigits(schedule.RunHour) + L":" + TwoDigits(schedule.RunMinute);
+    switch (schedule.RunUnit) {
+        case 2:
+            line += L" /next:" + std::to_wstring(now.addDays(1).civil().day);
+            break;
+        case 3: {
+            const std::wstring days = DayList(schedule);
+            line += L" /every:" + (days.empty() ? std::wstring(kEveryDay) : days);
+            break;
+        }
+        case 4: {
+            const std::wstring days = DayList(schedule);
+            if (!days.empty()) line += L" /next:" + days;
+            break;
+        }
+        default:
+            break;
+    }
+    return line + L" tpbackup";
+}
+
+}  // namespace lorvane

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <sstream>
+
+#include "apply/apply_action.h"
+#include "apply/command_line.h"
+#include "fake_host.h"
+#include "toolkit/headless/posix_system_access.h"
+
+namespace lorvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A user who may make a file writable again just before answering message number `act`.
+class User : public test::FakeHost {
+public:
+    int messageBox(const std::wstring& text, int style) override {
+        if (messages.size() == act && action) action();
+        return FakeHost::messageBox(text, style);
+    }
+    std::vector<int> styles() const {
+        std::vector<int> styles;
+        for (const Message& message : messages) styles.push_back(message.style);
+        return styles;
+    }
+    std::size_t act = 0;
+    std::function<void()> action;
+};
+
+std::string Read(const fs::path& path) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+// The files for the settings below, in code page 932.
+const std::string kCommandFile =
+    "ntbackup backup C:\\\x83\x66\x81\x5b\x83\x5e \"D:\\My Work\" /d\"\x8f\x54\x8e\x9f\" /hc:off "
+    "/t {incremental} /l \"C:\\WINNT\\tpbackup.log\"\r\n";
+const std::string kBatchFile = "at 02:30 /every:M,F tpbackup\r\n";
+const std::string kOld = "old\r\n";
+
+class ApplyAction : public testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/lorvane-apply-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        user.systemDir = dir.wstring();
+        previousAccess = setSystemAccess(&access);
+        settings.BackupSettings = {{L"C:\\データ", L" D:\\My Work "}, 1, 0, 0, 0, 0, L"週次", 2,
+                                   L"C:\\WINNT\\tpbackup.log",        0};
+        settings.ScheduleSettings = {.RunUnit = 3,
+                                     .DateMode = 2,
+                                     .RunWeekday = {0, kTrue, 0, 0, 0, kTrue, 0},
+                                     .RunHour = 2,
+                                     .RunMinute = 30};
+        for (const char* name : {"tpbackup.cmd", "atcmd.bat"})
+            std::ofstream(dir / name, std::ios::binary) << kOld;
+    }
+    void TearDown() override {
+        setSystemAccess(previousAccess);
+        for (const auto& entry : fs::directory_iterator(dir))
+            fs::permissions(entry.path(), fs::perms::owner_all);
+        fs::remove_all(dir);
+    }
+    // Both files hold these contents, and nothing else lies beside them.
+    void ExpectFiles(const std::string& command, const std::string& batch) {
+        EXPECT_EQ(Read(dir / "tpbackup.cmd"), command);
+        EXPECT_EQ(Read(dir / "atcmd.bat"), batch);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+    }
+
+    fs::path dir;
+    User user;
+    PosixSystemAccess access;
+    SystemAccess* previousAccess = nullptr;
+    Settings settings;
+};
+
+TEST_F(ApplyAction, NoWritesNothing) {
+    user.answers = {mb::No};
+    RunApplyAction(settings);
+    ASSERT_EQ(user.styles(), std::vector<int>{mb::QuestionYesNo});
+    EXPECT_EQ(user.messages[0].text, L"設定情報をシステムに反映します。よろしいですか？");
+    ExpectFiles(kOld, kOld);
+    EXPECT_TRUE(access.started.empty());
+}
+
+TEST_F(ApplyAction, YesWritesBothFilesAndStartsTheBatchHidden) {
+    user.answers = {mb::Yes};
+    RunApplyAction(settings);
+    ASSERT_EQ(user.styles(), (std::vector<int>{mb::QuestionYesNo, mb::OkOnly}));
+    EXPECT_EQ(user.messages[1].text, L"設定情報をシステムに反映しました。");
+    ExpectFiles(kCommandFile, kBatchFile);
+    ASSERT_EQ(access.started.size(), 1u);
+    EXPECT_EQ(access.started[0].program, access.interpreter);
+    EXPECT_EQ(access.started[0].arguments, L"/c \"" + user.systemDir + L"\\atcmd.bat\"");
+    EXPECT_EQ(access.started[0].workingDirectory, user.systemDir);
+}
+
+struct ReadOnlyCase {
+    const char* name;
+    const char* readOnly;
+    std::vector<int> answers;  // the first is the answer to the question
+    std::size_t writableAt;    // the message before which the user makes the file writable
+    std::vector<int> styles;
+    bool commandWritten, batchWritten;
+    friend void PrintTo(const ReadOnlyCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class ApplyActionReadOnly : public ApplyAction, public testing::WithParamInterface<ReadOnlyCase> {};
+
+TEST_P(ApplyActionReadOnly, RetryGoesOnOnceWritableCancelEnds) {
+    const ReadOnlyCase& c = GetParam();
+    fs::permissions(dir / c.readOnly, fs::perms::owner_read);
+    user.answers = c.answers;
+    user.act = c.writableAt;
+    user.action = [&] { fs::permissions(dir / c.readOnly, fs::perms::owner_all); };
+    RunApplyAction(settings);
+    EXPECT_EQ(user.styles(), c.styles);
+    EXPECT_EQ(user.messages[1].text, L"ファイルが書き込み不可です。");
+    ExpectFiles(c.commandWritten ? kCommandFile : kOld, c.batchWritten ? kBatchFile : kOld);
+    EXPECT_EQ(access.started.size(), c.batchWritten ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ApplyActionReadOnly,
+    testing::Values(ReadOnlyCase{"CommandCancel", "tpbackup.cmd", {6, 2}, 9, {36, 53}, false, false},
+                    ReadOnlyCase{
+                        "CommandRetryTwice", "tpbackup.cmd", {6, 4, 4}, 2, {36, 53, 53, 0}, true, true},
+                    ReadOnlyCase{"BatchCancel", "atcmd.bat", {6, 2}, 9, {36, 53}, true, false},
+                    ReadOnlyCase{"BatchRetry", "atcmd.bat", {6, 4}, 1, {36, 53, 0}, true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ApplyAction, MissingDirectoryStopsWithTheSystemText) {
+    user.systemDir += L"\\missing";
+    user.answers = {mb::Yes};
+    RunApplyAction(settings);
+    ASSERT_EQ(user.styles(), (std::vector<int>{mb::QuestionYesNo, mb::Critical}));
+    EXPECT_EQ(user.messages[1].text, L"No such file or directory");
+    EXPECT_TRUE(access.started.empty());
+}
+
+// A single folder that makes the command line exactly this long.
+std::wstring FolderForLength(const Settings& settings, std::size_t length) {
+    BackupRecord backup = settings.BackupSettings;
+    backup.BackupPath = {L""};
+    return L"C:\\" + std::wstring(length - BuildBackupCommand(backup).size() - 3, L'x');
+}
+
+struct RefusalCase {
+    const char* name;
+    std::function<void(Settings&, User&)> change;
+    std::wstring message;  // the start of the stop message; empty: accepted
+    friend void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class ApplyActionRefuses : public ApplyAction, public testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(ApplyActionRefuses, BeforeTheQuestionAndWritesNothing) {
+    GetParam().change(settings, user);
+    RunApplyAction(settings);
+    if (GetParam().message.empty()) {
+        EXPECT_EQ(user.styles(), std::vector<int>{mb::QuestionYesNo});
+        return;
+    }
+    ASSERT_EQ(user.styles(), std::vector<int>{mb::Critical});
+    EXPECT_EQ(user.messages[0].text.substr(0, GetParam().message.size()), GetParam().message);
+    ExpectFiles(kOld, kOld);
+}
+
+const std::wstring kUnrepresentable = L"ｼｽﾃﾑのｺｰﾄﾞﾍﾟｰｼﾞで表せない文字が含まれています。\r\n\r\n文字　：";
+const std::wstring kForbidden = L"ｺﾏﾝﾄﾞ行に使用できない文字が含まれています。\r\n\r\n文字　：";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ApplyActionRefuses,
+    testing::Values(
+        RefusalCase{"EmptySystemDirectory", [](Settings&, User& u) { u.systemDir.clear(); },
+                    L"ｼｽﾃﾑﾃﾞｨﾚｸﾄﾘを取得できません。"},
+        RefusalCase{"LineOf8191",
+                    [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForLength(s, 8191)}; },
+                    L""},
+        RefusalCase{"LineOf8192",
+                    [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForLength(s, 8192)}; },
+                    L"ｺﾏﾝﾄﾞ行が長すぎます。\r\n\r\nﾌｧｲﾙ名：tpbackup.cmd\r\n文字数：8192 (上限 8191)"},
+        RefusalCase{"QuoteInDescription", [](Settings& s, User&) { s.BackupSettings.Guide = L"a\" & calc"; },
+                    kForbidden + L"\" (U+0022)\r\n設定値：a\" & calc"},
+        RefusalCase{"LineBreakInFolder",
+                    [](Settings& s, User&) { s.BackupSettings.BackupPath[1] = L"D:\\a\nb"; },
+                    kForbidden + L"U+000A\r\n"},
+        RefusalCase{"BestFitYenWouldBeBackslash",
+                    [](Settings& s, User&) { s.BackupSettings.LogFileName = L"C:\\¥.log"; },
+                    kUnrepresentable + L"¥ (U+00A5)\r\n設定値：C:\\¥.log"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace lorvane
