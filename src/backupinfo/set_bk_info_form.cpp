@@ -1,0 +1,222 @@
+#include "backupinfo/set_bk_info_form.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <utility>
+
+#include "app/forms.h"
+#include "app/menu_form.h"
+#include "backupinfo/select_path_form.h"
+#include "core/host.h"
+#include "core/settings.h"
+#include "core/subroutines.h"
+#include "toolkit/app.h"
+
+namespace lorvane {
+namespace {
+
+// Blanks only: tabs, ideographic spaces and everything else stay.
+std::wstring trimBlanks(const std::wstring& text) {
+    const std::size_t first = text.find_first_not_of(L' ');
+    if (first == std::wstring::npos) return {};
+    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
+}
+
+// A double quote ends the quoted argument in the command file; a control
+// character breaks its line.
+bool holdsUnsafeCharacter(const std::wstring& text) {
+    return std::any_of(text.begin(), text.end(), [](wchar_t c) { return c == L'"' || c < 0x20; });
+}
+
+void place(tk::Control& control, float left, float top, float width, float height, int tab) {
+    control.Move(left, top, width, height);
+    control.TabIndex(tab);
+}
+
+}  // namespace
+
+SetBkInfoForm::SetBkInfoForm() {
+    Caption(L"Lorvane - ﾊﾞｯｸｱｯﾌﾟ情報の設定");
+    borderStyle = tk::BorderStyle::FixedSingle;
+    MinButton = true;
+    MaxButton = false;
+    clientSize(7410, 5130);
+
+    place(fraBackupPath, 240, 120, 6915, 1155, 0);
+    fraBackupPath.Caption(L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ");
+    place(lstBackupPath, 180, 240, 5355, 780, 1);
+    place(cmdAddPath, 5640, 240, 1155, 375, 2);
+    cmdAddPath.Caption(L"追加");
+    place(cmdDelPath, 5640, 660, 1155, 375, 3);
+    cmdDelPath.Caption(L"削除");
+
+    place(fraWriteMode, 240, 1440, 1875, 975, 4);
+    fraWriteMode.Caption(L"書き込みモード");
+    place(optWriteMode1, 300, 240, 975, 255, 5);
+    optWriteMode1.Caption(L"追加");
+    place(optWriteMode2, 300, 600, 975, 255, 6);
+    optWriteMode2.Caption(L"上書き");
+
+    place(chkVerify, 3060, 1320, 2835, 255, 7);
+    chkVerify.Caption(L"ﾊﾞｯｸｱｯﾌﾟ後に検査を行う");
+    place(chkRegBackup, 3060, 1680, 2835, 255, 8);
+    chkRegBackup.Caption(L"ﾛｰｶﾙﾚｼﾞｽﾄﾘﾌｧｲﾙのﾊﾞｯｸｱｯﾌﾟ");
+    place(chkRestriction, 3060, 2040, 3735, 255, 9);
+    chkRestriction.Caption(L"所有者または管理者以外のｱｸｾｽを制限する");
+    place(chkCompression, 3060, 2400, 3735, 255, 10);
+    chkCompression.Caption(L"ﾊｰﾄﾞｳｪｱによる圧縮を行う");
+
+    place(lblGuide, 240, 2820, 795, 195, 11);
+    lblGuide.Caption(L"説明");
+    place(txtGuide, 1200, 2760, 3135, 315, 12);
+    place(lblBackupMode, 240, 3240, 1635, 195, 13);
+    lblBackupMode.Caption(L"ﾊﾞｯｸｱｯﾌﾟの種類");
+    place(cboBackupMode, 2400, 3180, 1935, 300, 14);
+
+    place(FraLog, 240, 3600, 6915, 915, 15);
+    FraLog.Caption(L"ﾛｸﾞ情報");
+    place(lblLogFile, 180, 240, 795, 195, 16);
+    lblLogFile.Caption(L"ﾛｸﾞﾌｧｲﾙ");
+    place(txtLogFileName, 1140, 180, 5235, 315, 17);
+    place(cmdSelectLogFile, 6480, 180, 315, 315, 18);
+    cmdSelectLogFile.Caption(L"...");
+    tk::Font bold;
+    bold.Name = L"ＭＳ Ｐゴシック";
+    bold.Size = 9;
+    bold.Bold = true;
+    bold.Charset = tk::charset::ShiftJis;
+    cmdSelectLogFile.Font(bold);
+    place(optLogFileMode1, 1680, 600, 1575, 255, 19);
+    optLogFileMode1.Caption(L"すべての情報");
+    place(optLogFileMode2, 3900, 600, 1575, 255, 20);
+    optLogFileMode2.Caption(L"例外情報のみ");
+
+    place(cmdOk, 1260, 4620, 1755, 375, 21);
+    cmdOk.Caption(L"OK");
+    place(cmdCancel, 4380, 4620, 1755, 375, 22);
+    cmdCancel.Caption(L"ｷｬﾝｾﾙ");
+
+    cboBackupMode.KeyPress = [this](int& KeyAscii) { cboBackupMode_KeyPress(KeyAscii); };
+    cmdAddPath.Click = [this] { cmdAddPath_Click(); };
+    cmdDelPath.Click = [this] { cmdDelPath_Click(); };
+    cmdSelectLogFile.Click = [this] { cmdSelectLogFile_Click(); };
+    cmdOk.Click = [this] { cmdOk_Click(); };
+    cmdCancel.Click = [this] { cmdCancel_Click(); };
+}
+
+void SetBkInfoForm::Form_Load() {
+    subMoveForm(*this, 1);
+    for (const wchar_t* type : {L"normal", L"copy", L"incremental", L"differential", L"daily"})
+        cboBackupMode.AddItem(type);
+
+    const BackupRecord& backup = mdlMain().BackupSettings;
+    (backup.WriteMode == 0 ? optWriteMode1 : optWriteMode2).Value(true);
+    const std::pair<Int16, tk::CheckBox*> options[] = {
+        {backup.Verify, &chkVerify},
+        {backup.RegBackup, &chkRegBackup},
+        {backup.Restriction, &chkRestriction},
+        {backup.Compression, &chkCompression},
+    };
+    for (const auto& [value, box] : options)
+        box->Value(value == 1 ? tk::checked::Checked : tk::checked::Unchecked);
+    txtGuide.Text(backup.Guide);
+    if (backup.BackupMode >= -1 && backup.BackupMode < cboBackupMode.ListCount())
+        cboBackupMode.ListIndex(backup.BackupMode);
+    txtLogFileName.Text(backup.LogFileName);
+    (backup.LogFileMode == 0 ? optLogFileMode1 : optLogFileMode2).Value(true);
+
+    // The folders of the last OK, so that the user edits the list rather than typing it again.
+    for (const std::wstring& path : backup.BackupPath) lstBackupPath.AddItem(path);
+}
+
+// Nothing can be typed: the type is chosen from the list only.
+void SetBkInfoForm::cboBackupMode_KeyPress(int& KeyAscii) { KeyAscii = 0; }
+
+void SetBkInfoForm::cmdAddPath_Click() {
+    // The instance stays in hand: closing it by its close box lets go of the reference.
+    SelectPathForm& picker = frmSelectPath.get();
+    picker.Hide();  // loads it: its set-up fills the lists and the path box
+    picker.Caption(L"Lorvane - ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの指定");
+    picker.lblPath.Caption(L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ");
+    picker.cmdOk.Caption(L"追加");
+    picker.Show(tk::ShowMode::Modal);
+
+    const std::wstring chosen = picker.txtPath.Text();
+    if (chosen != L"Cancel") {
+        // The search leaves the equal entry selected, or else the last one.
+        bool found = false;
+        for (int i = 0; i < lstBackupPath.ListCount() && !found; ++i) {
+            lstBackupPath.ListIndex(i);
+            found = trimBlanks(lstBackupPath.List(lstBackupPath.ListIndex())) == trimBlanks(chosen);
+        }
+        if (!found) lstBackupPath.AddItem(trimBlanks(chosen));
+    }
+    picker.Unload();
+}
+
+void SetBkInfoForm::cmdDelPath_Click() {
+    if (lstBackupPath.ListIndex() != -1) lstBackupPath.RemoveItem(lstBackupPath.ListIndex());
+}
+
+void SetBkInfoForm::cmdSelectLogFile_Click() {
+    dlgShowLog.CancelError = true;
+    dlgShowLog.DialogTitle = L"";
+    dlgShowLog.FileName = L"*.log";
+    dlgShowLog.Filter = L"ﾛｸﾞﾌｧｲﾙ (*.log)|*.log|すべてのﾌｧｲﾙ (*.*)|*.*";
+    dlgShowLog.Flags = tk::cdl::CreatePrompt;
+    const int error = dlgShowLog.ShowOpen();
+    if (error == tk::cdl::Cancel) return;
+    if (error != 0) {
+        MsgBox(L"[ﾌｧｲﾙを開く] ﾀﾞｲｱﾛｸﾞ ﾎﾞｯｸｽで予期しないｴﾗｰが発生しました。", mb::Critical);
+        tk::EndProgram();
+        return;
+    }
+    txtLogFileName.Text(dlgShowLog.FileName);
+}
+
+std::wstring SetBkInfoForm::unsafeTextMessage() const {
+    if (holdsUnsafeCharacter(txtGuide.Text()))
+        return L"説明に \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。";
+    const std::wstring& log = txtLogFileName.Text();
+    if (holdsUnsafeCharacter(log)) return L"ﾛｸﾞﾌｧｲﾙに \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。";
+    if (log.back() == L'\\' || log.back() == L'/') return L"ﾛｸﾞﾌｧｲﾙにﾌｧｲﾙ名が指定されていません。";
+    return {};
+}
+
+void SetBkInfoForm::cmdOk_Click() {
+    if (lstBackupPath.ListCount() == 0) {
+        MsgBox(L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽが設定されていません。", mb::Exclamation);
+        return;
+    }
+    if (txtLogFileName.Text().empty()) {
+        MsgBox(L"ﾛｸﾞﾌｧｲﾙが設定されていません。", mb::Exclamation);
+        return;
+    }
+    if (const std::wstring message = unsafeTextMessage(); !message.empty()) {
+        MsgBox(message, mb::Exclamation);
+        return;
+    }
+
+    Settings& settings = mdlMain();
+    BackupRecord& backup = settings.BackupSettings;
+    backup.BackupPath.clear();
+    for (int i = 0; i < lstBackupPath.ListCount(); ++i) backup.BackupPath.push_back(lstBackupPath.List(i));
+    backup.WriteMode = optWriteMode1.Value() ? 0 : 1;
+    backup.Verify = chkVerify.Value() == tk::checked::Checked ? 1 : 0;
+    backup.RegBackup = chkRegBackup.Value() == tk::checked::Checked ? 1 : 0;
+    backup.Restriction = chkRestriction.Value() == tk::checked::Checked ? 1 : 0;
+    backup.Compression = chkCompression.Value() == tk::checked::Checked ? 1 : 0;
+    backup.Guide = txtGuide.Text();
+    backup.BackupMode = static_cast<Int16>(cboBackupMode.ListIndex());
+    backup.LogFileName = txtLogFileName.Text();
+    backup.LogFileMode = optLogFileMode1.Value() ? 0 : 1;
+    settings.BackupInfoSet = kTrue;
+    Unload();
+}
+
+void SetBkInfoForm::cmdCancel_Click() { Unload(); }
+
+// However the dialog closes, the main menu comes back.
+void SetBkInfoForm::Form_Unload() { frmMenu->Show(); }
+
+}  // namespace lorvane

@@ -1,0 +1,54 @@
+// A combo box: an edit field with a drop-down list of items under it.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "toolkit/controls.h"
+
+namespace tk {
+
+class ComboBox : public Control {
+public:
+    ComboBox(Container& parent, std::wstring name)
+        : Control(parent, ControlKind::ComboBox, std::move(name)) {}
+
+    // Appends the item, or inserts it before index.
+    void AddItem(const std::wstring& text, int index = -1);
+    void RemoveItem(int index);
+    void Clear();
+    int ListCount() const { return static_cast<int>(items_.size()); }
+    const std::wstring& List(int index) const { return items_.at(static_cast<size_t>(index)); }
+
+    // The selected item, -1 for none (also once the user has typed a text of his own).
+    int ListIndex() const { return listIndex_; }
+    // Selecting an item puts its text into the edit field and runs the click handler.
+    void ListIndex(int index);
+    Handler Click;
+
+    // The text of the edit field.
+    const std::wstring& Text() const { return text_; }
+    void Text(const std::wstring& text);
+    Handler Change;
+
+    // A character key pressed in the box: the handler sees the character code
+    // and may replace it; 0 discards the key. Keys that type nothing (arrows,
+    // Delete, function keys) do not come here.
+    std::function<void(int& keyAscii)> KeyPress;
+
+    // For the backends. The user pressed a character key: returns the code
+    // that the key goes on with, 0 when the handler discarded it.
+    int userKeyPress(int keyAscii);
+    // The user chose an item from the list (or with the arrow keys).
+    void userSelected(int index);
+    // The user's typing left this text in the edit field.
+    void userEdited(const std::wstring& text);
+
+private:
+    std::vector<std::wstring> items_;
+    std::wstring text_;
+    int listIndex_ = -1;
+};
+
+}  // namespace tk

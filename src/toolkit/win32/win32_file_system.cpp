@@ -1,0 +1,130 @@
+// The drives and folders of the real machine, for the drive and folder lists.
+#include <windows.h>
+
+#include <cwctype>
+#include <vector>
+
+#include "toolkit/file_system.h"
+
+namespace tk {
+namespace {
+
+// No "insert a disk" box from the system: a drive without its medium is only unreadable.
+class QuietErrors {
+public:
+    QuietErrors() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {}
+    ~QuietErrors() { SetErrorMode(previous_); }
+    QuietErrors(const QuietErrors&) = delete;
+    QuietErrors& operator=(const QuietErrors&) = delete;
+
+private:
+    UINT previous_;
+};
+
+files::DriveType typeOf(UINT type) {
+    switch (type) {
+        case DRIVE_FIXED: return files::DriveType::Fixed;
+        case DRIVE_REMOVABLE: return files::DriveType::Removable;
+        case DRIVE_REMOTE: return files::DriveType::Network;
+        case DRIVE_CDROM: return files::DriveType::CdRom;
+        case DRIVE_RAMDISK: return files::DriveType::RamDisk;
+        default: return files::DriveType::Unknown;
+    }
+}
+
+std::wstring withSeparator(std::wstring path) {
+    if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
+    return path;
+}
+
+// Each folder inside, hidden ones too; false when the folder cannot be read.
+template <class Visit>
+bool forEachFolder(const std::wstring& path, bool withHidden, Visit visit) {
+    QuietErrors quiet;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileExW((withSeparator(path) + L"*").c_str(), FindExInfoBasic, &found,
+                                     FindExSearchLimitToDirectories, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;  // an empty root
+    do {
+        const std::wstring name = found.cFileName;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == L"." || name == L"..") continue;
+        if (!withHidden && (found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN)) continue;
+        visit(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return true;
+}
+
+}  // namespace
+
+namespace files {
+
+std::vector<DriveInfo> drives() {
+    QuietErrors quiet;
+    std::vector<wchar_t> roots(GetLogicalDriveStringsW(0, nullptr) + 1, L'\0');
+    GetLogicalDriveStringsW(static_cast<DWORD>(roots.size()), roots.data());
+    std::vector<DriveInfo> list;
+    for (const wchar_t* root = roots.data(); *root; root += wcslen(root) + 1) {
+        DriveInfo drive;
+        drive.letter = static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(root[0])));
+        drive.type = typeOf(GetDriveTypeW(root));
+        // Floppy drives are not asked for their label: it would make them spin.
+        const bool floppy =
+            drive.type == DriveType::Removable && (drive.letter == L'A' || drive.letter == L'B');
+        wchar_t label[MAX_PATH + 1] = {};
+        if (!floppy &&
+            GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0))
+            drive.label = label;
+        list.push_back(drive);
+    }
+    return list;
+}
+
+std::wstring fullPath(const std::wstring& path) {
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring full(needed, L'\0');
+    const DWORD written = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    if (written == 0 || written >= needed) return path;
+    full.resize(written);
+    return full;
+}
+
+std::vector<std::wstring> subfolders(const std::wstring& path) {
+    std::vector<std::wstring> names;
+    if (!forEachFolder(path, false, [&](const std::wstring& name) { names.push_back(name); }))
+        throw FolderUnreadable(path);
+    return names;
+}
+
+}  // namespace files
+
+namespace testing {
+
+void makeFolder(const std::wstring& path) {
+    const std::wstring folder = withSeparator(path);
+    for (std::size_t end = folder.find(L'\\', 3); end != std::wstring::npos;
+         end = folder.find(L'\\', end + 1))
+        CreateDirectoryW(folder.substr(0, end).c_str(), nullptr);
+}
+
+void removeFolder(const std::wstring& path) {
+    std::vector<std::wstring> inner;
+    forEachFolder(path, true, [&](const std::wstring& name) { inner.push_back(withSeparator(path) + name); });
+    for (const std::wstring& folder : inner) removeFolder(folder);
+    RemoveDirectoryW(path.c_str());
+}
+
+// The drive stands for a folder that does not exist: listed, but nothing can be read from it.
+bool addUnreadableDrive(wchar_t letter) {
+    const wchar_t device[] = {letter, L':', L'\0'};
+    return DefineDosDeviceW(0, device, L"C:\\lorvane-no-medium-d41d8cd9") != FALSE;
+}
+
+void removeDrive(wchar_t letter) {
+    const wchar_t device[] = {letter, L':', L'\0'};
+    DefineDosDeviceW(DDD_REMOVE_DEFINITION, device, nullptr);
+}
+
+}  // namespace testing
+}  // namespace tk

@@ -1,0 +1,34 @@
+// The native side of the combo box, the drive list and the folder list.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "toolkit/win32/win32_internal.h"
+
+namespace tk::win32 {
+
+// For a control of the kind ComboBox, DriveList and FolderList respectively.
+std::unique_ptr<ChildWindowPeer> createComboBoxPeer(Control& box, HWND parent, int id);
+std::unique_ptr<ChildWindowPeer> createDriveListPeer(Control& list, HWND parent, int id);
+std::unique_ptr<ChildWindowPeer> createFolderListPeer(Control& list, HWND parent, int id);
+
+// An owner-drawn list: the window that holds it receives WM_DRAWITEM, which
+// routeOwnerDraw passes on to drawItem until stopOwnerDraw.
+class OwnerDrawn {
+public:
+    virtual void drawItem(const DRAWITEMSTRUCT& item) = 0;
+
+protected:
+    ~OwnerDrawn() = default;
+};
+void routeOwnerDraw(HWND list, OwnerDrawn& drawer);
+void stopOwnerDraw(HWND list);
+
+// Draws one row of an owner-drawn list: highlight, a small icon, the text.
+void drawIconRow(const DRAWITEMSTRUCT& item, HICON icon, int indentPixels, const wchar_t* text);
+// Row height for a small icon and the control's font.
+int iconRowHeight(HWND list);
+
+}  // namespace tk::win32

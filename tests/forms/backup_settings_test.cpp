@@ -1,0 +1,283 @@
+#include <string>
+#include <vector>
+
+#include "app/forms.h"
+#include "app/menu_form.h"
+#include "backupinfo/select_path_form.h"
+#include "backupinfo/set_bk_info_form.h"
+#include "core/subroutines.h"
+#include "form_test_support.h"
+#include "toolkit/events.h"
+
+namespace lorvane::test {
+namespace {
+
+class BackupSettings : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        subSetStartValues(mdlMain());
+    }
+    // A fresh program for the next case of a table.
+    void restart() { SetUp(); }
+
+    // Opens the dialog from the main menu, as the user does.
+    SetBkInfoForm& open() {
+        if (!frmMenu.instance()) frmMenu->Show();
+        tk::user::click(frmMenu->cmdSetBkupInfo);
+        EXPECT_FALSE(frmMenu->Visible());
+        return *frmSetBkInfo;
+    }
+
+    // The picker hands back this text in its path box (or is cancelled).
+    static void addFromPicker(SetBkInfoForm& dialog, const std::wstring& result) {
+        tk::testing::onNextModal([result](tk::Form& form) {
+            auto& picker = static_cast<SelectPathForm&>(form);
+            EXPECT_EQ(picker.Caption(), L"Lorvane - ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの指定");
+            EXPECT_EQ(picker.lblPath.Caption(), L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ");
+            EXPECT_EQ(picker.cmdOk.Caption(), L"追加");
+            if (result == L"<close box>") return tk::user::closeBox(picker);
+            if (result == L"Cancel") return tk::user::click(picker.cmdCancel);
+            picker.txtPath.Text(result);
+            tk::user::click(picker.cmdOk);
+        });
+        tk::user::click(dialog.cmdAddPath);
+        EXPECT_EQ(frmSelectPath.instance(), nullptr) << "every addition ends with the picker discarded";
+    }
+
+    static std::vector<std::wstring> entries(const tk::ListBox& list) {
+        std::vector<std::wstring> items;
+        for (int i = 0; i < list.ListCount(); ++i) items.push_back(list.List(i));
+        return items;
+    }
+
+    std::vector<std::wstring> messageTexts() const {
+        std::vector<std::wstring> texts;
+        for (const auto& m : messages()) texts.push_back(m.text + L" / " + std::to_wstring(m.style));
+        return texts;
+    }
+};
+
+TEST_F(BackupSettings, OpensWithTheStoredRecord) {
+    struct Case {
+        Int16 writeMode, verify, backupMode, logFileMode;
+        bool replace, verifyTicked;
+        int listIndex;
+        bool exceptionsOnly;
+    };
+    const Case cases[] = {
+        {0, 0, 0, 0, false, false, 0, false},
+        {1, 1, 4, 1, true, true, 4, true},
+        {5, -1, -1, 2, true, false, -1, true},  // only 0 means append, only 1 ticks
+    };
+    for (const Case& c : cases) {
+        restart();
+        BackupRecord& b = mdlMain().BackupSettings;
+        b = BackupRecord{{L"C:\\DATA", L"D:\\"}, c.writeMode, c.verify, 0, 1, 0, L" 週次 ", c.backupMode,
+                         L"C:\\WINNT\\tpbackup.log", c.logFileMode};
+        SetBkInfoForm& dialog = open();
+        EXPECT_EQ(dialog.optWriteMode2.Value(), c.replace);
+        EXPECT_EQ(dialog.optWriteMode1.Value(), !c.replace);
+        EXPECT_EQ(dialog.chkVerify.Value(), c.verifyTicked ? 1 : 0);
+        EXPECT_EQ(dialog.chkRestriction.Value(), 1);
+        EXPECT_EQ(dialog.cboBackupMode.ListIndex(), c.listIndex);
+        EXPECT_EQ(dialog.optLogFileMode2.Value(), c.exceptionsOnly);
+        EXPECT_EQ(dialog.txtGuide.Text(), L" 週次 ");
+        EXPECT_EQ(dialog.txtLogFileName.Text(), L"C:\\WINNT\\tpbackup.log");
+        EXPECT_EQ(entries(dialog.lstBackupPath), (std::vector<std::wstring>{L"C:\\DATA", L"D:\\"}));
+        EXPECT_EQ(dialog.cboBackupMode.ListCount(), 5);
+    }
+}
+
+TEST_F(BackupSettings, AddTrimsBlanksAndSkipsExactDuplicates) {
+    struct Case {
+        std::vector<std::wstring> before;
+        int selected;
+        std::wstring picked;
+        std::vector<std::wstring> after;
+        int selectedAfter;
+    };
+    const Case cases[] = {
+        {{L"C:\\DATA"}, -1, L"C:\\DATA ", {L"C:\\DATA"}, 0},
+        {{L"C:\\DATA", L"D:\\"}, -1, L"  C:\\DATA", {L"C:\\DATA", L"D:\\"}, 0},
+        {{L"C:\\DATA"}, -1, L"c:\\data", {L"C:\\DATA", L"c:\\data"}, 0},
+        {{L"A", L"B", L"C"}, 0, L" D ", {L"A", L"B", L"C", L"D"}, 2},
+        {{}, -1, L"C:\\DATA\t", {L"C:\\DATA\t"}, -1},                  // a tab is not a blank
+        {{L"C:\\DATA"}, -1, L"C:\\DATA　", {L"C:\\DATA", L"C:\\DATA　"}, 0},  // nor an ideographic space
+        {{L"A", L"B"}, 0, L"Cancel", {L"A", L"B"}, 0},
+        {{L"A", L"B"}, 1, L"<close box>", {L"A", L"B"}, 1},
+    };
+    for (const Case& c : cases) {
+        restart();
+        mdlMain().BackupSettings.BackupPath = c.before;
+        SetBkInfoForm& dialog = open();
+        if (c.selected >= 0) tk::user::select(dialog.lstBackupPath, c.selected);
+        addFromPicker(dialog, c.picked);
+        EXPECT_EQ(entries(dialog.lstBackupPath), c.after) << c.picked;
+        EXPECT_EQ(dialog.lstBackupPath.ListIndex(), c.selectedAfter) << c.picked;
+    }
+}
+
+TEST_F(BackupSettings, DeleteRemovesTheSelectedEntryOnly) {
+    mdlMain().BackupSettings.BackupPath = {L"A", L"B", L"C"};
+    SetBkInfoForm& dialog = open();
+    tk::user::click(dialog.cmdDelPath);
+    EXPECT_EQ(dialog.lstBackupPath.ListCount(), 3) << "nothing selected, nothing removed";
+    addFromPicker(dialog, L"D");
+    tk::user::click(dialog.cmdDelPath);
+    EXPECT_EQ(entries(dialog.lstBackupPath), (std::vector<std::wstring>{L"A", L"B", L"D"}))
+        << "the search left the third entry selected";
+    EXPECT_EQ(dialog.lstBackupPath.ListIndex(), -1);
+}
+
+TEST_F(BackupSettings, OkRefusesWhatCannotBeStored) {
+    const std::wstring noFolder = L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽが設定されていません。 / 48";
+    const std::wstring noLog = L"ﾛｸﾞﾌｧｲﾙが設定されていません。 / 48";
+    const std::wstring badGuide = L"説明に \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。 / 48";
+    const std::wstring badLog = L"ﾛｸﾞﾌｧｲﾙに \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。 / 48";
+    const std::wstring folderLog = L"ﾛｸﾞﾌｧｲﾙにﾌｧｲﾙ名が指定されていません。 / 48";
+    struct Case {
+        bool folder;
+        std::wstring guide, log, message;  // no message: stored
+    };
+    const Case cases[] = {
+        {false, L"", L"", noFolder},
+        {false, L"", L"C:\\x.log", noFolder},
+        {true, L"", L"", noLog},
+        {true, L"", L"   ", L""},
+        {true, L"  週次 バックアップ ", L"C:\\x.log", L""},
+        {true, L"say \"hi\" & del", L"C:\\x.log", badGuide},
+        {true, L"two\tparts", L"C:\\x.log", badGuide},
+        {true, L"", L"C:\\\"x.log", badLog},
+        {true, L"", L"C:\\LOGS\\", folderLog},
+        {true, L"", L"C:\\LOGS/", folderLog},
+    };
+    for (const Case& c : cases) {
+        restart();
+        mdlMain().BackupSettings.BackupPath =
+            c.folder ? std::vector<std::wstring>{L"C:\\DATA"} : std::vector<std::wstring>{};
+        SetBkInfoForm& dialog = open();
+        tk::user::type(dialog.txtGuide, c.guide);
+        tk::user::type(dialog.txtLogFileName, c.log);
+        tk::user::click(dialog.cmdOk);
+        const bool stored = c.message.empty();
+        EXPECT_EQ(messageTexts(), stored ? std::vector<std::wstring>{} : std::vector<std::wstring>{c.message})
+            << c.log;
+        EXPECT_EQ(mdlMain().BackupInfoSet, stored ? kTrue : kFalse) << c.log;
+        EXPECT_EQ(frmSetBkInfo.instance() == nullptr, stored);
+        EXPECT_EQ(frmMenu->Visible(), stored);
+        if (stored) {
+            EXPECT_EQ(mdlMain().BackupSettings.Guide, c.guide);
+            EXPECT_EQ(mdlMain().BackupSettings.LogFileName, c.log);
+        }
+    }
+}
+
+TEST_F(BackupSettings, OkStoresTheWholeRecordAndReopeningShowsIt) {
+    mdlMain().BackupSettings.BackupPath = {L"A", L"B", L"C", L"D", L"E"};
+    mdlMain().ScheduleSet = kTrue;
+    SetBkInfoForm& dialog = open();
+    for (int index : {0, 1, 2}) {  // removes A, C and E
+        tk::user::select(dialog.lstBackupPath, index);
+        tk::user::click(dialog.cmdDelPath);
+    }
+    tk::user::click(dialog.optWriteMode2);
+    tk::user::click(dialog.chkVerify);
+    tk::user::click(dialog.chkCompression);
+    tk::user::select(dialog.cboBackupMode, 2);
+    tk::user::click(dialog.optLogFileMode2);
+    tk::testing::chooseFile(L"C:\\windows\\win.ini");
+    tk::user::click(dialog.cmdSelectLogFile);
+    tk::user::click(dialog.cmdOk);
+
+    const BackupRecord& b = mdlMain().BackupSettings;
+    EXPECT_EQ(b.BackupPath, (std::vector<std::wstring>{L"B", L"D"}));
+    EXPECT_EQ(std::vector<int>({b.WriteMode, b.Verify, b.RegBackup, b.Restriction, b.Compression,
+                                b.BackupMode, b.LogFileMode}),
+              std::vector<int>({1, 1, 0, 0, 1, 2, 1}));
+    EXPECT_EQ(b.LogFileName, L"C:\\windows\\win.ini");
+    EXPECT_EQ(mdlMain().BackupInfoSet, kTrue);
+    EXPECT_TRUE(frmMenu->Visible());
+    EXPECT_TRUE(frmMenu->cmdSetSystem.Enabled()) << "the menu is activated again and sees both flags";
+
+    SetBkInfoForm& again = open();
+    EXPECT_TRUE(again.optWriteMode2.Value());
+    EXPECT_EQ(again.chkVerify.Value(), 1);
+    EXPECT_EQ(again.cboBackupMode.Text(), L"incremental");
+    EXPECT_EQ(entries(again.lstBackupPath), (std::vector<std::wstring>{L"B", L"D"}));
+}
+
+TEST_F(BackupSettings, CancelAndCloseBoxStoreNothingAndShowTheMenu) {
+    for (bool closeBox : {false, true}) {
+        restart();
+        mdlMain().BackupSettings.BackupPath = {L"C:\\DATA"};
+        const BackupRecord before = mdlMain().BackupSettings;
+        SetBkInfoForm& dialog = open();
+        tk::user::click(dialog.chkRegBackup);
+        tk::user::type(dialog.txtGuide, L"changed");
+        tk::user::select(dialog.lstBackupPath, 0);
+        tk::user::click(dialog.cmdDelPath);
+        if (closeBox)
+            tk::user::closeBox(dialog);
+        else
+            tk::user::click(dialog.cmdCancel);
+
+        const BackupRecord& after = mdlMain().BackupSettings;
+        EXPECT_EQ(after.BackupPath, before.BackupPath);
+        EXPECT_EQ(after.RegBackup, before.RegBackup);
+        EXPECT_EQ(after.Guide, before.Guide);
+        EXPECT_EQ(mdlMain().BackupInfoSet, kFalse);
+        EXPECT_EQ(frmSetBkInfo.instance(), nullptr);
+        EXPECT_TRUE(frmMenu->Visible());
+        EXPECT_FALSE(frmMenu->cmdSetSystem.Enabled());
+    }
+}
+
+TEST_F(BackupSettings, TypeBoxTakesNoTypingButTheArrowKeysMoveIt) {
+    SetBkInfoForm& dialog = open();
+    tk::user::select(dialog.cboBackupMode, 1);
+    for (int key : {int{L'a'}, int{L'Z'}, tk::key::Back, int{L' '}})
+        tk::user::pressKey(dialog.cboBackupMode, key);
+    EXPECT_EQ(dialog.cboBackupMode.ListIndex(), 1);
+    EXPECT_EQ(dialog.cboBackupMode.Text(), L"copy");
+    tk::user::pressKey(dialog.cboBackupMode, tk::key::Down);
+    EXPECT_EQ(dialog.cboBackupMode.Text(), L"incremental");
+    tk::user::pressKey(dialog.cboBackupMode, tk::key::Up);
+    tk::user::pressKey(dialog.cboBackupMode, tk::key::Up);
+    EXPECT_EQ(dialog.cboBackupMode.ListIndex(), 0);
+}
+
+TEST_F(BackupSettings, LogFileChooser) {
+    struct Case {
+        tk::testing::DialogAnswer::Kind answer;
+        std::wstring text;
+        bool ended;
+    };
+    const Case cases[] = {
+        {tk::testing::DialogAnswer::Choose, L"C:\\windows\\win.ini", false},
+        {tk::testing::DialogAnswer::Cancel, L"C:\\WINNT\\tpbackup.log", false},
+        {tk::testing::DialogAnswer::Fail, L"C:\\WINNT\\tpbackup.log", true},
+    };
+    for (const Case& c : cases) {
+        restart();
+        SetBkInfoForm& dialog = open();
+        tk::testing::answerNextDialog(tk::testing::dialogAnswer(c.answer, L"C:\\windows\\win.ini"));
+        tk::user::click(dialog.cmdSelectLogFile);
+
+        EXPECT_EQ(dialog.txtLogFileName.Text(), c.text);
+        EXPECT_EQ(tk::programEnded(), c.ended);
+        EXPECT_EQ(
+            messageTexts(),
+            c.ended
+                ? std::vector<std::wstring>{L"[ﾌｧｲﾙを開く] ﾀﾞｲｱﾛｸﾞ ﾎﾞｯｸｽで予期しないｴﾗｰが発生しました。 / 16"}
+                : std::vector<std::wstring>{});
+        ASSERT_EQ(tk::testing::shownDialogs().size(), 1u);
+        const auto& shown = tk::testing::shownDialogs()[0];
+        EXPECT_EQ(shown.kind + L"|" + shown.title + L"|" + shown.fileName + L"|" + shown.filter,
+                  L"open||*.log|ﾛｸﾞﾌｧｲﾙ (*.log)|*.log|すべてのﾌｧｲﾙ (*.*)|*.*");
+        EXPECT_EQ(shown.flags, 0x2000);
+    }
+}
+
+}  // namespace
+}  // namespace lorvane::test
