@@ -8,8 +8,14 @@ namespace lorvane {
 
 class TitleForm;
 class MenuForm;
+class SetBkInfoForm;
+class ScheduleForm;
+class ShowLogForm;
 
 extern tk::FormRef<TitleForm> frmTitle;
 extern tk::FormRef<MenuForm> frmMenu;
+extern tk::FormRef<SetBkInfoForm> frmSetBkInfo;
+extern tk::FormRef<ScheduleForm> frmSetDate;
+extern tk::FormRef<ShowLogForm> frmShowLog;
 
 }  // namespace lorvane

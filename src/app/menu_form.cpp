@@ -2,8 +2,11 @@
 
 #include "app/forms.h"
 #include "apply/apply_action.h"
+#include "backupinfo/set_bk_info_form.h"
 #include "core/settings.h"
 #include "core/subroutines.h"
+#include "logview/show_log_form.h"
+#include "schedule/schedule_form.h"
 
 namespace lorvane {
 
@@ -69,9 +72,20 @@ void MenuForm::Form_Activate() {
 }
 
 // The three windows arrive with their own changes.
-void MenuForm::cmdSetBkupInfo_Click() {}
-void MenuForm::cmdSetDate_Click() {}
-void MenuForm::cmdShowLog_Click() {}
+void MenuForm::cmdSetBkupInfo_Click() {
+    frmSetBkInfo->Show();
+    Hide();
+}
+void MenuForm::cmdSetDate_Click() {
+    frmSetDate->Show();
+    Hide();
+}
+void MenuForm::cmdShowLog_Click() {
+    frmShowLog->Show();
+    // Cancelling the viewer's first file choice closes it again while it is being
+    // shown, and its unload has brought the menu back already.
+    if (frmShowLog.instance()) Hide();
+}
 
 // Runs to its end here, asking and reporting by message boxes; the menu stays as it is.
 void MenuForm::cmdSetSystem_Click() { RunApplyAction(mdlMain()); }

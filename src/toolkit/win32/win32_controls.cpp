@@ -9,8 +9,12 @@
 #include "toolkit/choices.h"
 #include "toolkit/controls.h"
 #include "toolkit/list_box.h"
+#include "toolkit/rich_text.h"
 #include "toolkit/text_box.h"
+#include "toolkit/up_down.h"
 #include "toolkit/win32/win32_internal.h"
+#include "toolkit/win32/win32_list_peers.h"
+#include "toolkit/win32/win32_rich_text.h"
 
 namespace tk::win32 {
 
@@ -50,7 +54,16 @@ void ChildWindowPeer::update(Property what) {
                 SetWindowTextW(hwnd_, captioned->Caption().c_str());
             InvalidateRect(hwnd_, nullptr, TRUE);
             break;
-        case Property::Enabled: EnableWindow(hwnd_, control_.Enabled()); break;
+        case Property::Enabled:
+            // A disabled frame disables what it holds: each control inside shows
+            // whether it can be used, every container above it counted.
+            EnableWindow(hwnd_, control_.effectivelyEnabled());
+            if (auto* container = dynamic_cast<Container*>(&control_)) {
+                for (Control* inner : container->children())
+                    if (inner->peer()) inner->peer()->update(Property::Enabled);
+                InvalidateRect(hwnd_, nullptr, TRUE);
+            }
+            break;
         case Property::Visible: ShowWindow(hwnd_, control_.Visible() ? SW_SHOWNA : SW_HIDE); break;
         case Property::Bounds: {
             const RECT r = pixelRect(control_, dpi);
@@ -231,6 +244,8 @@ bool startsOptionGroup(const OptionButton& option) {
 
 }  // namespace
 
+std::unique_ptr<ChildWindowPeer> createUpDownPeer(UpDown& upDown, HWND parent, int id);  // win32_up_down.cpp
+
 std::unique_ptr<ChildWindowPeer> createChildPeer(Control& control, HWND parent, int id) {
     switch (control.kind()) {
         case ControlKind::Button: return std::make_unique<ButtonPeer>(static_cast<Button&>(control), parent, id);
@@ -242,6 +257,11 @@ std::unique_ptr<ChildWindowPeer> createChildPeer(Control& control, HWND parent, 
         }
         case ControlKind::TextBox: return std::make_unique<TextBoxPeer>(static_cast<TextBox&>(control), parent, id);
         case ControlKind::ListBox: return std::make_unique<ListBoxPeer>(static_cast<ListBox&>(control), parent, id);
+        case ControlKind::ComboBox: return createComboBoxPeer(control, parent, id);
+        case ControlKind::DriveList: return createDriveListPeer(control, parent, id);
+        case ControlKind::FolderList: return createFolderListPeer(control, parent, id);
+        case ControlKind::UpDown: return createUpDownPeer(static_cast<UpDown&>(control), parent, id);
+        case ControlKind::RichText: return createRichTextPeer(static_cast<RichText&>(control), parent, id);
         default: return nullptr;
     }
 }
