@@ -15,6 +15,9 @@ bool programEnded() { return ended; }
 
 void dispatchEvent(const std::function<void()>& handler) {
     if (ended) return;
+    // Windows released by earlier events go now, when no handler can still be
+    // running in them; the toolkit call that started this event may still be.
+    if (depth == 0) detail::purgeRetired();
     ++depth;
     try {
         handler();
@@ -24,7 +27,7 @@ void dispatchEvent(const std::function<void()>& handler) {
         --depth;
         throw;
     }
-    if (--depth == 0) detail::purgeRetired();
+    --depth;
 }
 
 void EndProgram() {
