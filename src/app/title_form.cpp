@@ -55,7 +55,7 @@ TitleForm::TitleForm() {
 
     place(lblTagline, 120, 240, 6855, 255, L"テープバックアップ自動実行の設定ツール", tk::Alignment::Right);
     place(lblCopyright, 4560, 3060, 2415, 255, L"Copyright (C) 2026");
-    place(lblAuthor, 4560, 3320, 2415, 255, L"Lorvane Project");
+    place(lblAuthor, 4560, 3320, 2415, 255, L"ロルヴェイン工房");
     place(lblNotice, 150, 3660, 6855, 195, L"システムの設定を変更します。管理者として実行してください。");
 }
 
