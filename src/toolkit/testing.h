@@ -14,11 +14,16 @@ namespace tk {
 
 class Button;
 class CheckBox;
+class ComboBox;
+class DriveList;
+class FolderList;
 class Form;
 class ListBox;
 class OptionButton;
 class TextBox;
+class UpDown;
 class MenuItem;
+enum class Shortcut;
 
 namespace testing {
 
@@ -104,6 +109,32 @@ void select(ListBox& list, int index);
 void doubleClick(ListBox& list, int index);
 void choose(MenuItem& item);
 void closeBox(Form& form);
+// Presses the up arrow steps times (the down arrow for negative steps).
+void spin(UpDown& upDown, int steps);
+
+// Chooses the item from the combo box's drop-down list.
+void select(ComboBox& box, int index);
+// A key pressed in the control: a character key by its character (key::Back
+// for Backspace), key::Up, key::Down, key::Return.
+void pressKey(ComboBox& box, int key);
+void pressKey(FolderList& list, int key);
+// Opens the drive list and chooses the drive ("D:").
+void select(DriveList& list, const std::wstring& drive);
+// One click on the row: highlights it. A double-click opens its folder.
+void select(FolderList& list, int row);
+void doubleClick(FolderList& list, int row);
+// Presses the menu shortcut (Ctrl+O, F3) in the window.
+void press(Form& form, Shortcut shortcut);
+// Drags the window's frame to this outer size, in twips.
+void resize(Form& form, float width, float height);
 }  // namespace user
+
+namespace key {
+constexpr int Back = 0x08;
+constexpr int Return = 0x0D;
+// Keys that type no character: 0x10000 and the virtual-key code.
+constexpr int Up = 0x10026;
+constexpr int Down = 0x10028;
+}  // namespace key
 
 }  // namespace tk

@@ -116,6 +116,7 @@ public:
     ~Win32FormPeer() override {
         if (navigationWindow == hwnd_) navigationWindow = nullptr;
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        enableOthers();
         DestroyWindow(hwnd_);
         if (accelerators_) DestroyAcceleratorTable(accelerators_);
     }
@@ -133,7 +134,12 @@ public:
         UpdateWindow(hwnd_);
     }
 
-    void hide() override { ShowWindow(hwnd_, SW_HIDE); }
+    // As a dialog ends: the other windows come back before this one goes, so
+    // that the system activates the window below it.
+    void hide() override {
+        enableOthers();
+        ShowWindow(hwnd_, SW_HIDE);
+    }
     void updateCaption() override { SetWindowTextW(hwnd_, form_.Caption().c_str()); }
 
     void updateBounds() override {
@@ -170,35 +176,36 @@ public:
     }
 
     void runModal() override {
+        // Closing the window by its close box ends this peer: only locals are safe afterwards.
+        Form& form = form_;
+        const HWND window = hwnd_;
         if (testing::active()) {
-            if (!testing::runModalAction(form_))
+            if (!testing::runModalAction(form))
                 throw std::logic_error("a modal window opened with no user action queued for it");
-            if (form_.loaded() && form_.Visible()) throw std::logic_error("the modal window was left open");
+            if (form.loaded() && form.Visible()) throw std::logic_error("the modal window was left open");
             return;
         }
         // The other windows of the program wait until the modal one is gone.
-        std::vector<HWND> disabled;
         for (Form* other : loadedForms()) {
             HWND h = formWindow(*other);
-            if (other != &form_ && IsWindowEnabled(h)) {
+            if (other != &form && IsWindowEnabled(h)) {
                 EnableWindow(h, FALSE);
-                disabled.push_back(h);
+                disabled_.push_back(h);
             }
         }
         MSG msg;
-        while (form_.loaded() && form_.Visible() && !programEnded()) {
+        while (form.loaded() && form.Visible() && !programEnded()) {
             const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
             if (got <= 0) {
                 PostQuitMessage(static_cast<int>(msg.wParam));
                 break;
             }
-            if (!IsDialogMessageW(hwnd_, &msg)) {
+            if (!IsDialogMessageW(window, &msg)) {
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             }
         }
-        for (HWND h : disabled)
-            if (IsWindow(h)) EnableWindow(h, TRUE);
+        if (form.loaded()) enableOthers();  // else the peer went with the window and did it
     }
 
     // The window's messages; returns false to let the default procedure run.
@@ -339,6 +346,11 @@ private:
         InvalidateRect(hwnd_, nullptr, TRUE);
     }
 
+    void enableOthers() {
+        for (HWND h : std::exchange(disabled_, {}))
+            if (IsWindow(h)) EnableWindow(h, TRUE);
+    }
+
     Form& form_;
     HWND hwnd_ = nullptr;
     HMENU menu_ = nullptr;
@@ -346,6 +358,7 @@ private:
     HWND focus_ = nullptr;
     int nextControlId_ = 100;
     bool updatingBounds_ = false;
+    std::vector<HWND> disabled_;  // the program's other windows, while this one is modal
 };
 
 void drawLabel(HDC dc, const Label& label, const RECT& r, int dpi) {

@@ -1,0 +1,115 @@
+#include "logview/show_log_form.h"
+
+#include <algorithm>
+
+#include "app/forms.h"
+#include "app/menu_form.h"
+#include "core/host.h"
+#include "core/subroutines.h"
+#include "toolkit/app.h"
+
+namespace lorvane {
+
+ShowLogForm::ShowLogForm() {
+    Caption(L"Lorvane - ﾛｸﾞﾌｧｲﾙの確認");
+    borderStyle = tk::BorderStyle::Sizable;
+    clientSize(9480, 6420);
+
+    tk::Font design;
+    design.Name = L"ＭＳ Ｐゴシック";
+    design.Size = 9;
+    design.Charset = tk::charset::ShiftJis;
+    rtfShowLog.Font(design);
+    rtfShowLog.Move(60, 60, 9360, 6300);
+    rtfShowLog.TabIndex(0);
+
+    mnuOpenFile.Click = [this] { mnuOpenFile_Click(); };
+    mnuCloseFile.Click = [this] { mnuCloseFile_Click(); };
+    mnuExit.Click = [this] { mnuExit_Click(); };
+    mnuFont.Click = [this] { mnuFont_Click(); };
+    // Searching is not offered: the items are there, greyed, and do nothing.
+    mnuSerach.Enabled(false);
+    mnuSerachNext.Enabled(false);
+}
+
+std::int32_t ShowLogForm::SelectLogFile(std::wstring& path) {
+    dlgShowLog.CancelError = true;
+    dlgShowLog.DialogTitle = L"";
+    dlgShowLog.FileName = L"*.log";
+    dlgShowLog.Filter = L"ﾛｸﾞﾌｧｲﾙ (*.log)|*.log|すべてのﾌｧｲﾙ (*.*)|*.*";
+    dlgShowLog.Flags = tk::cdl::FileMustExist | tk::cdl::ReadOnly;
+    const int error = dlgShowLog.ShowOpen();
+    if (error == tk::cdl::Cancel) {
+        if (FirstOpen == 1) FirstOpen = -1;
+        return 1;
+    }
+    if (error != 0) {
+        MsgBox(L"[ﾌｧｲﾙを開く] ﾀﾞｲｱﾛｸﾞ ﾎﾞｯｸｽで予期しないｴﾗｰが発生しました。", mb::Critical);
+        tk::EndProgram();
+    }
+    path = dlgShowLog.FileName;
+    return 0;
+}
+
+void ShowLogForm::Form_Load() {
+    subMoveForm(*this, 1);
+    FirstOpen = 1;
+}
+
+// The file is asked for the first time the window becomes active, and only then.
+void ShowLogForm::Form_Activate() {
+    if (FirstOpen != 1) return;
+    std::wstring path;
+    if (SelectLogFile(path) == 1) {
+        Unload();
+        return;
+    }
+    rtfShowLog.FileName(path);
+    FirstOpen = 0;
+}
+
+// The view keeps its place and takes the rest of the window; never a negative size.
+void ShowLogForm::Form_Resize() {
+    rtfShowLog.Move(rtfShowLog.Left(), rtfShowLog.Top(), rtfShowLog.Width(), std::max(0.0f, Height() - 780));
+    rtfShowLog.Move(rtfShowLog.Left(), rtfShowLog.Top(), std::max(0.0f, Width() - 255), rtfShowLog.Height());
+}
+
+void ShowLogForm::Form_Unload() {
+    frmMenu->Show();
+}
+
+void ShowLogForm::mnuOpenFile_Click() {
+    std::wstring path;
+    if (SelectLogFile(path) == 1) return;
+    rtfShowLog.FileName(path);
+    FirstOpen = 0;
+}
+
+void ShowLogForm::mnuCloseFile_Click() {
+    rtfShowLog.FileName(L"");
+    rtfShowLog.Refresh();
+}
+
+void ShowLogForm::mnuExit_Click() {
+    Unload();
+}
+
+// The font starts from the dialog's own last choice, not from the view's font;
+// name, bold, italic and size are set in that order, underline never.
+void ShowLogForm::mnuFont_Click() {
+    dlgShowLog.CancelError = true;
+    dlgShowLog.DialogTitle = L"";
+    dlgShowLog.Flags = tk::cdl::ScreenFonts;
+    const int error = dlgShowLog.ShowFont();
+    if (error == tk::cdl::Cancel) return;
+    if (error != 0) {
+        MsgBox(L"[ﾌｫﾝﾄの指定] ﾀﾞｲｱﾛｸﾞ ﾎﾞｯｸｽで予期しないｴﾗｰが発生しました。", mb::Critical);
+        tk::EndProgram();
+    }
+    rtfShowLog.FontName(dlgShowLog.FontName);
+    rtfShowLog.FontBold(dlgShowLog.FontBold);
+    rtfShowLog.FontItalic(dlgShowLog.FontItalic);
+    rtfShowLog.FontSize(dlgShowLog.FontSize);
+}
+
+}  // namespace lorvane

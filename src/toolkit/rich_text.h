@@ -1,0 +1,52 @@
+// The rich text view: shows a file, read-only, with both scroll bars. An RTF file
+// is shown with its formatting; any other file as plain text in the view's font,
+// its encoding found from its bytes (see text_file.h).
+#pragma once
+
+#include <string>
+
+#include "toolkit/controls.h"
+
+namespace tk {
+
+// What the backend's side of the view tells the model (Win32: the file is read
+// and shown by the view window, never by the model).
+class RichTextPeer {
+public:
+    virtual std::wstring shownText() const = 0;
+    virtual void refresh() = 0;
+
+protected:
+    ~RichTextPeer() = default;
+};
+
+class RichText : public Control {
+public:
+    RichText(Container& parent, std::wstring name)
+        : Control(parent, ControlKind::RichText, std::move(name)) {}
+
+    const std::wstring& FileName() const { return fileName_; }
+    // Loads the file into the view; the empty name empties it. A file that cannot
+    // be read leaves the view empty.
+    void FileName(const std::wstring& path);
+
+    // The text shown, lines ended by CR LF.
+    std::wstring Text() const;
+
+    // One attribute of the view's font at a time; the others stay.
+    void FontName(const std::wstring& name);
+    void FontSize(float points);
+    void FontBold(bool bold);
+    void FontItalic(bool italic);
+
+    // Repaints the view now.
+    void Refresh();
+
+private:
+    RichTextPeer* richPeer() const { return dynamic_cast<RichTextPeer*>(peer()); }
+
+    std::wstring fileName_;
+    std::wstring text_;  // what is shown while no native view does the showing
+};
+
+}  // namespace tk

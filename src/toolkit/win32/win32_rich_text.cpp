@@ -1,0 +1,259 @@
+// The rich text view's native side: a window of our own that shows plain text
+// itself and holds a rich edit control while an RTF file is shown.
+#include <windows.h>
+// after windows.h
+#include <richedit.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <new>
+#include <optional>
+
+#include "toolkit/rich_text.h"
+#include "toolkit/win32/win32_rich_text.h"
+
+namespace tk {
+
+std::wstring decodeAnsi(std::string_view bytes) {
+    if (bytes.empty()) return {};
+    const int length = static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX / 2));
+    const int chars = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(chars), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), chars);
+    return text;
+}
+
+namespace win32 {
+namespace {
+
+constexpr wchar_t kViewClass[] = L"LorvaneTextView";
+
+LRESULT CALLBACK viewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+const wchar_t* viewClass() {
+    static const bool registered = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = viewProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32513));  // IDC_IBEAM
+        wc.lpszClassName = kViewClass;
+        return RegisterClassExW(&wc) != 0;
+    }();
+    (void)registered;
+    return kViewClass;
+}
+
+// The whole file, read while the program that writes it may still hold it open.
+std::optional<std::string> readShared(const std::wstring& path) {
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::optional<std::string> bytes;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file, &size) && static_cast<unsigned long long>(size.QuadPart) < (1ull << 40)) {
+        try {
+            bytes.emplace(static_cast<std::size_t>(size.QuadPart), '\0');
+            std::size_t done = 0;
+            DWORD got = 0;
+            while (done < bytes->size()) {
+                const DWORD chunk =
+                    static_cast<DWORD>(std::min<std::size_t>(bytes->size() - done, 64u << 20));
+                if (!ReadFile(file, bytes->data() + done, chunk, &got, nullptr) || got == 0) break;
+                done += got;
+            }
+            bytes->resize(done);  // a file that shrank while it was read
+        } catch (const std::bad_alloc&) {
+            bytes.reset();  // larger than the memory left: shown as nothing
+        }
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
+struct StreamSource {
+    std::string_view bytes;
+    std::size_t done = 0;
+};
+
+DWORD CALLBACK streamIn(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
+    auto* source = reinterpret_cast<StreamSource*>(cookie);
+    const std::size_t count =
+        std::min<std::size_t>(static_cast<std::size_t>(wanted), source->bytes.size() - source->done);
+    std::memcpy(buffer, source->bytes.data() + source->done, count);
+    source->done += count;
+    *given = static_cast<LONG>(count);
+    return 0;
+}
+
+class RichTextWindowPeer final : public ChildWindowPeer, public RichTextPeer {
+public:
+    RichTextWindowPeer(RichText& view, HWND parent, int id)
+        : ChildWindowPeer(view, create(view, parent, id, viewClass(),
+                                       WS_TABSTOP | WS_GROUP | WS_VSCROLL | WS_HSCROLL, WS_EX_CLIENTEDGE)),
+          view_(view),
+          plain_(hwnd()) {
+        applied_ = effectiveFont(view_);
+        plain_.setFont(applied_);
+        load();
+    }
+
+    ~RichTextWindowPeer() override {
+        // No message reaches this object once it is being taken apart.
+        SetWindowLongPtrW(hwnd(), GWLP_USERDATA, 0);
+        closeRichEdit();
+    }
+
+    void update(Property what) override {
+        switch (what) {
+            case Property::Text:
+                load();
+                break;
+            case Property::Font:
+                applyFont();
+                break;
+            default:
+                ChildWindowPeer::update(what);
+                break;
+        }
+    }
+
+    std::wstring shownText() const override {
+        if (!rich_) return plain_.file().text();
+        GETTEXTLENGTHEX length{GTL_USECRLF | GTL_NUMCHARS, 1200};
+        const auto chars = static_cast<std::size_t>(
+            SendMessageW(rich_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
+        std::wstring text(chars + 1, L'\0');
+        GETTEXTEX get{static_cast<DWORD>(text.size() * sizeof(wchar_t)), GT_USECRLF, 1200, nullptr, nullptr};
+        text.resize(static_cast<std::size_t>(SendMessageW(rich_, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
+                                                          reinterpret_cast<LPARAM>(text.data()))));
+        return text;
+    }
+
+    void refresh() override {
+        RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    }
+
+    bool handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+        if (!rich_) return plain_.handle(msg, wp, lp, result);
+        switch (msg) {
+            case WM_SIZE: {
+                RECT client;
+                GetClientRect(hwnd(), &client);
+                MoveWindow(rich_, 0, 0, client.right, client.bottom, TRUE);
+                return true;
+            }
+            case WM_SETFOCUS:
+                SetFocus(rich_);
+                return true;
+            case WM_ERASEBKGND:
+                result = 1;
+                return true;
+            case WM_COPY:
+            case EM_SETSEL:
+            case EM_GETFIRSTVISIBLELINE:
+            case EM_GETLINECOUNT:
+                result = SendMessageW(rich_, msg, wp, lp);
+                return true;
+            default:
+                return false;
+        }
+    }
+
+private:
+    void load() {
+        const std::wstring& path = view_.FileName();
+        std::optional<std::string> bytes = path.empty() ? std::nullopt : readShared(path);
+        const bool hadFocus = GetFocus() == hwnd() || (rich_ && GetFocus() == rich_);
+        closeRichEdit();
+        try {
+            if (bytes && isRtf(*bytes)) {
+                plain_.show(TextFile());
+                openRichEdit(*bytes);
+            } else {
+                plain_.show(bytes ? TextFile(std::move(*bytes)) : TextFile());
+            }
+        } catch (const std::bad_alloc&) {
+            plain_.show(TextFile());  // no memory left for its line index
+        }
+        if (hadFocus) SetFocus(hwnd());
+    }
+
+    // RTF keeps its own formatting; the view's font changes reach it one attribute at a time.
+    void openRichEdit(std::string_view rtf) {
+        static const HMODULE library = LoadLibraryW(L"msftedit.dll");
+        if (!library) return;
+        ShowScrollBar(hwnd(), SB_BOTH, FALSE);
+        RECT client;
+        GetClientRect(hwnd(), &client);
+        rich_ = CreateWindowExW(0, MSFTEDIT_CLASS, L"",
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
+                                    ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL | ES_DISABLENOSCROLL,
+                                0, 0, client.right, client.bottom, hwnd(), nullptr, GetModuleHandleW(nullptr),
+                                nullptr);
+        if (!rich_) {
+            ShowScrollBar(hwnd(), SB_BOTH, TRUE);
+            return;
+        }
+        SendMessageW(rich_, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+        SendMessageW(rich_, EM_SETTARGETDEVICE, 0, 1);  // no wrapping: both scroll bars
+        StreamSource source{rtf};
+        EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, streamIn};
+        SendMessageW(rich_, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    }
+
+    void closeRichEdit() {
+        if (!rich_) return;
+        HWND rich = rich_;
+        rich_ = nullptr;
+        DestroyWindow(rich);
+        if (IsWindow(hwnd())) ShowScrollBar(hwnd(), SB_BOTH, TRUE);
+    }
+
+    void applyFont() {
+        const Font& font = effectiveFont(view_);
+        plain_.setFont(font);
+        if (rich_) {
+            CHARFORMAT2W format{};
+            format.cbSize = sizeof format;
+            if (font.Name != applied_.Name) {
+                format.dwMask |= CFM_FACE;
+                font.Name.copy(format.szFaceName, LF_FACESIZE - 1);
+            }
+            if (font.Bold != applied_.Bold) format.dwMask |= CFM_BOLD;
+            if (font.Italic != applied_.Italic) format.dwMask |= CFM_ITALIC;
+            if (font.Size != applied_.Size) {
+                format.dwMask |= CFM_SIZE;
+                format.yHeight = static_cast<LONG>(font.Size * 20.0f + 0.5f);
+            }
+            format.dwEffects = (font.Bold ? CFE_BOLD : 0) | (font.Italic ? CFE_ITALIC : 0);
+            if (format.dwMask)
+                SendMessageW(rich_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+        }
+        applied_ = font;
+    }
+
+    RichText& view_;
+    PlainTextView plain_;
+    HWND rich_ = nullptr;
+    Font applied_;
+};
+
+LRESULT CALLBACK viewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (auto* peer = dynamic_cast<RichTextWindowPeer*>(ChildWindowPeer::of(hwnd))) {
+        LRESULT result = 0;
+        if (peer->handle(msg, wp, lp, result)) return result;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+std::unique_ptr<ChildWindowPeer> createRichTextPeer(RichText& view, HWND parent, int id) {
+    return std::make_unique<RichTextWindowPeer>(view, parent, id);
+}
+
+}  // namespace win32
+}  // namespace tk

@@ -1,0 +1,254 @@
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/forms.h"
+#include "app/menu_form.h"
+#include "form_test_support.h"
+#include "logview/show_log_form.h"
+#include "toolkit/events.h"
+#include "toolkit/menu.h"
+
+namespace lorvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A short log with half-width katakana, a backslash and characters only code page 932 has.
+const std::wstring kLog =
+    L"2026/12/07 02:30:15 バックアップ開始 C:\\DATA\\ﾛｸﾞ ～①\r\n\r\n\tﾃｰﾌﾟ 1: 完了しました。\r\n";
+const std::u8string kUtf8 =
+    u8"2026/12/07 02:30:15 バックアップ開始 C:\\DATA\\ﾛｸﾞ ～①\r\n\r\n\tﾃｰﾌﾟ 1: 完了しました。\r\n";
+const std::string kShiftJis =
+    "2026/12/07 02:30:15 \x83o\x83"
+    "b\x83N\x83"
+    "A\x83"
+    "b\x83v\x8AJ\x8En C:\\DATA\\\xDB\xB8\xDE \x81`\x87@\r\n\r\n"
+    "\t\xC3\xB0\xCC\xDF 1: \x8A\xAE\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81"
+    "B\r\n";
+
+std::string utf16le(const std::wstring& text) {
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>((c >> 8) & 0xFF)};
+    return bytes;
+}
+
+// The lines a reader sees: an RTF document's last paragraph mark adds no empty line.
+std::wstring lines(std::wstring text) {
+    if (text.ends_with(L"\r\n")) text.resize(text.size() - 2);
+    return text;
+}
+
+// The log as an RTF writer puts it: Japanese as \u characters, line ends as \par.
+std::string rtf(const std::wstring& text) {
+    std::string out =
+        "{\\rtf1\\ansi\\ansicpg932\\deff0{\\fonttbl{\\f0\\fnil\\fcharset128 MS PGothic;}}\\f0\\fs18 ";
+    for (wchar_t c : text) {
+        if (c == L'\n')
+            out += "\\par\r\n";
+        else if (c == L'\t')
+            out += "\\tab ";
+        else if (c == L'\\' || c == L'{' || c == L'}')
+            out += {'\\', static_cast<char>(c)};
+        else if (c >= 0x20 && c < 0x80)
+            out += static_cast<char>(c);
+        else if (c != L'\r')
+            out += "\\u" + std::to_string(static_cast<std::int16_t>(c)) + "?";
+    }
+    return out + "}";
+}
+
+class LogViewer : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        folder_ = fs::temp_directory_path() /
+                  ("lorvane-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                   "-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+        fs::create_directories(folder_);
+        workingFolder_ = fs::current_path();
+        frmMenu->Show();
+    }
+    void TearDown() override {
+        WindowTest::TearDown();
+        // The open dialog makes the chosen file's folder the current one, which keeps it from being removed.
+        std::error_code ignored;
+        fs::current_path(workingFolder_, ignored);
+        fs::remove_all(folder_, ignored);
+    }
+
+    std::wstring file(const std::string& name, const std::string& bytes) {
+        const fs::path path = folder_ / name;
+        std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return path.wstring();
+    }
+
+    // Opens the viewer from the menu and picks the file in the first dialog.
+    ShowLogForm& openViewer(const std::wstring& path) {
+        tk::testing::chooseFile(path);
+        tk::user::click(frmMenu->cmdShowLog);
+        return *frmShowLog;
+    }
+
+    fs::path folder_, workingFolder_;
+};
+
+TEST_F(LogViewer, FirstActivationAsksOnceAndCancelGoesBackToTheMenu) {
+    tk::testing::cancelDialog();
+    tk::user::click(frmMenu->cmdShowLog);
+    EXPECT_EQ(frmShowLog.instance(), nullptr);
+    EXPECT_TRUE(frmMenu->Visible());
+    ASSERT_EQ(tk::testing::shownDialogs().size(), 1u);
+    const tk::testing::DialogRequest& asked = tk::testing::shownDialogs()[0];
+    EXPECT_EQ(asked.kind, L"open");
+    EXPECT_EQ(asked.title, L"");
+    EXPECT_EQ(asked.fileName, L"*.log");
+    EXPECT_EQ(asked.filter, L"ﾛｸﾞﾌｧｲﾙ (*.log)|*.log|すべてのﾌｧｲﾙ (*.*)|*.*");
+    EXPECT_EQ(asked.flags, 4097);
+
+    ShowLogForm& viewer = openViewer(file("a.log", "first\r\n"));
+    EXPECT_TRUE(viewer.Visible());
+    EXPECT_FALSE(frmMenu->Visible());
+    EXPECT_EQ(viewer.Caption(), L"Lorvane - ﾛｸﾞﾌｧｲﾙの確認");
+    EXPECT_EQ(viewer.rtfShowLog.Text(), L"first\r\n");
+    EXPECT_EQ(viewer.FirstOpen, 0);
+
+    frmMenu->Show();  // the viewer becomes active again later: no second dialog
+    viewer.Show();
+    EXPECT_EQ(tk::testing::shownDialogs().size(), 2u);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(LogViewer, OpenCancelledKeepsTheFileCloseEmptiesAndOpenLoadsAgain) {
+    ShowLogForm& viewer = openViewer(file("a.log", "first"));
+    tk::testing::cancelDialog();
+    tk::user::choose(viewer.mnuOpenFile);
+    EXPECT_EQ(viewer.rtfShowLog.Text(), L"first");
+
+    tk::user::choose(viewer.mnuCloseFile);
+    EXPECT_EQ(viewer.rtfShowLog.Text(), L"");
+    EXPECT_TRUE(viewer.Visible());
+
+    tk::testing::chooseFile(file("b.log", "second"));
+    tk::user::press(viewer, tk::Shortcut::CtrlO);
+    EXPECT_EQ(viewer.rtfShowLog.Text(), L"second");
+    EXPECT_EQ(tk::testing::shownDialogs().size(), 3u);
+
+    // Searching is present, greyed, and does nothing, by menu or by F3.
+    EXPECT_FALSE(viewer.mnuSerach.Enabled());
+    EXPECT_FALSE(viewer.mnuSerachNext.Enabled());
+    EXPECT_EQ(viewer.mnuSerachNext.shortcut(), tk::Shortcut::F3);
+    tk::user::choose(viewer.mnuSerach);
+    tk::user::press(viewer, tk::Shortcut::F3);
+    EXPECT_EQ(tk::testing::shownDialogs().size(), 3u);
+    EXPECT_EQ(viewer.rtfShowLog.Text(), L"second");
+
+    tk::user::choose(viewer.mnuExit);
+    EXPECT_EQ(frmShowLog.instance(), nullptr);
+    EXPECT_TRUE(frmMenu->Visible());
+}
+
+TEST_F(LogViewer, FontChoiceReachesTheViewAndReopeningStartsWithTheDesignFont) {
+    const std::wstring log = file("a.log", "font\r\n");
+    ShowLogForm& viewer = openViewer(log);
+    const tk::Font design = viewer.rtfShowLog.Font();
+    EXPECT_EQ(design.Name, L"ＭＳ Ｐゴシック");
+    EXPECT_EQ(design.Size, 9.0f);
+    EXPECT_EQ(design.Charset, tk::charset::ShiftJis);
+
+    tk::testing::cancelDialog();
+    tk::user::choose(viewer.mnuFont);
+    EXPECT_EQ(viewer.rtfShowLog.Font(), design);
+
+    tk::testing::DialogAnswer answer = tk::testing::dialogAnswer(tk::testing::DialogAnswer::Choose);
+    answer.fontName = L"ＭＳ ゴシック";
+    answer.fontSize = 12;
+    answer.fontBold = answer.fontItalic = true;
+    tk::testing::answerNextDialog(answer);
+    tk::user::choose(viewer.mnuFont);
+    const tk::Font chosen = viewer.rtfShowLog.Font();
+    EXPECT_EQ(chosen.Name, L"ＭＳ ゴシック");
+    EXPECT_EQ(chosen.Size, 12.0f);
+    EXPECT_TRUE(chosen.Bold);
+    EXPECT_TRUE(chosen.Italic);
+    EXPECT_FALSE(chosen.Underline);
+    EXPECT_EQ(tk::testing::shownDialogs().back().kind, L"font");
+    EXPECT_EQ(tk::testing::shownDialogs().back().flags, 1);
+
+    tk::user::closeBox(viewer);
+    EXPECT_TRUE(frmMenu->Visible());
+    EXPECT_EQ(openViewer(log).rtfShowLog.Font(), design);
+}
+
+TEST_F(LogViewer, EveryEncodingShowsTheSameText) {
+    const std::pair<const char*, std::string> files[] = {
+        {"utf16.log", utf16le(kLog)},
+        {"utf8bom.log", "\xEF\xBB\xBF" + std::string(kUtf8.begin(), kUtf8.end())},
+        {"utf8.log", std::string(kUtf8.begin(), kUtf8.end())},
+        {"sjis.log", kShiftJis},
+        {"log.rtf", rtf(kLog)},
+    };
+    ShowLogForm& viewer = openViewer(file("empty.log", ""));
+    for (const auto& [name, bytes] : files) {
+        tk::testing::chooseFile(file(name, bytes));
+        tk::user::choose(viewer.mnuOpenFile);
+        EXPECT_EQ(lines(viewer.rtfShowLog.Text()), lines(kLog)) << name;
+    }
+}
+
+TEST_F(LogViewer, OddFilesShowWithoutACrash) {
+    const std::string longLine(1 << 20, 'x');
+    const std::pair<std::string, std::wstring> files[] = {
+        {"", L""},
+        {"a\r\nb\r\n\r\n", L"a\r\nb\r\n\r\n"},
+        {"a\rb\rc", L"a\r\nb\r\nc"},
+        {"a\nb\nc\n", L"a\r\nb\r\nc\r\n"},
+        {std::string("a\0b\0\r\n", 6), std::wstring(L"a\0b\0\r\n", 6)},
+        {longLine, std::wstring(longLine.begin(), longLine.end())},
+    };
+    ShowLogForm& viewer = openViewer(file("first.log", "x"));
+    int n = 0;
+    for (const auto& [bytes, text] : files) {
+        tk::testing::chooseFile(file("odd" + std::to_string(++n) + ".log", bytes));
+        tk::user::choose(viewer.mnuOpenFile);
+        viewer.rtfShowLog.Refresh();
+        EXPECT_EQ(viewer.rtfShowLog.Text(), text) << "file " << n;
+    }
+}
+
+TEST_F(LogViewer, ResizeKeepsTheMarginsAndNeverANegativeSize) {
+    ShowLogForm& viewer = openViewer(file("a.log", "x"));
+    for (const float size : {12000.0f, 100.0f}) {
+        tk::user::resize(viewer, size, size);
+        EXPECT_EQ(viewer.rtfShowLog.Left(), 60.0f);
+        EXPECT_EQ(viewer.rtfShowLog.Top(), 60.0f);
+        EXPECT_EQ(viewer.rtfShowLog.Height(), std::max(0.0f, viewer.Height() - 780)) << size;
+        EXPECT_EQ(viewer.rtfShowLog.Width(), std::max(0.0f, viewer.Width() - 255)) << size;
+    }
+}
+
+TEST_F(LogViewer, UnexpectedDialogFailureShowsTheStopMessageAndEnds) {
+    tk::testing::failDialog();
+    tk::user::click(frmMenu->cmdShowLog);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text, L"[ﾌｧｲﾙを開く] ﾀﾞｲｱﾛｸﾞ ﾎﾞｯｸｽで予期しないｴﾗｰが発生しました。");
+    EXPECT_EQ(messages()[0].style, 16);
+    EXPECT_TRUE(tk::programEnded());
+
+    tk::testing::begin();
+    frmMenu->Show();
+    ShowLogForm& viewer = openViewer(file("a.log", "x"));
+    tk::testing::failDialog();
+    tk::user::choose(viewer.mnuFont);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text, L"[ﾌｫﾝﾄの指定] ﾀﾞｲｱﾛｸﾞ ﾎﾞｯｸｽで予期しないｴﾗｰが発生しました。");
+    EXPECT_EQ(messages()[0].style, 16);
+    EXPECT_TRUE(tk::programEnded());
+    EXPECT_EQ(viewer.rtfShowLog.Font().Name, L"ＭＳ Ｐゴシック");
+}
+
+}  // namespace
+}  // namespace lorvane::test
