@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 namespace tk {
 namespace {
@@ -144,18 +142,6 @@ TextFormat detectTextFormat(std::string_view bytes) {
 
 bool isRtf(std::string_view bytes) {
     return bytes.substr(0, 5) == "{\\rtf";
-}
-
-std::optional<std::string> readWholeFile(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    if (!in) return std::nullopt;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0) return std::nullopt;
-    in.seekg(0);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (!in.read(bytes.data(), size)) return std::nullopt;
-    return bytes;
 }
 
 TextFile::TextFile(std::string bytes) : bytes_(std::move(bytes)), format_(detectTextFormat(bytes_)) {

@@ -35,7 +35,8 @@ std::wstring decodeAnsi(std::string_view bytes);
 // formatting, pictures and hidden destinations left out.
 std::wstring rtfPlainText(std::string_view rtf);
 
-// The whole file, or nothing when it cannot be read.
+// The whole file, or nothing when it cannot be read. Each toolkit backend provides
+// it (without the iostreams, which would double the size of the program).
 std::optional<std::string> readWholeFile(const std::wstring& path);
 
 class TextFile {

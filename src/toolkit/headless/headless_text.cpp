@@ -2,6 +2,9 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
 
 #include "toolkit/text_file.h"
 
@@ -32,6 +35,17 @@ std::wstring decodeAnsi(std::string_view bytes) {
     }
     iconv_close(cd);
     return out;
+}
+
+std::optional<std::string> readWholeFile(const std::wstring& path) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        std::fopen(std::filesystem::path(path).c_str(), "rb"), std::fclose);
+    if (!file) return std::nullopt;
+    std::string bytes;
+    char chunk[65536];
+    while (const std::size_t n = std::fread(chunk, 1, sizeof chunk, file.get())) bytes.append(chunk, n);
+    if (std::ferror(file.get())) return std::nullopt;
+    return bytes;
 }
 
 }  // namespace tk

@@ -239,39 +239,37 @@ Backend& backend() {
 namespace user {
 namespace {
 
+HWND usableWindow(Control& control);
+
 void sendClick(Control& control) {
-    HWND hwnd = win32::controlWindow(control);
-    if (!hwnd) throw std::logic_error("the control has no window: is its form loaded?");
-    if (!IsWindowEnabled(hwnd) || !IsWindowVisible(hwnd)) return;
-    SendMessageW(hwnd, BM_CLICK, 0, 0);
-    win32::rethrowHeldException();
+    if (HWND hwnd = usableWindow(control)) {
+        SendMessageW(hwnd, BM_CLICK, 0, 0);
+        win32::rethrowHeldException();
+    }
 }
 
-// The mouse pressed and released over the item, as the user would.
-void clickItem(ListBox& list, int index, UINT press) {
-    HWND hwnd = win32::controlWindow(list);
-    if (!hwnd) throw std::logic_error("the list has no window: is its form loaded?");
-    if (!IsWindowEnabled(hwnd) || !IsWindowVisible(hwnd)) return;
-    SendMessageW(hwnd, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+HWND usableWindow(Control& control) {
+    HWND hwnd = win32::controlWindow(control);
+    if (!hwnd) throw std::logic_error("the control has no window: is its form loaded?");
+    return IsWindowEnabled(hwnd) && IsWindowVisible(hwnd) ? hwnd : nullptr;
+}
+
+// The mouse pressed and released over the row of a list box.
+void clickRow(HWND list, int row, UINT press) {
     RECT item{};
-    if (SendMessageW(hwnd, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) == LB_ERR)
-        throw std::out_of_range("no such item in the list");
+    SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(row), 0);
+    if (SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)) == LB_ERR)
+        throw std::out_of_range("no such row in the list");
     const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-    SetFocus(hwnd);
-    SendMessageW(hwnd, press, MK_LBUTTON, at);
-    SendMessageW(hwnd, WM_LBUTTONUP, 0, at);
+    SetFocus(list);
+    SendMessageW(list, press, MK_LBUTTON, at);
+    SendMessageW(list, WM_LBUTTONUP, 0, at);
     win32::rethrowHeldException();
 }
 
 }  // namespace
 
-void click(Button& button) {
-    HWND hwnd = win32::controlWindow(button);
-    if (!hwnd) throw std::logic_error("the button has no window: is its form loaded?");
-    if (!IsWindowEnabled(hwnd) || !IsWindowVisible(hwnd)) return;
-    SendMessageW(hwnd, BM_CLICK, 0, 0);
-    win32::rethrowHeldException();
-}
+void click(Button& button) { sendClick(button); }
 
 void choose(MenuItem& item) {
     HWND hwnd = win32::formWindow(item.form());
@@ -295,10 +293,15 @@ void type(TextBox& box, const std::wstring& text) {
     win32::rethrowHeldException();
 }
 
-void select(ListBox& list, int index) { clickItem(list, index, WM_LBUTTONDOWN); }
+void select(ListBox& list, int index) {
+    if (HWND hwnd = usableWindow(list)) clickRow(hwnd, index, WM_LBUTTONDOWN);
+}
+
 void doubleClick(ListBox& list, int index) {
-    clickItem(list, index, WM_LBUTTONDOWN);
-    clickItem(list, index, WM_LBUTTONDBLCLK);
+    if (HWND hwnd = usableWindow(list)) {
+        clickRow(hwnd, index, WM_LBUTTONDOWN);
+        clickRow(hwnd, index, WM_LBUTTONDBLCLK);
+    }
 }
 
 void closeBox(Form& form) {
@@ -324,12 +327,6 @@ void spin(UpDown& upDown, int steps) {
 }
 
 namespace {
-
-HWND usableWindow(Control& control) {
-    HWND hwnd = win32::controlWindow(control);
-    if (!hwnd) throw std::logic_error("the control has no window: is its form loaded?");
-    return IsWindowEnabled(hwnd) && IsWindowVisible(hwnd) ? hwnd : nullptr;
-}
 
 // A key message as the message loop hands it on: the window's dialog keys first.
 void deliverKey(HWND target, UINT msg, WPARAM wp) {
@@ -362,18 +359,6 @@ void chooseFromDropDown(HWND combo, int index) {
     win32::rethrowHeldException();
 }
 
-// The mouse pressed and released over the row of a list box.
-void clickRow(HWND list, int row, UINT press) {
-    RECT item{};
-    SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(row), 0);
-    if (SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)) == LB_ERR)
-        throw std::out_of_range("no such row in the list");
-    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-    SetFocus(list);
-    SendMessageW(list, press, MK_LBUTTON, at);
-    SendMessageW(list, WM_LBUTTONUP, 0, at);
-    win32::rethrowHeldException();
-}
 
 }  // namespace
 

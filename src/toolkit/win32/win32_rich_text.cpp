@@ -9,11 +9,33 @@
 #include <cstring>
 #include <new>
 #include <optional>
+#include <string>
 
 #include "toolkit/rich_text.h"
 #include "toolkit/win32/win32_rich_text.h"
 
 namespace tk {
+
+std::optional<std::string> readWholeFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::optional<std::string> bytes;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file, &size) && static_cast<unsigned long long>(size.QuadPart) < std::string().max_size()) {
+        std::string content(static_cast<std::size_t>(size.QuadPart), '\0');
+        std::size_t done = 0;
+        DWORD read = 1;
+        while (done < content.size() && read > 0) {
+            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 24));
+            if (!ReadFile(file, content.data() + done, want, &read, nullptr)) break;
+            done += read;
+        }
+        if (done == content.size()) bytes = std::move(content);
+    }
+    CloseHandle(file);
+    return bytes;
+}
 
 std::wstring decodeAnsi(std::string_view bytes) {
     if (bytes.empty()) return {};
