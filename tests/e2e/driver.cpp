@@ -1,14 +1,25 @@
 #include "driver.h"
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "inspector.h"
 
 namespace e2e {
 namespace {
 
+using namespace std::chrono_literals;
+
 constexpr milliseconds kPollInterval{20};
+constexpr milliseconds kAnswerTimeout{5000};
 constexpr int kMessageBoxTextId = 0xFFFF;
+// The standard dialogs' controls: the open-file dialog's file name box (a combo
+// box, or an edit box in older layouts) and the font dialog's face and size lists.
+constexpr int kFileNameCombo = 0x47c;
+constexpr int kFileNameEdit = 0x480;
+constexpr int kFontFaceList = 0x470;
+constexpr int kFontSizeList = 0x472;
 
 struct HandleCloser {
     void operator()(HANDLE h) const { CloseHandle(h); }
@@ -29,6 +40,31 @@ bool sameClass(HWND hwnd, const std::wstring& className) {
 
 std::string quoted(const std::wstring& text) {
     return "\"" + utf8(text) + "\"";
+}
+
+// Asks another program's window and waits for its answer, never for ever.
+LRESULT ask(HWND hwnd, UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(hwnd, msg, wp, lp, SMTO_ABORTIFHUNG, static_cast<UINT>(kAnswerTimeout.count()),
+                             &result))
+        throw DriverError("no answer to message " + std::to_string(msg) + " from " + Window(hwnd).describe());
+    return static_cast<LRESULT>(result);
+}
+
+HWND descendantWithId(HWND parent, int id) {
+    for (const Window& w : Window(parent).children())
+        if (w.controlId() == id) return w.handle();
+    return nullptr;
+}
+
+void postClick(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+std::wstring environment(const wchar_t* name) {
+    std::wstring value(32768, L'\0');
+    value.resize(GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size())));
+    return value;
 }
 
 std::wstring directoryOfThisProgram() {
@@ -118,6 +154,14 @@ std::string utf8(const std::wstring& text) {
     return out;
 }
 
+std::wstring fromUtf8(const std::string& text) {
+    if (text.empty()) return {};
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+    return out;
+}
+
 std::wstring windowsPath(const std::wstring& path) {
     if (path.empty() || path.front() != L'/') return path;
     std::wstring out = L"Z:" + path;
@@ -127,8 +171,7 @@ std::wstring windowsPath(const std::wstring& path) {
 }
 
 std::wstring programPath() {
-    std::wstring path(32768, L'\0');
-    path.resize(GetEnvironmentVariableW(L"LORVANE_EXE", path.data(), static_cast<DWORD>(path.size())));
+    const std::wstring path = environment(L"LORVANE_EXE");
     if (path.empty()) throw DriverError("LORVANE_EXE does not name the lorvane.exe to test");
     return windowsPath(path);
 }
@@ -170,6 +213,14 @@ bool Window::enabled() const {
 std::wstring Window::title() const {
     return textOf(hwnd_);
 }
+std::wstring Window::contents() const {
+    const LRESULT length = ask(hwnd_, WM_GETTEXTLENGTH);
+    std::wstring text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+    text.resize(static_cast<size_t>(
+        std::max<LRESULT>(ask(hwnd_, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())), 0)));
+    return text;
+}
+
 int Window::controlId() const {
     return GetDlgCtrlID(hwnd_);
 }
@@ -178,6 +229,16 @@ std::wstring Window::className() const {
     wchar_t name[256] = {};
     GetClassNameW(hwnd_, name, 256);
     return name;
+}
+
+Window Window::parent() const {
+    return Window(GetParent(hwnd_));
+}
+
+RECT Window::rect() const {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    return r;
 }
 
 DWORD Window::processId() const {
@@ -212,10 +273,128 @@ Window Window::child(const std::wstring& className, const std::wstring& caption)
                       "; its children of that class:" + (seen.empty() ? " none" : seen));
 }
 
+Window Window::childById(int id) const {
+    if (HWND found = descendantWithId(hwnd_, id)) return Window(found);
+    throw DriverError("no control with id " + std::to_string(id) + " in " + describe());
+}
+
 void Window::click() const {
     if (!visible() || !enabled()) throw DriverError("cannot click " + describe());
     PostMessageW(GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(controlId(), BN_CLICKED),
                  reinterpret_cast<LPARAM>(hwnd_));
+}
+
+bool Window::checked() const {
+    return ask(hwnd_, BM_GETCHECK) == BST_CHECKED;
+}
+
+void Window::type(const std::wstring& text) const {
+    if (!visible() || !enabled()) throw DriverError("cannot type into " + describe());
+    ask(hwnd_, EM_SETSEL, 0, -1);
+    PostMessageW(hwnd_, WM_CHAR, VK_BACK, 1);
+    for (wchar_t c : text) PostMessageW(hwnd_, WM_CHAR, c, 1);
+    waitUntil("the box to show " + quoted(text) + " after typing", kAnswerTimeout,
+              [&] { return contents() == text; }, [&] { return describe() + " holding " + quoted(contents()); });
+}
+
+void Window::pressKey(UINT virtualKey) const {
+    const UINT scan = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
+    PostMessageW(hwnd_, WM_KEYDOWN, virtualKey, static_cast<LPARAM>(1 | (scan << 16)));
+    PostMessageW(hwnd_, WM_KEYUP, virtualKey, static_cast<LPARAM>(1 | (scan << 16) | 0xC0000000u));
+}
+
+void Window::clickAt(int x, int y) const {
+    if (!visible() || !enabled()) throw DriverError("cannot click " + describe());
+    PostMessageW(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageW(hwnd_, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    ask(hwnd_, WM_NULL);  // the posted click comes first
+}
+
+std::vector<std::wstring> Window::items() const {
+    const bool combo = sameClass(hwnd_, L"ComboBox");
+    const LRESULT count = ask(hwnd_, combo ? CB_GETCOUNT : LB_GETCOUNT);
+    std::vector<std::wstring> out;
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = ask(hwnd_, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, static_cast<WPARAM>(i));
+        std::wstring text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+        const LRESULT got = ask(hwnd_, combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(i),
+                                reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<size_t>(std::max<LRESULT>(got, 0)));
+        out.push_back(text);
+    }
+    return out;
+}
+
+int Window::row(const std::wstring& text) const {
+    const std::vector<std::wstring> all = items();
+    for (size_t i = 0; i < all.size(); ++i)
+        if (all[i] == text) return static_cast<int>(i);
+    std::string seen;
+    for (const std::wstring& item : all) seen += " " + quoted(item);
+    throw DriverError("no item " + quoted(text) + " in " + describe() + "; its items:" + (seen.empty() ? " none" : seen));
+}
+
+std::vector<int> Window::selectedRows() const {
+    std::vector<int> rows;
+    if (ask(hwnd_, LB_GETSELCOUNT) == LB_ERR) {  // a single selection
+        if (const LRESULT row = ask(hwnd_, LB_GETCURSEL); row != LB_ERR) rows.push_back(static_cast<int>(row));
+        return rows;
+    }
+    const LRESULT count = ask(hwnd_, LB_GETCOUNT);
+    for (LRESULT i = 0; i < count; ++i)
+        if (ask(hwnd_, LB_GETSEL, static_cast<WPARAM>(i)) > 0) rows.push_back(static_cast<int>(i));
+    return rows;
+}
+
+namespace {
+
+// The middle of a list box row, in the list's client coordinates, scrolled into sight first.
+LPARAM rowPoint(const Window& list, int row) {
+    if (!list.visible() || !list.enabled()) throw DriverError("cannot click into " + list.describe());
+    if (row < 0 || row >= static_cast<int>(list.items().size()))
+        throw DriverError("no row " + std::to_string(row) + " in " + list.describe());
+    RECT client{};
+    GetClientRect(list.handle(), &client);
+    const auto height = static_cast<int>(ask(list.handle(), LB_GETITEMHEIGHT, 0));
+    auto top = static_cast<int>(ask(list.handle(), LB_GETTOPINDEX));
+    if (height <= 0) throw DriverError("no row height in " + list.describe());
+    if (row < top || (row - top + 1) * height > client.bottom) {
+        ask(list.handle(), LB_SETTOPINDEX, static_cast<WPARAM>(row));
+        top = static_cast<int>(ask(list.handle(), LB_GETTOPINDEX));
+    }
+    return MAKELPARAM(std::min<LONG>(client.right / 2, 40), (row - top) * height + height / 2);
+}
+
+}  // namespace
+
+void Window::clickRow(int row) const {
+    const LPARAM at = rowPoint(*this, row);
+    clickAt(LOWORD(at), HIWORD(at));
+}
+
+void Window::doubleClickRow(int row) const {
+    const LPARAM at = rowPoint(*this, row);
+    PostMessageW(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(hwnd_, WM_LBUTTONUP, 0, at);
+    PostMessageW(hwnd_, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageW(hwnd_, WM_LBUTTONUP, 0, at);
+}
+
+void Window::chooseWithArrowKeys(const std::wstring& text) const {
+    if (!visible() || !enabled()) throw DriverError("cannot choose in " + describe());
+    const int wanted = row(text);
+    // The keys go where the keyboard is while the box has the focus: its edit field.
+    const std::vector<Window> edits = children(L"Edit");
+    const Window keys = edits.empty() ? *this : edits.front();
+    for (size_t presses = 0; presses <= items().size(); ++presses) {
+        const auto now = static_cast<int>(ask(hwnd_, CB_GETCURSEL));
+        if (now == wanted) break;
+        keys.pressKey(now < wanted ? VK_DOWN : VK_UP);
+        waitUntil("the selection of " + describe() + " to move", kAnswerTimeout,
+                  [&] { return ask(hwnd_, CB_GETCURSEL) != now; });
+    }
+    waitUntil("the box to show " + quoted(text), kAnswerTimeout, [&] { return contents() == text; },
+              [&] { return describe() + " holding " + quoted(contents()); });
 }
 
 void Window::close() const {
@@ -262,12 +441,49 @@ std::wstring MessageBoxWindow::text() const {
     return textOf(GetDlgItem(handle(), kMessageBoxTextId));
 }
 
+std::vector<int> MessageBoxWindow::buttons() const {
+    std::vector<std::pair<LONG, int>> found;
+    for (int result = IDOK; result <= IDCONTINUE; ++result)
+        if (const Window button(GetDlgItem(handle(), result)); button.visible())
+            found.emplace_back(button.rect().left, result);
+    std::sort(found.begin(), found.end());
+    std::vector<int> results;
+    for (const auto& [left, result] : found) results.push_back(result);
+    return results;
+}
+
 void MessageBoxWindow::press(int result) const {
     const Window button(GetDlgItem(handle(), result));
     if (!button.visible() || !button.enabled())
         throw DriverError("no button for result " + std::to_string(result) + " in " + describe());
     PostMessageW(handle(), WM_COMMAND, MAKEWPARAM(result, BN_CLICKED),
                  reinterpret_cast<LPARAM>(button.handle()));
+}
+
+std::wstring FileDialog::fileName() const {
+    HWND box = descendantWithId(handle(), kFileNameCombo);
+    return Window(box ? box : descendantWithId(handle(), kFileNameEdit)).contents();
+}
+
+void FileDialog::open(const std::wstring& path) const {
+    bool typed = false;
+    for (int id : {kFileNameCombo, kFileNameEdit})
+        if (HWND box = descendantWithId(handle(), id)) {
+            ask(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+            typed = true;
+        }
+    if (!typed) throw DriverError("no file name box in " + describe());
+    postClick(handle(), IDOK);
+}
+
+void FontDialog::choose(const std::wstring& face, int points) const {
+    // As a click into each list does: the selection moves and the dialog hears of it.
+    for (const auto& [id, item] : {std::pair{kFontFaceList, face}, std::pair{kFontSizeList, std::to_wstring(points)}}) {
+        const Window list = childById(id);
+        ask(list.handle(), CB_SETCURSEL, static_cast<WPARAM>(list.row(item)));
+        ask(handle(), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list.handle()));
+    }
+    postClick(handle(), IDOK);
 }
 
 std::string describe(const WindowQuery& query) {
@@ -359,7 +575,8 @@ void Program::waitUntilGone(const Window& window, const std::string& what, milli
 
 MessageBoxWindow Program::findMessageBox() const {
     for (const Window& w : windows())
-        if (sameClass(w.handle(), L"#32770") && GetDlgItem(w.handle(), kMessageBoxTextId)) {
+        if (sameClass(w.handle(), L"#32770") && GetDlgItem(w.handle(), kMessageBoxTextId) &&
+            w.children(L"ComboBox").empty()) {
             MessageBoxWindow box(w.handle());
             lastMessageBox_ = box.text();
             return box;
@@ -375,6 +592,38 @@ MessageBoxWindow Program::waitForMessageBox(milliseconds timeout) const {
     return found;
 }
 
+namespace {
+
+Window waitForDialogWith(const Program& program, int controlId, const std::string& what, milliseconds timeout) {
+    Window found;
+    waitUntil(
+        what + " to appear", timeout,
+        [&] {
+            for (const Window& w : program.windows())
+                if (sameClass(w.handle(), L"#32770") && descendantWithId(w.handle(), controlId)) {
+                    found = w;
+                    return true;
+                }
+            return false;
+        },
+        [&] { return program.describe(); });
+    return found;
+}
+
+}  // namespace
+
+FileDialog Program::waitForFileDialog(milliseconds timeout) const {
+    return FileDialog(waitForDialogWith(*this, kFileNameCombo, "the open-file dialog", timeout).handle());
+}
+
+FontDialog Program::waitForFontDialog(milliseconds timeout) const {
+    return FontDialog(waitForDialogWith(*this, kFontFaceList, "the font dialog", timeout).handle());
+}
+
+void Program::settle(const Window& window) const {
+    ask(window.handle(), WM_NULL);
+}
+
 std::string Program::describe() const {
     findMessageBox();
     std::string out = utf8(exe_.substr(exe_.find_last_of(L"\\/") + 1)) + " (process " +
@@ -387,6 +636,85 @@ std::string Program::describe() const {
     out += "\n  in front: " + (foregroundWindow() ? foregroundWindow().describe() : "nothing");
     if (!lastMessageBox_.empty()) out += "\n  last message box: " + quoted(lastMessageBox_);
     return out;
+}
+
+int inkedRows(const Window& window) {
+    RECT client{};
+    GetClientRect(window.handle(), &client);
+    POINT origin{0, 0};
+    ClientToScreen(window.handle(), &origin);
+    const int width = client.right, height = client.bottom;
+    if (width <= 0 || height <= 0) return 0;
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP image = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, image);
+    const bool copied = BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    int rows = 0;
+    if (copied && bits) {
+        const auto* pixels = static_cast<const unsigned char*>(bits);
+        for (int y = 0; y < height; ++y) {
+            const unsigned char* line = pixels + 4 * static_cast<size_t>(y) * static_cast<size_t>(width);
+            for (int x = 0; x < width; ++x) {
+                const unsigned char* p = line + 4 * x;
+                if (p[0] + p[1] + p[2] < 3 * 96) {
+                    ++rows;
+                    break;
+                }
+            }
+        }
+    }
+    SelectObject(memory, old);
+    DeleteObject(image);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (!copied) throw DriverError("cannot read the screen under " + window.describe());
+    return rows;
+}
+
+std::string screenshotFolder() {
+    return utf8(environment(L"LORVANE_SCREENSHOTS"));
+}
+
+std::optional<std::string> screenshot(const Window& window, const std::string& name) {
+    const std::wstring folder = environment(L"LORVANE_SCREENSHOTS");
+    if (folder.empty()) return std::nullopt;
+    if (folder.front() != L'/' || folder.find_first_of(L"'\"") != std::wstring::npos)
+        throw DriverError("LORVANE_SCREENSHOTS must be an absolute Unix path without quotes: " + utf8(folder));
+    const std::wstring file = folder + L"/" + fromUtf8(name) + L".png";
+    const std::wstring part = folder + L"/." + fromUtf8(name) + L".part.png";
+    DeleteFileW(windowsPath(file).c_str());
+
+    // What Wine has drawn reaches the X display a moment after the program painted it.
+    pause(300ms);
+    const RECT r = window.rect();
+    const LONG left = std::max<LONG>(r.left, 0), top = std::max<LONG>(r.top, 0);
+    const std::wstring geometry = std::to_wstring(r.right - left) + L"x" + std::to_wstring(r.bottom - top) + L"+" +
+                                  std::to_wstring(left) + L"+" + std::to_wstring(top);
+    // Wine starts a Unix program like a Windows one, but its process cannot be
+    // waited for: the file appears, whole, when it is done.
+    std::wstring command = L"/bin/sh -c \"mkdir -p '" + folder + L"' && import -window root -crop " + geometry +
+                           L" +repage '" + part + L"' && mv -f '" + part + L"' '" + file + L"'\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(L"Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
+        throw DriverError("cannot start /bin/sh for a screenshot: error " + std::to_string(GetLastError()));
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    waitUntil("the screenshot " + utf8(file) + " (ImageMagick's import on $DISPLAY)", 20s,
+              [&] { return GetFileAttributesW(windowsPath(file).c_str()) != INVALID_FILE_ATTRIBUTES; });
+    return utf8(file);
 }
 
 }  // namespace e2e

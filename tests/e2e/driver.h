@@ -28,6 +28,7 @@ public:
 };
 
 std::string utf8(const std::wstring& text);
+std::wstring fromUtf8(const std::string& text);
 
 // The program under test: $LORVANE_EXE, a Unix path turned into a Wine one.
 std::wstring programPath();
@@ -66,19 +67,49 @@ public:
     bool visible() const;
     bool enabled() const;
     std::wstring title() const;
+    // The text that an edit or combo box holds, asked of the control itself.
+    std::wstring contents() const;
     std::wstring className() const;
     int controlId() const;
     DWORD processId() const;
+
+    Window parent() const;
+    // Where it is on the screen.
+    RECT rect() const;
 
     // Child controls (at any depth, frames included), optionally of one class.
     std::vector<Window> children(const std::wstring& className = {}) const;
     // The child of this class and caption; throws, listing the children, if none.
     Window child(const std::wstring& className, const std::wstring& caption) const;
+    // The child control with this id, at any depth; throws if none.
+    Window childById(int id) const;
 
-    // A button: refuses when disabled or hidden, as the mouse would.
+    // A button, check box or option button: refuses when disabled or hidden, as the mouse would.
     void click() const;
+    // A check box or option button.
+    bool checked() const;
     // The close box.
     void close() const;
+
+    // An edit box: selects what it holds and types `text` over it (an empty text
+    // deletes it), then waits until the box shows the text.
+    void type(const std::wstring& text) const;
+    // One key pressed and released while this control has the keyboard.
+    void pressKey(UINT virtualKey) const;
+    // A left click at a point of the control's client area (an up-down's arrow, say).
+    void clickAt(int x, int y) const;
+
+    // A list box or combo box: its items.
+    std::vector<std::wstring> items() const;
+    // The row holding exactly `text`; throws, listing the items, if none.
+    int row(const std::wstring& text) const;
+    // A list box: the selected rows.
+    std::vector<int> selectedRows() const;
+    // A list box: one click, or a double-click, on a row, as the mouse would.
+    void clickRow(int row) const;
+    void doubleClickRow(int row) const;
+    // A combo box: moves its selection to the item `text` with the arrow keys.
+    void chooseWithArrowKeys(const std::wstring& text) const;
 
     // The menu bar, read inside the program (menus cannot be read from outside under Wine).
     std::vector<MenuItem> menuBar() const;
@@ -101,6 +132,26 @@ public:
     std::wstring text() const;
     // Presses the button of the result it gives (IDOK, IDYES, IDNO, IDRETRY, IDCANCEL).
     void press(int result) const;
+    // The results its buttons give, in their order.
+    std::vector<int> buttons() const;
+};
+
+// The standard open-file dialog.
+class FileDialog : public Window {
+public:
+    using Window::Window;
+    // What the file name box holds.
+    std::wstring fileName() const;
+    // Types the name into the file name box and presses Open.
+    void open(const std::wstring& path) const;
+};
+
+// The standard font dialog.
+class FontDialog : public Window {
+public:
+    using Window::Window;
+    // Chooses the face and the size in points from the dialog's lists and presses OK.
+    void choose(const std::wstring& face, int points) const;
 };
 
 struct WindowQuery {
@@ -130,6 +181,10 @@ public:
     void waitUntilGone(const Window& window, const std::string& what, milliseconds timeout) const;
     MessageBoxWindow findMessageBox() const;
     MessageBoxWindow waitForMessageBox(milliseconds timeout) const;
+    FileDialog waitForFileDialog(milliseconds timeout) const;
+    FontDialog waitForFontDialog(milliseconds timeout) const;
+    // Waits until the program has handled everything sent or posted to the window so far.
+    void settle(const Window& window) const;
 
     // What the program shows now, for failure messages.
     std::string describe() const;
@@ -144,5 +199,17 @@ private:
 std::string describe(const WindowQuery& query);
 // The window in front, which gets the keyboard's input, of whichever program.
 Window foregroundWindow();
+
+// Rows of the window's client area, as shown on the screen, that hold dark
+// pixels (text, in a view with a light background).
+int inkedRows(const Window& window);
+
+// When $LORVANE_SCREENSHOTS names a folder (a Unix path), saves what the screen
+// shows of the window as <name>.png there, and returns its path; otherwise does
+// nothing and returns nothing. Taken by ImageMagick's import, a Unix program,
+// from the X display that Wine draws on.
+std::optional<std::string> screenshot(const Window& window, const std::string& name);
+// $LORVANE_SCREENSHOTS, empty when unset.
+std::string screenshotFolder();
 
 }  // namespace e2e

@@ -202,6 +202,11 @@ public:
         if (!search.found) return false;
         if (IsIconic(search.found)) ShowWindow(search.found, SW_RESTORE);
         SetForegroundWindow(search.found);
+        // The other program activates its window in its own time: wait until it
+        // has, so that a key sent next reaches it and not the window before it.
+        for (int waited = 0; GetForegroundWindow() != search.found && waited < 2000; waited += 10) Sleep(10);
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(search.found, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
         return true;
     }
 

@@ -244,6 +244,7 @@ public:
                 result = 0;
                 return true;
             case WM_PAINT: paintContainer(hwnd_, form_); return true;
+            case DM_GETDEFID: result = focusedPushButton(); return true;
             case WM_DPICHANGED: {
                 const RECT* suggested = reinterpret_cast<const RECT*>(lp);
                 SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
@@ -278,6 +279,17 @@ private:
         for (MenuItem* item : form_.menus())
             if (item->commandId == id) runGuarded([item] { item->raiseClick(); });
         return true;
+    }
+
+    // Enter presses the push button that has the focus, as in a dialog box.
+    LRESULT focusedPushButton() const {
+        HWND focus = GetFocus();
+        if (!focus || !IsChild(hwnd_, focus)) return 0;
+        wchar_t cls[16] = {};
+        GetClassNameW(focus, cls, 16);
+        const LONG type = GetWindowLongW(focus, GWL_STYLE) & BS_TYPEMASK;
+        if (lstrcmpiW(cls, L"BUTTON") != 0 || (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON)) return 0;
+        return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
     }
 
     void restoreFocus() {

@@ -1,0 +1,114 @@
+// The steps of a user's journey through Lorvane's windows, and the files of
+// the Wine prefix that the journeys arrange beforehand, check afterwards and
+// put back as they were.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+
+namespace e2e {
+
+using namespace std::chrono_literals;
+
+inline const WindowQuery kMenu{L"LorvaneForm", L"Lorvane"};
+inline const WindowQuery kBackupSettings{L"LorvaneForm", L"Lorvane - ﾊﾞｯｸｱｯﾌﾟ情報の設定"};
+inline const WindowQuery kFolderPicker{L"LorvaneForm", L"Lorvane - ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの指定"};
+inline const WindowQuery kSchedule{L"LorvaneForm", L"Lorvane - 日付の設定"};
+inline const WindowQuery kLogViewer{L"LorvaneForm", L"Lorvane - ﾛｸﾞﾌｧｲﾙの確認"};
+
+inline constexpr wchar_t kBackupSettingsButton[] = L"バックアップ情報の設定";
+inline constexpr wchar_t kScheduleButton[] = L"日付の設定";
+inline constexpr wchar_t kApplyButton[] = L"設定をシステムに反映";
+inline constexpr wchar_t kLogViewerButton[] = L"ログファイルの確認";
+
+inline constexpr wchar_t kApplyQuestion[] = L"設定情報をシステムに反映します。よろしいですか？";
+inline constexpr wchar_t kApplyDone[] = L"設定情報をシステムに反映しました。";
+inline constexpr wchar_t kNotWritable[] = L"ファイルが書き込み不可です。";
+
+inline constexpr milliseconds kStartTimeout = 30s;  // a Wine session that has just started is slow
+inline constexpr milliseconds kStepTimeout = 10s;
+
+// Waits through the title screen for the main menu; with `shots`, takes both.
+Window waitForMenu(const Program& app, bool shots = false);
+// Presses one of the menu's buttons and waits for the window it opens and for the menu to hide.
+Window openFromMenu(const Program& app, const Window& menu, const wchar_t* button, const WindowQuery& window);
+// Presses a button of a dialog that closes it (OK, ｷｬﾝｾﾙ) and waits for the menu to come back.
+Window closeToMenu(const Program& app, const Window& dialog, const wchar_t* button);
+// Waits for the program's message box and checks its text and buttons, takes
+// its picture under `shot` and presses `answer`.
+void answerMessage(const Program& app, const std::wstring& text, const std::vector<int>& buttons, int answer,
+                   const char* shot = nullptr);
+// Lets the program handle what it was given and checks that it shows no message box.
+void expectNoMessage(const Program& app, const Window& window);
+
+// The backup settings dialog: adds the folder `name` at the root of the
+// Windows drive through the folder picker, by opening it with a double-click.
+void addFolderWithPicker(const Program& app, const Window& dialog, const std::wstring& name,
+                         const char* shot = nullptr);
+Window descriptionBox(const Window& backupSettings);
+Window logFileBox(const Window& backupSettings);
+
+// The schedule dialog's controls.
+struct ScheduleControls {
+    Window hour, minute, hourArrows, dates, weekdays;
+};
+ScheduleControls scheduleControls(const Window& schedule);
+// Steps the hour box up with the mouse on its up-down's upper arrow.
+void stepHourUp(const ScheduleControls& controls, int times);
+
+// The typical use up to the apply button: C:\DATA as "incremental", every Monday
+// and Friday at 02:30. Returns the menu, its apply button enabled.
+Window chooseTypicalSettings(const Program& app, bool shots = false);
+
+// Files of the prefix.
+std::wstring systemDirectory();
+std::wstring windowsDirectory();
+std::optional<std::string> readFile(const std::wstring& path);
+void writeFile(const std::wstring& path, const std::string& bytes);
+void setReadOnly(const std::wstring& path, bool readOnly);
+bool readOnly(const std::wstring& path);
+
+// A file or folder as it was when this was made, put back when it is destroyed:
+// its bytes and attributes, or its absence (a folder made since is removed if empty).
+class Restore {
+public:
+    explicit Restore(std::wstring path);
+    ~Restore();
+    Restore(const Restore&) = delete;
+    Restore& operator=(const Restore&) = delete;
+
+private:
+    std::wstring path_;
+    DWORD attributes_;
+    std::optional<std::string> bytes_;
+};
+
+// A test-only `at` command in the system directory (Wine has none): it writes
+// the arguments that it is given into a file. Removed again when destroyed.
+class AtRecorder {
+public:
+    AtRecorder();
+    // What `at` was given, once it has run.
+    std::string waitForArguments(milliseconds timeout) const;
+    // Whether it ran at all.
+    bool ran() const;
+
+private:
+    std::wstring record_;
+    Restore script_, recordRestore_;
+};
+
+// The two generated files of the system directory, kept as they were.
+struct GeneratedFiles {
+    const std::wstring commandFile = systemDirectory() + L"\\tpbackup.cmd";
+    const std::wstring batchFile = systemDirectory() + L"\\atcmd.bat";
+    Restore commandFileRestore{commandFile}, batchFileRestore{batchFile};
+};
+
+// When $LORVANE_SCREENSHOTS is set, leaves a copy of the file there for whoever ran the journey.
+void keepCopy(const std::wstring& path, const std::string& name);
+
+}  // namespace e2e
