@@ -43,12 +43,7 @@ public:
                 break;
             case Property::Selection:
             case Property::Text: showSelection(); break;
-            case Property::Bounds: {
-                // The window's height includes the list that drops down: eight rows.
-                const RECT r = pixelRect(control(), dpiOf(GetParent(hwnd())));
-                MoveWindow(hwnd(), r.left, r.top, r.right - r.left, (r.bottom - r.top) * 9, TRUE);
-                break;
-            }
+            case Property::Bounds: placeDropDown(hwnd(), control()); break;
             default: ChildWindowPeer::update(what); break;
         }
         updating_ = false;
@@ -100,6 +95,11 @@ private:
 
 std::unique_ptr<ChildWindowPeer> createComboBoxPeer(Control& box, HWND parent, int id) {
     return std::make_unique<ComboBoxPeer>(static_cast<ComboBox&>(box), parent, id);
+}
+
+void placeDropDown(HWND box, const Control& control) {
+    const RECT r = pixelRect(control, dpiOf(GetParent(box)));
+    MoveWindow(box, r.left, r.top, r.right - r.left, (r.bottom - r.top) * 9, TRUE);
 }
 
 }  // namespace tk::win32

@@ -63,7 +63,7 @@ public:
                 SendMessageW(hwnd(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
                              std::max<LPARAM>(r.bottom - r.top - border, 1));
                 SendMessageW(hwnd(), CB_SETITEMHEIGHT, 0, iconRowHeight(hwnd()));
-                MoveWindow(hwnd(), r.left, r.top, r.right - r.left, (r.bottom - r.top) * 9, TRUE);
+                placeDropDown(hwnd(), control());
                 break;
             }
             default: ChildWindowPeer::update(what); break;

@@ -14,6 +14,10 @@ std::unique_ptr<ChildWindowPeer> createComboBoxPeer(Control& box, HWND parent, i
 std::unique_ptr<ChildWindowPeer> createDriveListPeer(Control& list, HWND parent, int id);
 std::unique_ptr<ChildWindowPeer> createFolderListPeer(Control& list, HWND parent, int id);
 
+// Places a drop-down box: its window's height includes the list that drops
+// down, eight rows below the box itself.
+void placeDropDown(HWND box, const Control& control);
+
 // An owner-drawn list: the window that holds it receives WM_DRAWITEM, which
 // routeOwnerDraw passes on to drawItem until stopOwnerDraw.
 class OwnerDrawn {
