@@ -272,6 +272,14 @@ void clickRow(HWND list, int row, UINT press) {
     win32::rethrowHeldException();
 }
 
+// A click on a row of a list control, or a double click (press, release, press again).
+void clickListRow(Control& list, int row, bool twice) {
+    HWND hwnd = usableWindow(list);
+    if (!hwnd) return;
+    clickRow(hwnd, row, WM_LBUTTONDOWN);
+    if (twice) clickRow(hwnd, row, WM_LBUTTONDBLCLK);
+}
+
 }  // namespace
 
 void click(Button& button) { sendClick(button); }
@@ -298,16 +306,8 @@ void type(TextBox& box, const std::wstring& text) {
     win32::rethrowHeldException();
 }
 
-void select(ListBox& list, int index) {
-    if (HWND hwnd = usableWindow(list)) clickRow(hwnd, index, WM_LBUTTONDOWN);
-}
-
-void doubleClick(ListBox& list, int index) {
-    if (HWND hwnd = usableWindow(list)) {
-        clickRow(hwnd, index, WM_LBUTTONDOWN);
-        clickRow(hwnd, index, WM_LBUTTONDBLCLK);
-    }
-}
+void select(ListBox& list, int index) { clickListRow(list, index, false); }
+void doubleClick(ListBox& list, int index) { clickListRow(list, index, true); }
 
 void closeBox(Form& form) {
     HWND hwnd = win32::formWindow(form);
@@ -395,16 +395,8 @@ void select(DriveList& list, const std::wstring& drive) {
     throw std::out_of_range("no such drive in the list");
 }
 
-void select(FolderList& list, int row) {
-    if (HWND hwnd = usableWindow(list)) clickRow(hwnd, row, WM_LBUTTONDOWN);
-}
-
-void doubleClick(FolderList& list, int row) {
-    if (HWND hwnd = usableWindow(list)) {
-        clickRow(hwnd, row, WM_LBUTTONDOWN);
-        clickRow(hwnd, row, WM_LBUTTONDBLCLK);
-    }
-}
+void select(FolderList& list, int row) { clickListRow(list, row, false); }
+void doubleClick(FolderList& list, int row) { clickListRow(list, row, true); }
 
 void pressKey(FolderList& list, int key) {
     HWND hwnd = usableWindow(list);

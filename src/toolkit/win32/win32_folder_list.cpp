@@ -47,12 +47,7 @@ public:
         updating_ = true;
         switch (what) {
             case Property::Items:
-                SendMessageW(hwnd(), WM_SETREDRAW, FALSE, 0);
-                SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0);
-                for (int i = 0; i < list_.ListCount(); ++i)
-                    SendMessageW(hwnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list_.List(i).c_str()));
-                SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
-                InvalidateRect(hwnd(), nullptr, TRUE);
+                fillListBox(hwnd(), list_);
                 [[fallthrough]];
             case Property::Selection:
                 SendMessageW(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(list_.ListIndex()), 0);

@@ -14,6 +14,18 @@ std::unique_ptr<ChildWindowPeer> createComboBoxPeer(Control& box, HWND parent, i
 std::unique_ptr<ChildWindowPeer> createDriveListPeer(Control& list, HWND parent, int id);
 std::unique_ptr<ChildWindowPeer> createFolderListPeer(Control& list, HWND parent, int id);
 
+// Replaces a list box's rows with the model's items (anything with ListCount and
+// List), drawing once at the end.
+template <class Items>
+void fillListBox(HWND list, const Items& items) {
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    for (int i = 0; i < items.ListCount(); ++i)
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items.List(i).c_str()));
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
 // Places a drop-down box: its window's height includes the list that drops
 // down, eight rows below the box itself.
 void placeDropDown(HWND box, const Control& control);
