@@ -73,14 +73,17 @@ std::wstring directoryOfThisProgram() {
     return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
-// Asks the inspector, hooked into the window's thread for the one question.
+// Asks the inspector, hooked into the window's thread for the one question:
+// sent, it is answered at once; posted (Inspect::Settled), once the program
+// has taken from its queue everything posted to it before.
 std::wstring inspect(HWND hwnd, Inspect what) {
     static const HMODULE inspector =
         LoadLibraryW((directoryOfThisProgram() + L"lorvane_e2e_inspector.dll").c_str());
     if (!inspector) throw DriverError("cannot load lorvane_e2e_inspector.dll beside the test program");
+    const bool posted = what == Inspect::Settled;
     // Through void (*)(), the generic function pointer, to the hook's real type.
-    auto* hookProc = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<void (*)()>(GetProcAddress(inspector, kInspectorHookProcName)));
+    auto* hookProc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(
+        GetProcAddress(inspector, posted ? kSettledHookProcName : kInspectorHookProcName)));
 
     wchar_t name[64];
     inspectionMemoryName(GetCurrentProcessId(), name);
@@ -89,16 +92,22 @@ std::wstring inspect(HWND hwnd, Inspect what) {
     auto* view =
         memory ? static_cast<wchar_t*>(MapViewOfFile(memory.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0)) : nullptr;
     if (!view) throw DriverError("cannot create the inspector's shared memory");
-    view[0] = L'\x1';  // still there if the inspector never answers
+    volatile wchar_t* const first = view;
+    *first = L'\x1';  // still there if the inspector never answers
     view[kInspectionChars - 1] = L'\0';
 
-    HHOOK hook =
-        SetWindowsHookExW(WH_CALLWNDPROC, hookProc, inspector, GetWindowThreadProcessId(hwnd, nullptr));
-    DWORD_PTR ignored = 0;
-    if (hook)
-        SendMessageTimeoutW(hwnd, RegisterWindowMessageW(kInspectMessage), GetCurrentProcessId(),
-                            static_cast<LPARAM>(what), SMTO_ABORTIFHUNG, 5000, &ignored);
-    if (hook) UnhookWindowsHookEx(hook);
+    const UINT message = RegisterWindowMessageW(kInspectMessage);
+    if (HHOOK hook = SetWindowsHookExW(posted ? WH_GETMESSAGE : WH_CALLWNDPROC, hookProc, inspector,
+                                       GetWindowThreadProcessId(hwnd, nullptr))) {
+        DWORD_PTR ignored = 0;
+        if (!posted)
+            SendMessageTimeoutW(hwnd, message, GetCurrentProcessId(), static_cast<LPARAM>(what), SMTO_ABORTIFHUNG,
+                                static_cast<UINT>(kAnswerTimeout.count()), &ignored);
+        else if (PostMessageW(hwnd, message, GetCurrentProcessId(), static_cast<LPARAM>(what)))
+            for (const auto deadline = Clock::now() + kAnswerTimeout; *first == L'\x1' && Clock::now() < deadline;)
+                pause(kPollInterval);
+        UnhookWindowsHookEx(hook);
+    }
     std::wstring answer = view;
     UnmapViewOfFile(view);
     if (answer == L"\x1")
@@ -278,8 +287,20 @@ Window Window::childById(int id) const {
     throw DriverError("no control with id " + std::to_string(id) + " in " + describe());
 }
 
+namespace {
+
+// Waits, as a user would, for a control that the program is about to show or
+// enable: the driver's clicks and keys are posted, so the program may still be
+// acting on the last one. Refuses one that stays hidden or disabled.
+void waitUntilUsable(const Window& control, const char* action) {
+    waitUntil(std::string("a shown, enabled control ") + action, kAnswerTimeout,
+              [&] { return control.visible() && control.enabled(); }, [&] { return control.describe(); });
+}
+
+}  // namespace
+
 void Window::click() const {
-    if (!visible() || !enabled()) throw DriverError("cannot click " + describe());
+    waitUntilUsable(*this, "to click");
     PostMessageW(GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(controlId(), BN_CLICKED),
                  reinterpret_cast<LPARAM>(hwnd_));
 }
@@ -289,7 +310,7 @@ bool Window::checked() const {
 }
 
 void Window::type(const std::wstring& text) const {
-    if (!visible() || !enabled()) throw DriverError("cannot type into " + describe());
+    waitUntilUsable(*this, "to type into");
     ask(hwnd_, EM_SETSEL, 0, -1);
     PostMessageW(hwnd_, WM_CHAR, VK_BACK, 1);
     for (wchar_t c : text) PostMessageW(hwnd_, WM_CHAR, c, 1);
@@ -304,10 +325,9 @@ void Window::pressKey(UINT virtualKey) const {
 }
 
 void Window::clickAt(int x, int y) const {
-    if (!visible() || !enabled()) throw DriverError("cannot click " + describe());
+    waitUntilUsable(*this, "to click");
     PostMessageW(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     PostMessageW(hwnd_, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-    ask(hwnd_, WM_NULL);  // the posted click comes first
 }
 
 std::vector<std::wstring> Window::items() const {
@@ -350,7 +370,7 @@ namespace {
 
 // The middle of a list box row, in the list's client coordinates, scrolled into sight first.
 LPARAM rowPoint(const Window& list, int row) {
-    if (!list.visible() || !list.enabled()) throw DriverError("cannot click into " + list.describe());
+    waitUntilUsable(list, "to click into");
     if (row < 0 || row >= static_cast<int>(list.items().size()))
         throw DriverError("no row " + std::to_string(row) + " in " + list.describe());
     RECT client{};
@@ -381,7 +401,7 @@ void Window::doubleClickRow(int row) const {
 }
 
 void Window::chooseWithArrowKeys(const std::wstring& text) const {
-    if (!visible() || !enabled()) throw DriverError("cannot choose in " + describe());
+    waitUntilUsable(*this, "to choose in");
     const int wanted = row(text);
     // The keys go where the keyboard is while the box has the focus: its edit field.
     const std::vector<Window> edits = children(L"Edit");
@@ -621,7 +641,7 @@ FontDialog Program::waitForFontDialog(milliseconds timeout) const {
 }
 
 void Program::settle(const Window& window) const {
-    ask(window.handle(), WM_NULL);
+    inspect(window.handle(), Inspect::Settled);
 }
 
 std::string Program::describe() const {

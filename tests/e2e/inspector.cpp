@@ -1,5 +1,6 @@
 // A DLL that the driver hooks into the program's user-interface thread, to read
-// what only the program itself can read under Wine (its menus).
+// what only the program itself can read under Wine (its menus) and to tell when
+// the program has caught up with what the driver posted.
 #include "inspector.h"
 
 namespace {
@@ -49,14 +50,25 @@ void answer(HWND hwnd, DWORD driverProcess, e2e::Inspect what) {
     CloseHandle(memory);
 }
 
+void answerIfAsked(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
+    static const UINT inspect = RegisterWindowMessageW(e2e::kInspectMessage);
+    if (message == inspect) answer(hwnd, static_cast<DWORD>(wp), static_cast<e2e::Inspect>(lp));
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK lorvaneE2eInspect(int code, WPARAM wp, LPARAM lp) {
-    static const UINT inspect = RegisterWindowMessageW(e2e::kInspectMessage);
     if (code == HC_ACTION) {
         const auto* call = reinterpret_cast<const CWPSTRUCT*>(lp);
-        if (call->message == inspect)
-            answer(call->hwnd, static_cast<DWORD>(call->wParam), static_cast<e2e::Inspect>(call->lParam));
+        answerIfAsked(call->hwnd, call->message, call->wParam, call->lParam);
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK lorvaneE2eSettled(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION && wp == PM_REMOVE) {
+        const auto* msg = reinterpret_cast<const MSG*>(lp);
+        answerIfAsked(msg->hwnd, msg->message, msg->wParam, msg->lParam);
     }
     return CallNextHookEx(nullptr, code, wp, lp);
 }
