@@ -24,9 +24,10 @@ TEST_P(NormalStart, ShowsTheTitleThenTheMenuAndEndsWhenTheMenuCloses) {
     EXPECT_EQ(utf8(title.title()), "");
 
     const Window menu = app.waitForWindow(kMenu, 15s);
-    // The wait ends when the clock, counting whole seconds, has moved on by four: three to four seconds.
+    // The wait ends when the clock, counting whole seconds, has moved on by four: three to four
+    // seconds. Seeing the title late on a loaded machine shortens what is measured here a little.
     const double seconds = std::chrono::duration<double>(Clock::now() - titleShown).count();
-    EXPECT_GE(seconds, 2.9);
+    EXPECT_GE(seconds, 2.75);
     EXPECT_LE(seconds, 8.0);
     app.waitUntilGone(title, "the title window", 5s);
 
