@@ -66,7 +66,9 @@ void TitleForm::Form_Load() {
     }
     if (tk::PrevInstance()) {
         // An earlier instance still on its title screen has no window to find; end quietly then.
-        if (tk::ActivateWindowByTitle(tk::AppTitle())) tk::SendEnterAndWait();
+        // Enter goes only to a window of ours that waits for it: never to a question of the
+        // earlier instance, which only the user may answer.
+        if (tk::ActivateWindowByTitle(tk::AppTitle()) == tk::WindowFound::TakesInput) tk::SendEnterAndWait();
         tk::EndProgram();
     }
     const tk::VersionInfo version = tk::AppVersion();

@@ -1,5 +1,6 @@
 #include "apply/apply_action.h"
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -20,9 +21,18 @@ constexpr const wchar_t* kNoSystemDir = L"ｼｽﾃﾑﾃﾞｨﾚｸﾄﾘを�
 constexpr const wchar_t* kForbidden = L"ｺﾏﾝﾄﾞ行に使用できない文字が含まれています。";
 constexpr const wchar_t* kUnrepresentable = L"ｼｽﾃﾑのｺｰﾄﾞﾍﾟｰｼﾞで表せない文字が含まれています。";
 constexpr const wchar_t* kTooLong = L"ｺﾏﾝﾄﾞ行が長すぎます。";
+constexpr const wchar_t* kDelayedExpansion = L"cmd.exe の遅延環境変数の展開が有効なため、! は使用できません。";
+constexpr const wchar_t* kNoBackupProgram = L"ntbackup が見つかりません。このｼｽﾃﾑではﾊﾞｯｸｱｯﾌﾟを実行できません。";
+constexpr const wchar_t* kSchedulerRefused = L"ｽｹｼﾞｭｰﾗにｼﾞｮﾌﾞを登録できませんでした。";
+constexpr const wchar_t* kSchedulerSilent = L"ｽｹｼﾞｭｰﾗの応答を確認できませんでした。";
 
-// cmd.exe reads at most this many characters of a line and silently drops the rest.
+// cmd.exe reads at most this many characters of a line and silently drops the rest;
+// the line it reads from a batch file is counted in bytes.
 constexpr std::size_t kMaxLine = 8191;
+
+// How long the program waits for `at` to answer, and how much of its answer it shows.
+constexpr std::chrono::seconds kSchedulerWait{30};
+constexpr std::size_t kShownOutputLines = 15;
 
 // One character of a wide string: a surrogate pair counts as one.
 std::size_t CharLength(std::wstring_view text, std::size_t at) {
@@ -93,14 +103,23 @@ std::optional<std::wstring> CheckLines(const BackupRecord& backup, const std::ve
             if (Forbidden((*text)[at]))
                 return CharacterMessage(kForbidden, std::wstring_view(*text).substr(at, 1), *text);
 
+    SystemAccess& access = systemAccess();
+    // With delayed expansion on, cmd.exe would expand !name! or drop a lone !.
+    if (access.delayedExpansion())
+        for (const std::wstring* text : typed)
+            if (text->find(L'!') != std::wstring::npos) return CharacterMessage(kDelayedExpansion, L"!", *text);
+
     for (const Line& line : lines) {
-        const std::size_t length = Utf16Length(line.text);
-        if (length > kMaxLine)
-            return std::wstring(kTooLong) + L"\r\n\r\nﾌｧｲﾙ名：" + line.fileName + L"\r\n文字数：" +
+        const auto tooLong = [&](const wchar_t* unit, std::size_t length) {
+            return std::wstring(kTooLong) + L"\r\n\r\nﾌｧｲﾙ名：" + line.fileName + L"\r\n" + unit + L"：" +
                    std::to_wstring(length) + L" (上限 " + std::to_wstring(kMaxLine) + L")";
+        };
+        const std::size_t length = Utf16Length(line.text);
+        if (length > kMaxLine) return tooLong(L"文字数", length);
+        if (const auto bytes = access.toBatchCodePage(line.text); bytes && bytes->size() > kMaxLine)
+            return tooLong(L"ﾊﾞｲﾄ数", bytes->size());
     }
 
-    SystemAccess& access = systemAccess();
     for (const std::wstring* text : typed)
         if (auto ch = FirstUnrepresentable(access, *text))
             return CharacterMessage(kUnrepresentable, *ch, *text);
@@ -129,6 +148,42 @@ bool RunStep(const std::function<SystemResult()>& step) {
     }
 }
 
+// At most the last `count` lines of the text, without blank lines around them.
+std::wstring LastLines(std::wstring_view text, std::size_t count) {
+    std::vector<std::wstring> lines(1);
+    for (wchar_t c : text) {
+        if (c == L'\n')
+            lines.emplace_back();
+        else if (c != L'\r')
+            lines.back() += c;
+    }
+    const auto blank = [](const std::wstring& line) { return line.find_first_not_of(L" \t") == std::wstring::npos; };
+    while (!lines.empty() && blank(lines.back())) lines.pop_back();
+    std::size_t first = lines.size() > count ? lines.size() - count : 0;
+    while (first < lines.size() && blank(lines[first])) ++first;
+    std::wstring shown;
+    for (std::size_t i = first; i < lines.size(); ++i) shown += (i > first ? L"\r\n" : L"") + lines[i];
+    return shown;
+}
+
+// The success message when `at` accepted the job, else what keeps the user from believing it did.
+void ReportSchedulerAnswer(const ProgramRun& run) {
+    if (!run.finished) {
+        MsgBox(std::wstring(kSchedulerSilent) + L"(" + std::to_wstring(kSchedulerWait.count()) +
+                   L" 秒以内に終了しませんでした)\r\n\r\nｼﾞｮﾌﾞが登録されたかどうかを at ｺﾏﾝﾄﾞで確認してください。",
+               mb::Exclamation);
+        return;
+    }
+    if (run.exitCode != 0) {
+        const std::wstring output = LastLines(run.output, kShownOutputLines);
+        MsgBox(std::wstring(kSchedulerRefused) + L"\r\n\r\n終了ｺｰﾄﾞ：" + std::to_wstring(run.exitCode) +
+                   L"\r\nat の出力：" + (output.empty() ? L"(なし)" : L"\r\n" + output),
+               mb::Critical);
+        return;
+    }
+    MsgBox(kDone, mb::OkOnly);
+}
+
 }  // namespace
 
 SystemResult WriteOneLineFile(const std::wstring& path, const std::wstring& line) {
@@ -153,18 +208,26 @@ void RunApplyAction(const Settings& settings) {
         MsgBox(kNoSystemDir, mb::Critical);
         return;
     }
+    SystemAccess& access = systemAccess();
+    // The job would fail unseen on every run.
+    if (access.findProgram(L"ntbackup").empty()) {
+        MsgBox(kNoBackupProgram, mb::Critical);
+        return;
+    }
     if (MsgBox(kConfirm, mb::QuestionYesNo) != mb::Yes) return;
 
     const std::wstring commandFile = directory + L"\\tpbackup.cmd";
     const std::wstring batchFile = directory + L"\\atcmd.bat";
-    SystemAccess& access = systemAccess();
     if (!RunStep([&] { return WriteOneLineFile(commandFile, backupLine); })) return;
     if (!RunStep([&] { return WriteOneLineFile(batchFile, atLine); })) return;
+    ProgramRun run;
     if (!RunStep([&] {
-            return access.startHidden(access.commandInterpreter(), L"/c \"" + batchFile + L"\"", directory);
+            run = access.runHidden(access.commandInterpreter(), L"/c \"" + batchFile + L"\"", directory,
+                                   kSchedulerWait);
+            return run.start;
         }))
         return;
-    MsgBox(kDone, mb::OkOnly);
+    ReportSchedulerAnswer(run);
 }
 
 }  // namespace lorvane

@@ -8,11 +8,13 @@
 
 namespace lorvane {
 
-// Builds both command lines and checks them, asks the user, then writes
-// tpbackup.cmd and atcmd.bat into the system directory and starts atcmd.bat
-// hidden. A refused line, or a No, writes nothing; a file that may not be
-// written offers Retry and Cancel; any other failure shows the system's own
-// description and ends the action. Changes neither record nor flag.
+// Builds both command lines and checks them, makes sure that ntbackup can be
+// found, asks the user, then writes tpbackup.cmd and atcmd.bat into the system
+// directory, runs atcmd.bat hidden and waits for `at` to answer: success is
+// reported only when it accepted the job. A refused line, a missing ntbackup or
+// a No writes nothing; a file that may not be written offers Retry and Cancel;
+// any other failure shows the system's own description and ends the action.
+// Changes neither record nor flag.
 void RunApplyAction(const Settings& settings);
 
 // Replaces the file with the line and CR LF in the batch code page.

@@ -6,13 +6,6 @@
 namespace lorvane {
 namespace {
 
-// Blanks only: tabs, ideographic spaces and everything else stay.
-std::wstring_view TrimBlanks(std::wstring_view text) {
-    const std::size_t first = text.find_first_not_of(L' ');
-    if (first == std::wstring_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
-}
-
 // cmd expands %...% in a batch file even inside quotes; %% stands for one %.
 std::wstring DoublePercents(std::wstring_view text) {
     std::wstring result;
@@ -67,6 +60,12 @@ std::wstring DayList(const ScheduleRecord& schedule) {
 }
 
 }  // namespace
+
+std::wstring_view TrimBlanks(std::wstring_view text) {
+    const std::size_t first = text.find_first_not_of(L' ');
+    if (first == std::wstring_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
+}
 
 std::wstring BuildBackupCommand(const BackupRecord& backup) {
     std::wstring line = L"ntbackup backup";

@@ -1,9 +1,10 @@
 // What the apply action needs of the operating system beyond the host: replacing
-// a file whole, the code page that cmd.exe reads batch files in, and starting a
-// program with a hidden window. Each toolkit backend implements it; tests may
-// install their own.
+// a file whole, the code page that cmd.exe reads batch files in, how cmd.exe is
+// set up and what it would find, and running a program with a hidden window.
+// Each toolkit backend implements it; tests may install their own.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,14 @@ struct SystemResult {
     bool ok() const { return outcome == Outcome::Ok; }
 };
 
+// How a program run with runHidden went.
+struct ProgramRun {
+    SystemResult start;     // whether it could be started at all
+    bool finished = false;  // false: still running when the wait ended; it is left running
+    unsigned long exitCode = 0;
+    std::wstring output;    // what it wrote to its standard output and error, as text
+};
+
 class SystemAccess {
 public:
     virtual ~SystemAccess() = default;
@@ -39,10 +48,21 @@ public:
     // The full path of the system's command interpreter.
     virtual std::wstring commandInterpreter() = 0;
 
+    // Whether cmd.exe expands !name! in the lines it runs (delayed expansion switched
+    // on for the machine or the user).
+    virtual bool delayedExpansion() = 0;
+
+    // The file that cmd.exe would run for this command name as a scheduled job
+    // does: the system directory first, then the system's search path, with each
+    // of the system's program extensions. Empty when there is none.
+    virtual std::wstring findProgram(const std::wstring& name) = 0;
+
     // Starts the program (a full path, never looked up on a search path) with the
-    // arguments, in the working directory, with its window hidden, without waiting.
-    virtual SystemResult startHidden(const std::wstring& program, const std::wstring& arguments,
-                                     const std::wstring& workingDirectory) = 0;
+    // arguments, in the working directory, with its window hidden, its standard
+    // output and error captured, and waits for it to end, at most `timeout`. While
+    // it waits the program's windows are painted but take no input from the user.
+    virtual ProgramRun runHidden(const std::wstring& program, const std::wstring& arguments,
+                                 const std::wstring& workingDirectory, std::chrono::milliseconds timeout) = 0;
 };
 
 SystemAccess& systemAccess();

@@ -6,6 +6,7 @@
 
 #include "app/forms.h"
 #include "app/menu_form.h"
+#include "apply/command_line.h"
 #include "backupinfo/select_path_form.h"
 #include "core/host.h"
 #include "core/settings.h"
@@ -179,7 +180,10 @@ std::wstring SetBkInfoForm::unsafeTextMessage() const {
         return L"説明に \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。";
     const std::wstring& log = txtLogFileName.Text();
     if (holdsUnsafeCharacter(log)) return L"ﾛｸﾞﾌｧｲﾙに \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。";
-    if (log.back() == L'\\' || log.back() == L'/') return L"ﾛｸﾞﾌｧｲﾙにﾌｧｲﾙ名が指定されていません。";
+    // Looked at as the command line will hold it: "C:\LOGS\ " names no file either.
+    const std::wstring_view written = TrimBlanks(log);
+    if (!written.empty() && (written.back() == L'\\' || written.back() == L'/'))
+        return L"ﾛｸﾞﾌｧｲﾙにﾌｧｲﾙ名が指定されていません。";
     return {};
 }
 

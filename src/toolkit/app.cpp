@@ -51,10 +51,10 @@ int PlatformCode() { return testing::overrides().platformCode.value_or(backend()
 
 bool PrevInstance() { return testing::overrides().prevInstance.value_or(backend().prevInstance()); }
 
-bool ActivateWindowByTitle(const std::wstring& title) {
+WindowFound ActivateWindowByTitle(const std::wstring& title) {
     auto& o = testing::overrides();
     if (o.windowFound) {
-        if (*o.windowFound) o.activatedTitles.push_back(title);
+        if (*o.windowFound != WindowFound::None) o.activatedTitles.push_back(title);
         return *o.windowFound;
     }
     return backend().activateWindowByTitle(title);

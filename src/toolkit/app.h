@@ -28,9 +28,17 @@ int PlatformCode();
 // Whether another instance of this program is already running.
 bool PrevInstance();
 
-// Brings the top-level window with exactly this title to the front, else the
-// first one whose title begins with it. False when there is none.
-bool ActivateWindowByTitle(const std::wstring& title);
+// What bringing another instance's window to the front found.
+enum class WindowFound {
+    None,        // no window with that title
+    TakesInput,  // one of that instance's own windows, enabled, no modal window open
+    Busy,        // a message box or another modal window of that instance is open
+};
+
+// Looks for the top-level window of another process with exactly this title,
+// else the first one whose title begins with it. When it takes input it is
+// brought to the front; when the instance is busy, its front-most window is.
+WindowFound ActivateWindowByTitle(const std::wstring& title);
 
 // Sends one Enter key press to the active window and waits until it has been processed.
 void SendEnterAndWait();

@@ -35,7 +35,7 @@ public:
     virtual VersionInfo versionInfo() = 0;
     virtual int platformCode() = 0;
     virtual bool prevInstance() = 0;
-    virtual bool activateWindowByTitle(const std::wstring& title) = 0;
+    virtual WindowFound activateWindowByTitle(const std::wstring& title) = 0;
     virtual void sendEnterAndWait() = 0;
 
     // The standard dialogs; answer is the test's scripted answer (nullptr outside tests).

@@ -151,6 +151,8 @@ TEST_F(BackupSettings, OkRefusesWhatCannotBeStored) {
         {true, L"", L"C:\\\"x.log", badLog},
         {true, L"", L"C:\\LOGS\\", folderLog},
         {true, L"", L"C:\\LOGS/", folderLog},
+        {true, L"", L"C:\\LOGS\\ ", folderLog},
+        {true, L"", L" C:\\LOGS\\x.log  ", L""},
     };
     for (const Case& c : cases) {
         restart();

@@ -40,10 +40,15 @@ TEST_F(TitleScreen, OtherPlatformShowsOnlyTheMessageAndEnds) {
 
 TEST_F(TitleScreen, SecondInstanceHandsOverToTheFirstAndEnds) {
     struct Case {
-        bool windowFound;
+        const char* name;
+        tk::WindowFound windowFound;
         int entersSent;
     };
-    for (const Case c : {Case{true, 1}, Case{false, 0}}) {
+    // A busy earlier instance (a question or a picker open) is only brought to the front.
+    for (const Case c : {Case{"menu in front", tk::WindowFound::TakesInput, 1},
+                         Case{"no window", tk::WindowFound::None, 0},
+                         Case{"a question open", tk::WindowFound::Busy, 0}}) {
+        SCOPED_TRACE(c.name);
         tk::testing::begin();
         auto& o = tk::testing::overrides();
         o.platformCode = 2;
@@ -53,7 +58,7 @@ TEST_F(TitleScreen, SecondInstanceHandsOverToTheFirstAndEnds) {
 
         EXPECT_TRUE(tk::programEnded());
         EXPECT_EQ(o.entersSent, c.entersSent);
-        if (c.windowFound) {
+        if (c.windowFound != tk::WindowFound::None) {
             EXPECT_EQ(o.activatedTitles, std::vector<std::wstring>{L"Lorvane"});
         }
         EXPECT_FALSE(frmTitle->Visible());

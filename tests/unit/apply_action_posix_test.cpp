@@ -155,10 +155,21 @@ std::wstring FolderForLength(const Settings& settings, std::size_t length) {
     return L"C:\\" + std::wstring(length - BuildBackupCommand(backup).size() - 3, L'x');
 }
 
+// A single folder of `fill` (and one x when the bytes do not come out even) that
+// makes the command line exactly this many bytes long in code page 932.
+std::wstring FolderForBytes(const Settings& settings, std::size_t bytes, wchar_t fill) {
+    BackupRecord backup = settings.BackupSettings;
+    backup.BackupPath = {L"C:\\"};
+    const std::size_t rest = bytes - PosixSystemAccess().toBatchCodePage(BuildBackupCommand(backup))->size();
+    const std::size_t width = PosixSystemAccess().toBatchCodePage(std::wstring(1, fill))->size();
+    return L"C:\\" + std::wstring(rest / width, fill) + std::wstring(rest % width, L'x');
+}
+
 struct RefusalCase {
     const char* name;
     std::function<void(Settings&, User&)> change;
     std::wstring message;  // the start of the stop message; empty: accepted
+    std::function<void(PosixSystemAccess&)> system = {};
     friend void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -166,6 +177,7 @@ class ApplyActionRefuses : public ApplyAction, public testing::WithParamInterfac
 
 TEST_P(ApplyActionRefuses, BeforeTheQuestionAndWritesNothing) {
     GetParam().change(settings, user);
+    if (GetParam().system) GetParam().system(access);
     RunApplyAction(settings);
     if (GetParam().message.empty()) {
         EXPECT_EQ(user.styles(), std::vector<int>{mb::QuestionYesNo});
@@ -178,6 +190,8 @@ TEST_P(ApplyActionRefuses, BeforeTheQuestionAndWritesNothing) {
 
 const std::wstring kUnrepresentable = L"ｼｽﾃﾑのｺｰﾄﾞﾍﾟｰｼﾞで表せない文字が含まれています。\r\n\r\n文字　：";
 const std::wstring kForbidden = L"ｺﾏﾝﾄﾞ行に使用できない文字が含まれています。\r\n\r\n文字　：";
+const std::wstring kBang = L"cmd.exe の遅延環境変数の展開が有効なため、! は使用できません。\r\n\r\n文字　：! (U+0021)";
+const auto kDelayedExpansionOn = [](PosixSystemAccess& a) { a.delayedExpansionOn = true; };
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ApplyActionRefuses,
@@ -185,8 +199,24 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"EmptySystemDirectory", [](Settings&, User& u) { u.systemDir.clear(); },
                     L"ｼｽﾃﾑﾃﾞｨﾚｸﾄﾘを取得できません。"},
         RefusalCase{"LineOf8191",
-                    [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForLength(s, 8191)}; },
+                    [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForBytes(s, 8191, L'x')}; },
                     L""},
+        RefusalCase{"DoubleByteLineOf8191Bytes",
+                    [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForBytes(s, 8191, L'ア')}; },
+                    L""},
+        RefusalCase{"DoubleByteLineOf8192Bytes",
+                    [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForBytes(s, 8192, L'ア')}; },
+                    L"ｺﾏﾝﾄﾞ行が長すぎます。\r\n\r\nﾌｧｲﾙ名：tpbackup.cmd\r\nﾊﾞｲﾄ数：8192 (上限 8191)"},
+        RefusalCase{"NoBackupProgram", [](Settings&, User&) {},
+                    L"ntbackup が見つかりません。このｼｽﾃﾑではﾊﾞｯｸｱｯﾌﾟを実行できません。",
+                    [](PosixSystemAccess& a) { a.missingPrograms = {L"ntbackup"}; }},
+        RefusalCase{"BangInFolderUnderDelayedExpansion",
+                    [](Settings& s, User&) { s.BackupSettings.BackupPath[1] = L"D:\\!PATH!"; },
+                    kBang + L"\r\n設定値：D:\\!PATH!", kDelayedExpansionOn},
+        RefusalCase{"BangInDescriptionUnderDelayedExpansion",
+                    [](Settings& s, User&) { s.BackupSettings.Guide = L"Hi!"; }, kBang + L"\r\n設定値：Hi!",
+                    kDelayedExpansionOn},
+        RefusalCase{"DelayedExpansionWithoutBang", [](Settings&, User&) {}, L"", kDelayedExpansionOn},
         RefusalCase{"LineOf8192",
                     [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForLength(s, 8192)}; },
                     L"ｺﾏﾝﾄﾞ行が長すぎます。\r\n\r\nﾌｧｲﾙ名：tpbackup.cmd\r\n文字数：8192 (上限 8191)"},
@@ -198,6 +228,72 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"BestFitYenWouldBeBackslash",
                     [](Settings& s, User&) { s.BackupSettings.LogFileName = L"C:\\¥.log"; },
                     kUnrepresentable + L"¥ (U+00A5)\r\n設定値：C:\\¥.log"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ApplyAction, BangIsWrittenAsTypedWithoutDelayedExpansion) {
+    settings.BackupSettings.BackupPath = {L"D:\\!PATH!"};
+    settings.BackupSettings.Guide = L"Hi!";
+    user.answers = {mb::Yes};
+    RunApplyAction(settings);
+    EXPECT_EQ(user.styles(), (std::vector<int>{mb::QuestionYesNo, mb::OkOnly}));
+    ExpectFiles("ntbackup backup D:\\!PATH! /d\"Hi!\" /hc:off /t {incremental} /l \"C:\\WINNT\\tpbackup.log\"\r\n",
+                kBatchFile);
+}
+
+// Twenty lines of what `at` printed, the last with a blank line after it.
+std::wstring AtOutput() {
+    std::wstring output;
+    for (int i = 1; i <= 20; ++i) output += L"ｴﾗｰ行 " + std::to_wstring(i) + L"\r\n";
+    return output + L"\r\n";
+}
+
+std::wstring AtLines(int first, int last) {
+    std::wstring lines;
+    for (int i = first; i <= last; ++i) lines += (i > first ? L"\r\n" : L"") + (L"ｴﾗｰ行 " + std::to_wstring(i));
+    return lines;
+}
+
+struct AnswerCase {
+    const char* name;
+    ProgramRun answer;
+    int style;            // of the message after the question
+    std::wstring message;  // its exact text, or its start for the exclamation
+    friend void PrintTo(const AnswerCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class SchedulerAnswer : public ApplyAction, public testing::WithParamInterface<AnswerCase> {};
+
+// Both files stay written whatever `at` answers: they are what the user asked for.
+TEST_P(SchedulerAnswer, DecidesTheMessage) {
+    const AnswerCase& c = GetParam();
+    access.answer = c.answer;
+    user.answers = {mb::Yes};
+    RunApplyAction(settings);
+    ASSERT_EQ(user.styles(), (std::vector<int>{mb::QuestionYesNo, c.style}));
+    EXPECT_EQ(user.messages[1].text.substr(0, c.message.size()), c.message);
+    if (c.style != mb::Exclamation) {
+        EXPECT_EQ(user.messages[1].text, c.message);
+    }
+    ExpectFiles(kCommandFile, kBatchFile);
+    ASSERT_EQ(access.started.size(), 1u);
+    EXPECT_EQ(access.waits, std::vector<std::chrono::milliseconds>{std::chrono::seconds(30)});
+}
+
+const std::wstring kRefused = L"ｽｹｼﾞｭｰﾗにｼﾞｮﾌﾞを登録できませんでした。\r\n\r\n終了ｺｰﾄﾞ：";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SchedulerAnswer,
+    testing::Values(
+        AnswerCase{"Accepted", {{}, true, 0, L"新しいｼﾞｮﾌﾞをｼﾞｮﾌﾞ ID = 1 で追加しました。\r\n"}, mb::OkOnly,
+                   L"設定情報をシステムに反映しました。"},
+        AnswerCase{"RefusedShowsTheLastFifteenLines", {{}, true, 1, AtOutput()}, mb::Critical,
+                   kRefused + L"1\r\nat の出力：\r\n" + AtLines(6, 20)},
+        AnswerCase{"RefusedSilently", {{}, true, 3221225794ul, L"\r\n"}, mb::Critical,
+                   kRefused + L"3221225794\r\nat の出力：(なし)"},
+        AnswerCase{"NoAnswerInTime", {{}, false, 0, L"処理中"}, mb::Exclamation,
+                   L"ｽｹｼﾞｭｰﾗの応答を確認できませんでした。(30 秒以内に終了しませんでした)"},
+        AnswerCase{"NotStarted", {{Outcome::Failed, L"指定されたﾌｧｲﾙが見つかりません。"}, false, 0, {}},
+                   mb::Critical, L"指定されたﾌｧｲﾙが見つかりません。"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -87,7 +87,7 @@ public:
 
     int platformCode() override { return 2; }
     bool prevInstance() override { return false; }
-    bool activateWindowByTitle(const std::wstring&) override { return false; }
+    WindowFound activateWindowByTitle(const std::wstring&) override { return WindowFound::None; }
     void sendEnterAndWait() override {}
 
     int showOpenDialog(CommonDialog& dialog, const testing::DialogAnswer* answer) override {

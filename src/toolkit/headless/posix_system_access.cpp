@@ -117,10 +117,17 @@ std::optional<std::string> PosixSystemAccess::toBatchCodePage(std::wstring_view 
     return bytes;
 }
 
-SystemResult PosixSystemAccess::startHidden(const std::wstring& program, const std::wstring& arguments,
-                                            const std::wstring& workingDirectory) {
+std::wstring PosixSystemAccess::findProgram(const std::wstring& name) {
+    for (const std::wstring& missing : missingPrograms)
+        if (missing == name) return {};
+    return L"C:\\Windows\\System32\\" + name + L".exe";
+}
+
+ProgramRun PosixSystemAccess::runHidden(const std::wstring& program, const std::wstring& arguments,
+                                        const std::wstring& workingDirectory, std::chrono::milliseconds timeout) {
     started.push_back({program, arguments, workingDirectory});
-    return {};
+    waits.push_back(timeout);
+    return answer;
 }
 
 SystemAccess& platformSystemAccess() {

@@ -1,6 +1,7 @@
 // The headless backend's system access: real POSIX files, so that tests see the
 // bytes that would land on disk, code page 932 for the batch files, and programs
-// recorded instead of started.
+// recorded instead of started; what cmd.exe would find and how it is set up, and
+// how a started program answers, are whatever the test says.
 #pragma once
 
 #include <string>
@@ -22,12 +23,19 @@ public:
     // Code page 932, refusing what it holds only as a best-fit substitute (U+00A5 ¥ is not a backslash).
     std::optional<std::string> toBatchCodePage(std::wstring_view text) override;
     std::wstring commandInterpreter() override { return interpreter; }
-    // Records the program; nothing is executed.
-    SystemResult startHidden(const std::wstring& program, const std::wstring& arguments,
-                             const std::wstring& workingDirectory) override;
+    bool delayedExpansion() override { return delayedExpansionOn; }
+    // The name with ".exe" in the system directory, unless the test took it away.
+    std::wstring findProgram(const std::wstring& name) override;
+    // Records the program and the wait; nothing is executed, `answer` is the answer.
+    ProgramRun runHidden(const std::wstring& program, const std::wstring& arguments,
+                         const std::wstring& workingDirectory, std::chrono::milliseconds timeout) override;
 
     std::wstring interpreter = L"C:\\Windows\\System32\\cmd.exe";
+    bool delayedExpansionOn = false;
+    std::vector<std::wstring> missingPrograms;
+    ProgramRun answer{{}, true, 0, {}};
     std::vector<Started> started;
+    std::vector<std::chrono::milliseconds> waits;
 };
 
 }  // namespace lorvane

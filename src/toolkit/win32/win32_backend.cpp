@@ -77,6 +77,48 @@ BOOL CALLBACK matchTitle(HWND hwnd, LPARAM lp) {
     return FALSE;
 }
 
+std::wstring windowClass(HWND hwnd) {
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    return name;
+}
+
+// The visible top-level windows of the process that owns a window.
+struct InstanceWindows {
+    DWORD processId = 0;
+    HWND frontMost = nullptr;  // the first in Z order that takes input
+    bool modalOpen = false;    // one of the program's windows is disabled: a modal window is over it
+};
+
+BOOL CALLBACK addInstanceWindow(HWND hwnd, LPARAM lp) {
+    auto* instance = reinterpret_cast<InstanceWindows*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != instance->processId || !IsWindowVisible(hwnd)) return TRUE;
+    const bool enabled = IsWindowEnabled(hwnd);
+    if (!enabled && windowClass(hwnd) == win32::formClassName()) instance->modalOpen = true;
+    if (enabled && !instance->frontMost && !(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW))
+        instance->frontMost = hwnd;
+    return TRUE;
+}
+
+InstanceWindows instanceWindows(HWND window) {
+    InstanceWindows instance;
+    GetWindowThreadProcessId(window, &instance.processId);
+    EnumWindows(addInstanceWindow, reinterpret_cast<LPARAM>(&instance));
+    return instance;
+}
+
+void bringToFront(HWND window) {
+    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    SetForegroundWindow(window);
+    // The other program activates its window in its own time: wait until it
+    // has, so that a key sent next reaches it and not the window before it.
+    for (int waited = 0; GetForegroundWindow() != window && waited < 2000; waited += 10) Sleep(10);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+}
+
 class Win32Backend final : public Backend {
 public:
     std::unique_ptr<FormPeer> createFormPeer(Form& form) override { return win32::createFormPeer(form); }
@@ -192,22 +234,20 @@ public:
         return earlier;
     }
 
-    bool activateWindowByTitle(const std::wstring& title) override {
+    WindowFound activateWindowByTitle(const std::wstring& title) override {
         TitleSearch search{title, false, nullptr};
         EnumWindows(matchTitle, reinterpret_cast<LPARAM>(&search));
         if (!search.found) {
             search.prefix = true;
             EnumWindows(matchTitle, reinterpret_cast<LPARAM>(&search));
         }
-        if (!search.found) return false;
-        if (IsIconic(search.found)) ShowWindow(search.found, SW_RESTORE);
-        SetForegroundWindow(search.found);
-        // The other program activates its window in its own time: wait until it
-        // has, so that a key sent next reaches it and not the window before it.
-        for (int waited = 0; GetForegroundWindow() != search.found && waited < 2000; waited += 10) Sleep(10);
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(search.found, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
-        return true;
+        if (!search.found) return WindowFound::None;
+        const InstanceWindows instance = instanceWindows(search.found);
+        // A message box titled like the menu, a picker or a file dialog: the user answers it, not us.
+        const bool takesInput = windowClass(search.found) == win32::formClassName() &&
+                                IsWindowEnabled(search.found) && !instance.modalOpen;
+        bringToFront(takesInput || !instance.frontMost ? search.found : instance.frontMost);
+        return takesInput ? WindowFound::TakesInput : WindowFound::Busy;
     }
 
     void sendEnterAndWait() override {

@@ -509,6 +509,8 @@ const wchar_t* frameClassName() {
     return kFrameClass;
 }
 
+const wchar_t* formClassName() { return kFormClass; }
+
 int dpiOf(HWND hwnd) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
     static auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(

@@ -44,6 +44,8 @@ HWND containerWindow(const Control& control);
 bool isWindowless(const Control& control);
 // The registered class of frames (and of forms), ready for CreateWindowEx.
 const wchar_t* frameClassName();
+// The class of the program's own windows, which other instances look for.
+const wchar_t* formClassName();
 // Runs a handler from a window procedure; what it throws waits for rethrowHeldException.
 void runGuarded(const std::function<void()>& action);
 

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cwchar>
+#include <optional>
+#include <vector>
 
 namespace lorvane {
 namespace {
@@ -18,6 +21,16 @@ SystemResult FromError(DWORD error) {
         default:
             return {Outcome::Failed, SystemErrorText(error)};
     }
+}
+
+std::wstring SystemDirectory() {
+    const UINT needed = GetSystemDirectoryW(nullptr, 0);
+    if (needed == 0) return {};
+    std::wstring directory(needed, L'\0');
+    const UINT length = GetSystemDirectoryW(directory.data(), needed);
+    if (length == 0 || length >= needed) return {};
+    directory.resize(length);
+    return directory;
 }
 
 }  // namespace
@@ -99,30 +112,228 @@ std::optional<std::string> Win32SystemAccess::toBatchCodePage(std::wstring_view 
 }
 
 std::wstring Win32SystemAccess::commandInterpreter() {
-    const UINT needed = GetSystemDirectoryW(nullptr, 0);
-    if (needed == 0) return {};
-    std::wstring directory(needed, L'\0');
-    const UINT length = GetSystemDirectoryW(directory.data(), needed);
-    if (length == 0 || length >= needed) return {};
-    directory.resize(length);
-    return directory + L"\\cmd.exe";
+    const std::wstring directory = SystemDirectory();
+    return directory.empty() ? directory : directory + L"\\cmd.exe";
 }
 
-SystemResult Win32SystemAccess::startHidden(const std::wstring& program, const std::wstring& arguments,
-                                            const std::wstring& workingDirectory) {
-    if (program.empty()) return {Outcome::Failed, SystemErrorText(ERROR_FILE_NOT_FOUND)};
+namespace {
+
+// A registry value as a number: a DWORD, or a text of digits.
+std::optional<unsigned long> RegistryNumber(HKEY root, const wchar_t* key, const wchar_t* name) {
+    DWORD type = 0;
+    wchar_t data[64] = {};
+    DWORD size = sizeof data - sizeof(wchar_t);
+    if (RegGetValueW(root, key, name, RRF_RT_REG_DWORD | RRF_RT_REG_SZ, &type, data, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    if (type == REG_DWORD) return *reinterpret_cast<const DWORD*>(data);
+    return std::wcstoul(data, nullptr, 10);
+}
+
+// A value of the machine's environment, as the scheduler service hands it to its
+// jobs, with the variables in it expanded; the program's own when there is none.
+std::wstring MachineEnvironment(const wchar_t* name) {
+    const wchar_t* key = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+    DWORD size = 0;
+    std::wstring value;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, nullptr,
+                     &size) == ERROR_SUCCESS &&
+        size > 0) {
+        value.resize(size / sizeof(wchar_t));
+        if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr,
+                         value.data(), &size) != ERROR_SUCCESS)
+            value.clear();
+        value.resize(wcsnlen(value.c_str(), value.size()));
+    } else {
+        const DWORD length = GetEnvironmentVariableW(name, nullptr, 0);
+        if (length == 0) return {};
+        value.resize(length);
+        value.resize(GetEnvironmentVariableW(name, value.data(), length));
+    }
+    const DWORD expanded = ExpandEnvironmentStringsW(value.c_str(), nullptr, 0);
+    if (expanded == 0) return value;
+    std::wstring result(expanded, L'\0');
+    result.resize(wcsnlen(result.c_str(), ExpandEnvironmentStringsW(value.c_str(), result.data(), expanded)));
+    return result;
+}
+
+std::vector<std::wstring> SplitList(const std::wstring& list) {
+    std::vector<std::wstring> parts;
+    std::size_t from = 0;
+    for (std::size_t at; from <= list.size(); from = at + 1) {
+        at = list.find(L';', from);
+        if (at == std::wstring::npos) at = list.size();
+        if (at > from) parts.push_back(list.substr(from, at - from));
+    }
+    return parts;
+}
+
+// While it lives, the enabled windows of this thread are disabled, as under a modal box.
+class WindowsDisabled {
+public:
+    WindowsDisabled() : focus_(GetFocus()) {
+        EnumThreadWindows(GetCurrentThreadId(), collect, reinterpret_cast<LPARAM>(&windows_));
+        for (HWND window : windows_) EnableWindow(window, FALSE);
+    }
+    ~WindowsDisabled() {
+        for (HWND window : windows_)
+            if (IsWindow(window)) EnableWindow(window, TRUE);
+        if (focus_ && IsWindow(focus_)) SetFocus(focus_);
+    }
+    WindowsDisabled(const WindowsDisabled&) = delete;
+    WindowsDisabled& operator=(const WindowsDisabled&) = delete;
+
+private:
+    static BOOL CALLBACK collect(HWND window, LPARAM list) {
+        if (IsWindowVisible(window) && IsWindowEnabled(window))
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+    }
+    HWND focus_;
+    std::vector<HWND> windows_;
+};
+
+bool IsUserInput(UINT message) {
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+           (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+           (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
+}
+
+// Handles what is queued (painting, timers, posted work) and drops the user's keys
+// and clicks. A quit request is kept for the message loop.
+void HandleMessagesButInput(std::optional<int>& quit) {
+    MSG msg;
+    while (!quit && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT)
+            quit = static_cast<int>(msg.wParam);
+        else if (!IsUserInput(msg.message)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+}
+
+// What the pipe holds now, without waiting; only the last 64 KiB are kept.
+void ReadAvailable(HANDLE pipe, std::string& bytes) {
+    constexpr std::size_t kKept = 64 * 1024;
+    char buffer[4096];
+    DWORD available = 0;
+    while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+        DWORD got = 0;
+        if (!ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || got == 0) return;
+        bytes.append(buffer, got);
+        if (bytes.size() > kKept) bytes.erase(0, bytes.size() - kKept);
+    }
+}
+
+std::wstring TextFrom(const std::string& bytes, UINT codePage) {
+    if (bytes.empty() || bytes.size() > INT_MAX) return {};
+    const int length = static_cast<int>(bytes.size());
+    const int size = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
+    if (size <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), length, text.data(), size);
+    return text;
+}
+
+}  // namespace
+
+bool Win32SystemAccess::delayedExpansion() {
+    const wchar_t* key = L"Software\\Microsoft\\Command Processor";
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        if (RegistryNumber(root, key, L"DelayedExpansion").value_or(0) != 0) return true;
+    return false;
+}
+
+std::wstring Win32SystemAccess::findProgram(const std::wstring& name) {
+    const std::wstring directories = SystemDirectory() + L";" + MachineEnvironment(L"Path");
+    std::vector<std::wstring> extensions = SplitList(MachineEnvironment(L"PATHEXT"));
+    if (extensions.empty()) extensions = {L".COM", L".EXE", L".BAT", L".CMD"};
+    for (const std::wstring& extension : extensions) {
+        const DWORD needed = SearchPathW(directories.c_str(), name.c_str(), extension.c_str(), 0, nullptr, nullptr);
+        if (needed == 0) continue;
+        std::wstring found(needed, L'\0');
+        const DWORD length =
+            SearchPathW(directories.c_str(), name.c_str(), extension.c_str(), needed, found.data(), nullptr);
+        if (length == 0 || length >= needed) continue;
+        found.resize(length);
+        return found;
+    }
+    return {};
+}
+
+ProgramRun Win32SystemAccess::runHidden(const std::wstring& program, const std::wstring& arguments,
+                                        const std::wstring& workingDirectory, std::chrono::milliseconds timeout) {
+    ProgramRun run;
+    if (program.empty()) {
+        run.start = {Outcome::Failed, SystemErrorText(ERROR_FILE_NOT_FOUND)};
+        return run;
+    }
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherited, 0)) {
+        run.start = {Outcome::Failed, SystemErrorText(GetLastError())};
+        return run;
+    }
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING,
+                               0, nullptr);
+
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
     startup.wShowWindow = SW_HIDE;  // a hidden console window rather than none, so the batch runs as usual
+    startup.hStdInput = input == INVALID_HANDLE_VALUE ? nullptr : input;
+    startup.hStdOutput = startup.hStdError = writeEnd;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &process))
-        return {Outcome::Failed, SystemErrorText(GetLastError())};
+    const BOOL started =
+        CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                       workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &process);
+    const DWORD startError = GetLastError();
+    // Only the program holds the writing end now: the pipe ends when it does.
+    CloseHandle(writeEnd);
+    if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
+    if (!started) {
+        CloseHandle(readEnd);
+        run.start = {Outcome::Failed, SystemErrorText(startError)};
+        return run;
+    }
     CloseHandle(process.hThread);
+
+    std::string bytes;
+    std::optional<int> quit;
+    {
+        const WindowsDisabled disabled;
+        const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(std::max<long long>(timeout.count(), 0));
+        for (;;) {
+            ReadAvailable(readEnd, bytes);
+            if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) break;
+            const ULONGLONG now = GetTickCount64();
+            if (now >= deadline) break;
+            // Woken by the end of the program or by a message; the pipe is looked at often
+            // enough that the program never waits long for room to write.
+            const DWORD slice = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50));
+            if (quit)
+                WaitForSingleObject(process.hProcess, slice);
+            else
+                MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, slice, QS_ALLINPUT);
+            HandleMessagesButInput(quit);
+        }
+    }
+    if (quit) PostQuitMessage(*quit);
+
+    DWORD exitCode = 0;
+    run.finished = WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0 &&
+                   GetExitCodeProcess(process.hProcess, &exitCode);
+    if (run.finished) {
+        ReadAvailable(readEnd, bytes);
+        run.exitCode = exitCode;
+    }
+    run.output = TextFrom(bytes, codePage_ ? codePage_ : GetOEMCP());
+    // A program still running is left alone; closing the handles does not end it.
+    CloseHandle(readEnd);
     CloseHandle(process.hProcess);
-    return {};
+    return run;
 }
 
 SystemAccess& platformSystemAccess() {

@@ -17,8 +17,15 @@ public:
     std::optional<std::string> toBatchCodePage(std::wstring_view text) override;
     // The system directory followed by \cmd.exe.
     std::wstring commandInterpreter() override;
-    SystemResult startHidden(const std::wstring& program, const std::wstring& arguments,
-                             const std::wstring& workingDirectory) override;
+    // DelayedExpansion of Software\Microsoft\Command Processor, on for the machine or the user.
+    bool delayedExpansion() override;
+    // SearchPathW over the system directory and the system's Path, once for each
+    // extension of the system's PATHEXT.
+    std::wstring findProgram(const std::wstring& name) override;
+    // The output comes through a pipe and is read as text in the batch code page.
+    // The program's windows are disabled while it waits, as under a modal box.
+    ProgramRun runHidden(const std::wstring& program, const std::wstring& arguments,
+                         const std::wstring& workingDirectory, std::chrono::milliseconds timeout) override;
 
 private:
     unsigned codePage_;
