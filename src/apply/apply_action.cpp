@@ -22,7 +22,7 @@ constexpr const wchar_t* kForbidden = L"ｺﾏﾝﾄﾞ行に使用できない�
 constexpr const wchar_t* kUnrepresentable = L"ｼｽﾃﾑのｺｰﾄﾞﾍﾟｰｼﾞで表せない文字が含まれています。";
 constexpr const wchar_t* kTooLong = L"ｺﾏﾝﾄﾞ行が長すぎます。";
 constexpr const wchar_t* kDelayedExpansion = L"cmd.exe の遅延環境変数の展開が有効なため、! は使用できません。";
-constexpr const wchar_t* kNoBackupProgram = L"ntbackup が見つかりません。このｼｽﾃﾑではﾊﾞｯｸｱｯﾌﾟを実行できません。";
+constexpr const wchar_t* kNoBackupProgram = L"ntbackup が見つかりません。\r\nこのｼｽﾃﾑではﾊﾞｯｸｱｯﾌﾟを実行できません。";
 constexpr const wchar_t* kSchedulerRefused = L"ｽｹｼﾞｭｰﾗにｼﾞｮﾌﾞを登録できませんでした。";
 constexpr const wchar_t* kSchedulerSilent = L"ｽｹｼﾞｭｰﾗの応答を確認できませんでした。";
 
@@ -220,9 +220,10 @@ void RunApplyAction(const Settings& settings) {
     const std::wstring batchFile = directory + L"\\atcmd.bat";
     if (!RunStep([&] { return WriteOneLineFile(commandFile, backupLine); })) return;
     if (!RunStep([&] { return WriteOneLineFile(batchFile, atLine); })) return;
+    // /q: the batch file does not echo its line, so the output is what `at` printed.
     ProgramRun run;
     if (!RunStep([&] {
-            run = access.runHidden(access.commandInterpreter(), L"/c \"" + batchFile + L"\"", directory,
+            run = access.runHidden(access.commandInterpreter(), L"/q /c \"" + batchFile + L"\"", directory,
                                    kSchedulerWait);
             return run.start;
         }))

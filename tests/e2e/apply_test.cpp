@@ -1,6 +1,6 @@
 // The typical use from start to end, and the apply action's other answers: the
-// settings chosen in both dialogs, the apply button, the question, and what
-// lands in the system directory.
+// settings chosen in both dialogs, the apply button, the question, what lands
+// in the system directory, and what the scheduler answered.
 #include <gtest/gtest.h>
 
 #include "journey.h"
@@ -19,18 +19,26 @@ const std::string kExpectedBatchFile = "at 02:30 /every:M,F tpbackup\r\n";
 const std::string kExpectedAtArguments = "02:30 /every:M,F tpbackup";
 
 // The prefix as a journey finds it, and put back afterwards: C:\DATA to back up,
-// the generated files, and `at`.
+// the generated files, `ntbackup` (unless the journey goes without it) and `at`.
 struct Prefix {
     Restore data{L"C:\\DATA"};
     GeneratedFiles files;
+    std::optional<BackupProgram> ntbackup;
     AtRecorder at;
-    Prefix() {
+    explicit Prefix(bool withBackupProgram = true, const std::wstring& atReply = {}, int atExitCode = 0,
+                    int atSeconds = 0)
+        : at(atReply, atExitCode, atSeconds) {
+        if (withBackupProgram) ntbackup.emplace();
         if (!CreateDirectoryW(L"C:\\DATA", nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
             throw DriverError("cannot create C:\\DATA");
     }
     void writeOldFiles() const {
         writeFile(files.commandFile, kOldCommandFile);
         writeFile(files.batchFile, kOldBatchFile);
+    }
+    void expectOldFiles() const {
+        EXPECT_EQ(readFile(files.commandFile), kOldCommandFile);
+        EXPECT_EQ(readFile(files.batchFile), kOldBatchFile);
     }
 };
 
@@ -111,6 +119,74 @@ INSTANTIATE_TEST_SUITE_P(, ReadOnlyCommandFile, ::testing::Values(Answer::Cancel
                          [](const auto& info) {
                              return info.param == Answer::Cancel ? "Cancel" : "RetryUntilWritable";
                          });
+
+// `at` refuses the job: the user reads its answer, and no success follows.
+TEST(SchedulerRefusal, ShowsWhatAtPrintedAndNoSuccess) {
+    const std::wstring reply = L"ｽｹｼﾞｭｰﾙ ｻｰﾋﾞｽが開始されていません。";
+    const Prefix prefix(true, reply, 1, 2);
+    Program app;
+    const Window menu = chooseTypicalSettings(app);
+
+    menu.child(L"Button", kApplyButton).click();
+    answerMessage(app, kApplyQuestion, {IDYES, IDNO}, IDYES);
+    // While `at` takes its time the menu is shown but takes no input.
+    waitUntil("the menu to be disabled while at runs", kStepTimeout, [&] { return !menu.enabled(); },
+              [&] { return app.describe(); });
+    app.settle(menu);
+    screenshot(menu, "apply-waiting");
+    answerMessage(app, L"ｽｹｼﾞｭｰﾗにｼﾞｮﾌﾞを登録できませんでした。\r\n\r\n終了ｺｰﾄﾞ：1\r\nat の出力：\r\n" + reply,
+                  {IDOK}, IDOK, "apply-refused");
+    expectNoMessage(app, menu);
+    EXPECT_EQ(prefix.at.waitForArguments(kStepTimeout), kExpectedAtArguments);
+    // Both files stay: they are what the user asked for.
+    EXPECT_EQ(readFile(prefix.files.commandFile), expectedCommandFile());
+    EXPECT_EQ(readFile(prefix.files.batchFile), kExpectedBatchFile);
+    EXPECT_TRUE(menu.visible());
+    EXPECT_TRUE(menu.enabled());
+}
+
+TEST(NoBackupProgram, StopsBeforeTheQuestionAndWritesNothing) {
+    const Prefix prefix(false);
+    prefix.writeOldFiles();
+    Program app;
+    const Window menu = chooseTypicalSettings(app);
+
+    menu.child(L"Button", kApplyButton).click();
+    answerMessage(app, L"ntbackup が見つかりません。\r\nこのｼｽﾃﾑではﾊﾞｯｸｱｯﾌﾟを実行できません。", {IDOK}, IDOK,
+                  "apply-no-ntbackup");
+    expectNoMessage(app, menu);
+    prefix.expectOldFiles();
+    pause(1s);
+    EXPECT_FALSE(prefix.at.ran());
+    EXPECT_TRUE(menu.visible());
+}
+
+// A second start while the question is up brings the question to the front and
+// leaves its answer to the user.
+TEST(SecondStartDuringTheQuestion, LeavesTheQuestionUnanswered) {
+    const Prefix prefix;
+    prefix.writeOldFiles();
+    Program app;
+    const Window menu = chooseTypicalSettings(app);
+    menu.child(L"Button", kApplyButton).click();
+    const MessageBoxWindow question = app.waitForMessageBox(kStepTimeout);
+    ASSERT_EQ(question.text(), kApplyQuestion);
+
+    Program second;
+    waitUntil("the second start to end", 15s, [&] { return !second.running(); }, [&] { return second.describe(); });
+    EXPECT_EQ(second.exitCode(), 0u);
+    pause(1s);  // time enough for an answer that should not have been given
+    EXPECT_TRUE(question.visible()) << app.describe();
+    EXPECT_EQ(app.findMessageBox(), question) << app.describe();
+    EXPECT_EQ(foregroundWindow(), question) << app.describe();
+    screenshot(question, "second-start-question");
+    prefix.expectOldFiles();
+    EXPECT_FALSE(prefix.at.ran());
+
+    answerMessage(app, kApplyQuestion, {IDYES, IDNO}, IDNO);
+    expectNoMessage(app, menu);
+    prefix.expectOldFiles();
+}
 
 }  // namespace
 }  // namespace e2e

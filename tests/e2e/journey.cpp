@@ -259,10 +259,29 @@ std::wstring atRecordPath() {
 
 }  // namespace
 
-AtRecorder::AtRecorder()
+// The text in the OEM code page, which cmd.exe reads batch files in.
+std::string oemText(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    std::string bytes(static_cast<std::size_t>(length) * 2, '\0');
+    bytes.resize(static_cast<std::size_t>(
+        WideCharToMultiByte(CP_OEMCP, 0, text.data(), length, bytes.data(), length * 2, nullptr, nullptr)));
+    return bytes;
+}
+
+AtRecorder::AtRecorder(const std::wstring& reply, int exitCode, int seconds)
     : record_(atRecordPath()), script_(systemDirectory() + L"\\at.cmd"), recordRestore_(record_) {
     DeleteFileW(record_.c_str());
-    writeFile(systemDirectory() + L"\\at.cmd", "@>\"" + utf8(record_) + "\" echo %*\r\n");
+    std::string script = "@>\"" + utf8(record_) + "\" echo %*\r\n";
+    // ping waits a second between its echo requests.
+    if (seconds > 0) script += "@ping -n " + std::to_string(seconds + 1) + " 127.0.0.1 >nul\r\n";
+    if (!reply.empty()) script += "@echo " + oemText(reply) + "\r\n";
+    script += "@exit /b " + std::to_string(exitCode) + "\r\n";
+    writeFile(systemDirectory() + L"\\at.cmd", script);
+}
+
+BackupProgram::BackupProgram() : script_(systemDirectory() + L"\\ntbackup.cmd") {
+    writeFile(systemDirectory() + L"\\ntbackup.cmd", "@echo ntbackup %*\r\n");
 }
 
 bool AtRecorder::ran() const {

@@ -87,10 +87,12 @@ private:
 };
 
 // A test-only `at` command in the system directory (Wine has none): it writes
-// the arguments that it is given into a file. Removed again when destroyed.
+// the arguments that it is given into a file, takes about `seconds`, then prints
+// `reply` (in the OEM code page, as a console program does) and ends with
+// `exitCode`. Removed again when destroyed.
 class AtRecorder {
 public:
-    AtRecorder();
+    explicit AtRecorder(const std::wstring& reply = {}, int exitCode = 0, int seconds = 0);
     // What `at` was given, once it has run.
     std::string waitForArguments(milliseconds timeout) const;
     // Whether it ran at all.
@@ -99,6 +101,16 @@ public:
 private:
     std::wstring record_;
     Restore script_, recordRestore_;
+};
+
+// A test-only `ntbackup` in the system directory (Wine has none), so that the
+// program finds a backup program there. Removed again when destroyed.
+class BackupProgram {
+public:
+    BackupProgram();
+
+private:
+    Restore script_;
 };
 
 // The two generated files of the system directory, kept as they were.

@@ -101,7 +101,7 @@ TEST_F(ApplyAction, YesWritesBothFilesAndStartsTheBatchHidden) {
     ExpectFiles(kCommandFile, kBatchFile);
     ASSERT_EQ(access.started.size(), 1u);
     EXPECT_EQ(access.started[0].program, access.interpreter);
-    EXPECT_EQ(access.started[0].arguments, L"/c \"" + user.systemDir + L"\\atcmd.bat\"");
+    EXPECT_EQ(access.started[0].arguments, L"/q /c \"" + user.systemDir + L"\\atcmd.bat\"");
     EXPECT_EQ(access.started[0].workingDirectory, user.systemDir);
 }
 
@@ -208,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
                     [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForBytes(s, 8192, L'ア')}; },
                     L"ｺﾏﾝﾄﾞ行が長すぎます。\r\n\r\nﾌｧｲﾙ名：tpbackup.cmd\r\nﾊﾞｲﾄ数：8192 (上限 8191)"},
         RefusalCase{"NoBackupProgram", [](Settings&, User&) {},
-                    L"ntbackup が見つかりません。このｼｽﾃﾑではﾊﾞｯｸｱｯﾌﾟを実行できません。",
+                    L"ntbackup が見つかりません。\r\nこのｼｽﾃﾑではﾊﾞｯｸｱｯﾌﾟを実行できません。",
                     [](PosixSystemAccess& a) { a.missingPrograms = {L"ntbackup"}; }},
         RefusalCase{"BangInFolderUnderDelayedExpansion",
                     [](Settings& s, User&) { s.BackupSettings.BackupPath[1] = L"D:\\!PATH!"; },

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -91,6 +92,99 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Win32CodePage, DefaultIsTheOemCodePage) {
     const std::wstring text = L"é";
     EXPECT_EQ(Win32SystemAccess().toBatchCodePage(text), Win32SystemAccess(GetOEMCP()).toBatchCodePage(text));
+}
+
+struct RunCase {
+    const char* name;
+    std::wstring arguments;
+    std::chrono::milliseconds timeout;
+    bool finished;
+    unsigned long exitCode;
+    std::vector<std::wstring> printed;  // each somewhere in the output
+};
+
+class Win32Run : public testing::TestWithParam<RunCase> {};
+
+TEST_P(Win32Run, AnswersWithTheExitCodeAndWhatWasPrinted) {
+    const RunCase& c = GetParam();
+    Win32SystemAccess access(932);
+    const ProgramRun run = access.runHidden(access.commandInterpreter(), c.arguments, L"", c.timeout);
+    ASSERT_TRUE(run.start.ok()) << run.start.description.size();
+    EXPECT_EQ(run.finished, c.finished);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    for (const std::wstring& text : c.printed)
+        EXPECT_NE(run.output.find(text), std::wstring::npos) << run.output.size() << " characters";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Win32Run,
+    testing::Values(RunCase{"Accepted", L"/c \"echo done\"", std::chrono::seconds(30), true, 0, {L"done"}},
+                    RunCase{"RefusedWithBothStreams", L"/c \"echo ｻｰﾋﾞｽ停止& echo denied 1>&2& exit /b 3\"",
+                            std::chrono::seconds(30), true, 3, {L"ｻｰﾋﾞｽ停止", L"denied"}},
+                    // More than a pipe holds: the program must not wait for room forever.
+                    RunCase{"MuchOutput", L"/c \"for /l %i in (1,1,3000) do @echo line %i\"",
+                            std::chrono::seconds(60), true, 0, {L"line 3000"}},
+                    RunCase{"NoAnswerInTime", L"/c \"ping -n 8 127.0.0.1 >nul\"", std::chrono::milliseconds(300),
+                            false, 0, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Win32Run, MissingProgramIsNotStarted) {
+    const ProgramRun run = Win32SystemAccess().runHidden(L"C:\\no\\such.exe", L"", L"", std::chrono::seconds(1));
+    EXPECT_EQ(run.start.outcome, Outcome::Failed);
+    EXPECT_FALSE(run.start.description.empty());
+    EXPECT_FALSE(run.finished);
+}
+
+// A command file of its own in the system directory, removed again afterwards.
+class Win32FindProgram : public testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t system[MAX_PATH];
+        path = std::wstring(system, GetSystemDirectoryW(system, MAX_PATH)) + L"\\" + name + L".cmd";
+        std::ofstream(fs::path(path), std::ios::binary) << "@echo probe\r\n";
+    }
+    void TearDown() override { DeleteFileW(path.c_str()); }
+    const std::wstring name = L"lorvane-probe-" + std::to_wstring(GetCurrentProcessId());
+    std::wstring path;
+    Win32SystemAccess access;
+};
+
+TEST_F(Win32FindProgram, FindsWhatCmdWouldRunAndNothingElse) {
+    EXPECT_EQ(_wcsicmp(access.findProgram(name).c_str(), path.c_str()), 0) << "a .cmd of the system directory";
+    EXPECT_EQ(_wcsicmp(access.findProgram(L"cmd").c_str(), access.commandInterpreter().c_str()), 0);
+    EXPECT_EQ(access.findProgram(L"lorvane-no-such-program"), L"");
+}
+
+// The user's setting of cmd.exe, put back as it was.
+class Win32DelayedExpansion : public testing::Test {
+protected:
+    static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Command Processor";
+    void SetUp() override {
+        DWORD size = sizeof saved;
+        hadValue = RegGetValueW(HKEY_CURRENT_USER, kKey, L"DelayedExpansion", RRF_RT_REG_DWORD, nullptr, &saved,
+                                &size) == ERROR_SUCCESS;
+    }
+    void TearDown() override {
+        if (hadValue)
+            Set(saved);
+        else
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"DelayedExpansion");
+    }
+    static void Set(DWORD value) {
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"DelayedExpansion", REG_DWORD, &value, sizeof value),
+                  ERROR_SUCCESS);
+    }
+    DWORD saved = 0;
+    bool hadValue = false;
+    Win32SystemAccess access;
+};
+
+TEST_F(Win32DelayedExpansion, FollowsTheUsersSetting) {
+    for (const DWORD value : {1ul, 0ul}) {
+        SCOPED_TRACE(value);
+        Set(value);
+        EXPECT_EQ(access.delayedExpansion(), value == 1);
+    }
 }
 
 }  // namespace
