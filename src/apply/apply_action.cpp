@@ -169,8 +169,8 @@ std::wstring LastLines(std::wstring_view text, std::size_t count) {
 // The success message when `at` accepted the job, else what keeps the user from believing it did.
 void ReportSchedulerAnswer(const ProgramRun& run) {
     if (!run.finished) {
-        MsgBox(std::wstring(kSchedulerSilent) + L"(" + std::to_wstring(kSchedulerWait.count()) +
-                   L" 秒以内に終了しませんでした)\r\n\r\nｼﾞｮﾌﾞが登録されたかどうかを at ｺﾏﾝﾄﾞで確認してください。",
+        MsgBox(std::wstring(kSchedulerSilent) + L"\r\n\r\nat が " + std::to_wstring(kSchedulerWait.count()) +
+                   L" 秒以内に終了しませんでした。\r\nｼﾞｮﾌﾞが登録されたかどうかを at ｺﾏﾝﾄﾞで確認してください。",
                mb::Exclamation);
         return;
     }

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <cwchar>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace lorvane {
@@ -125,8 +127,10 @@ std::optional<unsigned long> RegistryNumber(HKEY root, const wchar_t* key, const
     DWORD size = sizeof data - sizeof(wchar_t);
     if (RegGetValueW(root, key, name, RRF_RT_REG_DWORD | RRF_RT_REG_SZ, &type, data, &size) != ERROR_SUCCESS)
         return std::nullopt;
-    if (type == REG_DWORD) return *reinterpret_cast<const DWORD*>(data);
-    return std::wcstoul(data, nullptr, 10);
+    if (type != REG_DWORD) return std::wcstoul(data, nullptr, 10);
+    DWORD number = 0;
+    std::memcpy(&number, data, sizeof number);
+    return number;
 }
 
 // A value of the machine's environment, as the scheduler service hands it to its
@@ -192,24 +196,18 @@ private:
     std::vector<HWND> windows_;
 };
 
-bool IsUserInput(UINT message) {
-    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
-           (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
-           (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
-}
-
-// Handles what is queued (painting, timers, posted work) and drops the user's keys
-// and clicks. A quit request is kept for the message loop.
-void HandleMessagesButInput(std::optional<int>& quit) {
+// Paints the windows and drops the user's keys and clicks. Anything else posted
+// (a quit request, a click sent by another program) waits for the message loop,
+// so that no handler runs while the action waits.
+void PaintAndDropInput() {
     MSG msg;
-    while (!quit && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT)
-            quit = static_cast<int>(msg.wParam);
-        else if (!IsUserInput(msg.message)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
+    const std::pair<UINT, UINT> input[] = {
+        {WM_KEYFIRST, WM_KEYLAST}, {WM_MOUSEFIRST, WM_MOUSELAST}, {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK}};
+    for (const auto& [first, last] : input)
+        while (PeekMessageW(&msg, nullptr, first, last, PM_REMOVE)) {
         }
-    }
+    // A window that paints leaves no WM_PAINT behind; the bound guards against one that does not.
+    for (int i = 0; i < 100 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT); ++i) DispatchMessageW(&msg);
 }
 
 // What the pipe holds now, without waiting; only the last 64 KiB are kept.
@@ -301,7 +299,6 @@ ProgramRun Win32SystemAccess::runHidden(const std::wstring& program, const std::
     CloseHandle(process.hThread);
 
     std::string bytes;
-    std::optional<int> quit;
     {
         const WindowsDisabled disabled;
         const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(std::max<long long>(timeout.count(), 0));
@@ -310,17 +307,13 @@ ProgramRun Win32SystemAccess::runHidden(const std::wstring& program, const std::
             if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) break;
             const ULONGLONG now = GetTickCount64();
             if (now >= deadline) break;
-            // Woken by the end of the program or by a message; the pipe is looked at often
-            // enough that the program never waits long for room to write.
+            // Woken by the end of the program or by new messages; the pipe is looked at
+            // often enough that the program never waits long for room to write.
             const DWORD slice = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50));
-            if (quit)
-                WaitForSingleObject(process.hProcess, slice);
-            else
-                MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, slice, QS_ALLINPUT);
-            HandleMessagesButInput(quit);
+            MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, slice, QS_ALLINPUT);
+            PaintAndDropInput();
         }
     }
-    if (quit) PostQuitMessage(*quit);
 
     DWORD exitCode = 0;
     run.finished = WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0 &&
