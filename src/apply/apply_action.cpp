@@ -21,8 +21,10 @@ constexpr const wchar_t* kNoSystemDir = L"ｼｽﾃﾑﾃﾞｨﾚｸﾄﾘを�
 constexpr const wchar_t* kForbidden = L"ｺﾏﾝﾄﾞ行に使用できない文字が含まれています。";
 constexpr const wchar_t* kUnrepresentable = L"ｼｽﾃﾑのｺｰﾄﾞﾍﾟｰｼﾞで表せない文字が含まれています。";
 constexpr const wchar_t* kTooLong = L"ｺﾏﾝﾄﾞ行が長すぎます。";
-constexpr const wchar_t* kDelayedExpansion = L"cmd.exe の遅延環境変数の展開が有効なため、! は使用できません。";
-constexpr const wchar_t* kNoBackupProgram = L"ntbackup が見つかりません。\r\nこのｼｽﾃﾑではﾊﾞｯｸｱｯﾌﾟを実行できません。";
+constexpr const wchar_t* kDelayedExpansion =
+    L"cmd.exe の遅延環境変数の展開が有効なため、! は使用できません。";
+constexpr const wchar_t* kNoBackupProgram =
+    L"ntbackup が見つかりません。\r\nこのｼｽﾃﾑではﾊﾞｯｸｱｯﾌﾟを実行できません。";
 constexpr const wchar_t* kSchedulerRefused = L"ｽｹｼﾞｭｰﾗにｼﾞｮﾌﾞを登録できませんでした。";
 constexpr const wchar_t* kSchedulerSilent = L"ｽｹｼﾞｭｰﾗの応答を確認できませんでした。";
 
@@ -107,7 +109,8 @@ std::optional<std::wstring> CheckLines(const BackupRecord& backup, const std::ve
     // With delayed expansion on, cmd.exe would expand !name! or drop a lone !.
     if (access.delayedExpansion())
         for (const std::wstring* text : typed)
-            if (text->find(L'!') != std::wstring::npos) return CharacterMessage(kDelayedExpansion, L"!", *text);
+            if (text->find(L'!') != std::wstring::npos)
+                return CharacterMessage(kDelayedExpansion, L"!", *text);
 
     for (const Line& line : lines) {
         const auto tooLong = [&](const wchar_t* unit, std::size_t length) {
@@ -157,7 +160,9 @@ std::wstring LastLines(std::wstring_view text, std::size_t count) {
         else if (c != L'\r')
             lines.back() += c;
     }
-    const auto blank = [](const std::wstring& line) { return line.find_first_not_of(L" \t") == std::wstring::npos; };
+    const auto blank = [](const std::wstring& line) {
+        return line.find_first_not_of(L" \t") == std::wstring::npos;
+    };
     while (!lines.empty() && blank(lines.back())) lines.pop_back();
     std::size_t first = lines.size() > count ? lines.size() - count : 0;
     while (first < lines.size() && blank(lines[first])) ++first;
@@ -169,9 +174,10 @@ std::wstring LastLines(std::wstring_view text, std::size_t count) {
 // The success message when `at` accepted the job, else what keeps the user from believing it did.
 void ReportSchedulerAnswer(const ProgramRun& run) {
     if (!run.finished) {
-        MsgBox(std::wstring(kSchedulerSilent) + L"\r\n\r\nat が " + std::to_wstring(kSchedulerWait.count()) +
-                   L" 秒以内に終了しませんでした。\r\nｼﾞｮﾌﾞが登録されたかどうかを at ｺﾏﾝﾄﾞで確認してください。",
-               mb::Exclamation);
+        MsgBox(
+            std::wstring(kSchedulerSilent) + L"\r\n\r\nat が " + std::to_wstring(kSchedulerWait.count()) +
+                L" 秒以内に終了しませんでした。\r\nｼﾞｮﾌﾞが登録されたかどうかを at ｺﾏﾝﾄﾞで確認してください。",
+            mb::Exclamation);
         return;
     }
     if (run.exitCode != 0) {

@@ -29,7 +29,7 @@ struct ProgramRun {
     SystemResult start;     // whether it could be started at all
     bool finished = false;  // false: still running when the wait ended; it is left running
     unsigned long exitCode = 0;
-    std::wstring output;    // what it wrote to its standard output and error, as text
+    std::wstring output;  // what it wrote to its standard output and error, as text
 };
 
 class SystemAccess {

@@ -55,7 +55,7 @@ struct Overrides {
     std::optional<int> platformCode;
     std::optional<bool> prevInstance;
     std::optional<float> screenWidthTwips, screenHeightTwips;
-    std::optional<WindowFound> windowFound;  // what bringing a window to the front finds
+    std::optional<WindowFound> windowFound;     // what bringing a window to the front finds
     std::vector<std::wstring> activatedTitles;  // windows brought to the front
     int entersSent = 0;
     bool allFormsUnloaded = false;

@@ -131,13 +131,15 @@ TEST(SchedulerRefusal, ShowsWhatAtPrintedAndNoSuccess) {
     answerMessage(app, kApplyQuestion, {IDYES, IDNO}, IDYES);
     // While `at` takes its time the menu is painted but takes no input (nor what the
     // driver posts: the program cannot be asked to settle until the answer is in).
-    waitUntil("the menu to be disabled while at runs", kStepTimeout, [&] { return !menu.enabled(); },
-              [&] { return app.describe(); });
+    waitUntil(
+        "the menu to be disabled while at runs", kStepTimeout, [&] { return !menu.enabled(); },
+        [&] { return app.describe(); });
     pause(500ms);
     EXPECT_FALSE(app.findMessageBox()) << app.describe();
     EXPECT_GT(inkedRows(menu), 0);
     screenshot(menu, "apply-waiting");
-    answerMessage(app, L"ｽｹｼﾞｭｰﾗにｼﾞｮﾌﾞを登録できませんでした。\r\n\r\n終了ｺｰﾄﾞ：1\r\nat の出力：\r\n" + reply,
+    answerMessage(app,
+                  L"ｽｹｼﾞｭｰﾗにｼﾞｮﾌﾞを登録できませんでした。\r\n\r\n終了ｺｰﾄﾞ：1\r\nat の出力：\r\n" + reply,
                   {IDOK}, IDOK, "apply-refused");
     expectNoMessage(app, menu);
     EXPECT_EQ(prefix.at.waitForArguments(kStepTimeout), kExpectedAtArguments);
@@ -176,7 +178,8 @@ TEST(SecondStartDuringTheQuestion, LeavesTheQuestionUnanswered) {
     ASSERT_EQ(question.text(), kApplyQuestion);
 
     Program second;
-    waitUntil("the second start to end", 15s, [&] { return !second.running(); }, [&] { return second.describe(); });
+    waitUntil(
+        "the second start to end", 15s, [&] { return !second.running(); }, [&] { return second.describe(); });
     EXPECT_EQ(second.exitCode(), 0u);
     pause(1s);  // time enough for an answer that should not have been given
     EXPECT_TRUE(question.visible()) << app.describe();

@@ -190,7 +190,8 @@ TEST_P(ApplyActionRefuses, BeforeTheQuestionAndWritesNothing) {
 
 const std::wstring kUnrepresentable = L"ｼｽﾃﾑのｺｰﾄﾞﾍﾟｰｼﾞで表せない文字が含まれています。\r\n\r\n文字　：";
 const std::wstring kForbidden = L"ｺﾏﾝﾄﾞ行に使用できない文字が含まれています。\r\n\r\n文字　：";
-const std::wstring kBang = L"cmd.exe の遅延環境変数の展開が有効なため、! は使用できません。\r\n\r\n文字　：! (U+0021)";
+const std::wstring kBang =
+    L"cmd.exe の遅延環境変数の展開が有効なため、! は使用できません。\r\n\r\n文字　：! (U+0021)";
 const auto kDelayedExpansionOn = [](PosixSystemAccess& a) { a.delayedExpansionOn = true; };
 
 INSTANTIATE_TEST_SUITE_P(
@@ -201,12 +202,13 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"LineOf8191",
                     [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForBytes(s, 8191, L'x')}; },
                     L""},
-        RefusalCase{"DoubleByteLineOf8191Bytes",
-                    [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForBytes(s, 8191, L'ア')}; },
-                    L""},
-        RefusalCase{"DoubleByteLineOf8192Bytes",
-                    [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForBytes(s, 8192, L'ア')}; },
-                    L"ｺﾏﾝﾄﾞ行が長すぎます。\r\n\r\nﾌｧｲﾙ名：tpbackup.cmd\r\nﾊﾞｲﾄ数：8192 (上限 8191)"},
+        RefusalCase{
+            "DoubleByteLineOf8191Bytes",
+            [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForBytes(s, 8191, L'ア')}; }, L""},
+        RefusalCase{
+            "DoubleByteLineOf8192Bytes",
+            [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForBytes(s, 8192, L'ア')}; },
+            L"ｺﾏﾝﾄﾞ行が長すぎます。\r\n\r\nﾌｧｲﾙ名：tpbackup.cmd\r\nﾊﾞｲﾄ数：8192 (上限 8191)"},
         RefusalCase{"NoBackupProgram", [](Settings&, User&) {},
                     L"ntbackup が見つかりません。\r\nこのｼｽﾃﾑではﾊﾞｯｸｱｯﾌﾟを実行できません。",
                     [](PosixSystemAccess& a) { a.missingPrograms = {L"ntbackup"}; }},
@@ -236,8 +238,9 @@ TEST_F(ApplyAction, BangIsWrittenAsTypedWithoutDelayedExpansion) {
     user.answers = {mb::Yes};
     RunApplyAction(settings);
     EXPECT_EQ(user.styles(), (std::vector<int>{mb::QuestionYesNo, mb::OkOnly}));
-    ExpectFiles("ntbackup backup D:\\!PATH! /d\"Hi!\" /hc:off /t {incremental} /l \"C:\\WINNT\\tpbackup.log\"\r\n",
-                kBatchFile);
+    ExpectFiles(
+        "ntbackup backup D:\\!PATH! /d\"Hi!\" /hc:off /t {incremental} /l \"C:\\WINNT\\tpbackup.log\"\r\n",
+        kBatchFile);
 }
 
 // Twenty lines of what `at` printed, the last with a blank line after it.
@@ -249,7 +252,8 @@ std::wstring AtOutput() {
 
 std::wstring AtLines(int first, int last) {
     std::wstring lines;
-    for (int i = first; i <= last; ++i) lines += (i > first ? L"\r\n" : L"") + (L"ｴﾗｰ行 " + std::to_wstring(i));
+    for (int i = first; i <= last; ++i)
+        lines += (i > first ? L"\r\n" : L"") + (L"ｴﾗｰ行 " + std::to_wstring(i));
     return lines;
 }
 
@@ -281,17 +285,27 @@ const std::wstring kRefused = L"ｽｹｼﾞｭｰﾗにｼﾞｮﾌﾞを登録
 INSTANTIATE_TEST_SUITE_P(
     Cases, SchedulerAnswer,
     testing::Values(
-        AnswerCase{"Accepted", {{}, true, 0, L"新しいｼﾞｮﾌﾞをｼﾞｮﾌﾞ ID = 1 で追加しました。\r\n"}, mb::OkOnly,
+        AnswerCase{"Accepted",
+                   {{}, true, 0, L"新しいｼﾞｮﾌﾞをｼﾞｮﾌﾞ ID = 1 で追加しました。\r\n"},
+                   mb::OkOnly,
                    L"設定情報をシステムに反映しました。"},
-        AnswerCase{"RefusedShowsTheLastFifteenLines", {{}, true, 1, AtOutput()}, mb::Critical,
+        AnswerCase{"RefusedShowsTheLastFifteenLines",
+                   {{}, true, 1, AtOutput()},
+                   mb::Critical,
                    kRefused + L"1\r\nat の出力：\r\n" + AtLines(6, 20)},
-        AnswerCase{"RefusedSilently", {{}, true, 3221225794ul, L"\r\n"}, mb::Critical,
+        AnswerCase{"RefusedSilently",
+                   {{}, true, 3221225794ul, L"\r\n"},
+                   mb::Critical,
                    kRefused + L"3221225794\r\nat の出力：(なし)"},
-        AnswerCase{"NoAnswerInTime", {{}, false, 0, L"処理中"}, mb::Exclamation,
+        AnswerCase{"NoAnswerInTime",
+                   {{}, false, 0, L"処理中"},
+                   mb::Exclamation,
                    L"ｽｹｼﾞｭｰﾗの応答を確認できませんでした。\r\n\r\nat が 30 秒以内に終了しませんでした。\r\n"
                    L"ｼﾞｮﾌﾞが登録されたかどうかを at ｺﾏﾝﾄﾞで確認してください。"},
-        AnswerCase{"NotStarted", {{Outcome::Failed, L"指定されたﾌｧｲﾙが見つかりません。"}, false, 0, {}},
-                   mb::Critical, L"指定されたﾌｧｲﾙが見つかりません。"}),
+        AnswerCase{"NotStarted",
+                   {{Outcome::Failed, L"指定されたﾌｧｲﾙが見つかりません。"}, false, 0, {}},
+                   mb::Critical,
+                   L"指定されたﾌｧｲﾙが見つかりません。"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

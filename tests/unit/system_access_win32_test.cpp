@@ -119,17 +119,30 @@ TEST_P(Win32Run, AnswersWithTheExitCodeAndWhatWasPrinted) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, Win32Run,
     testing::Values(RunCase{"Accepted", L"/c \"echo done\"", std::chrono::seconds(30), true, 0, {L"done"}},
-                    RunCase{"RefusedWithBothStreams", L"/c \"echo ｻｰﾋﾞｽ停止& echo denied 1>&2& exit /b 3\"",
-                            std::chrono::seconds(30), true, 3, {L"ｻｰﾋﾞｽ停止", L"denied"}},
+                    RunCase{"RefusedWithBothStreams",
+                            L"/c \"echo ｻｰﾋﾞｽ停止& echo denied 1>&2& exit /b 3\"",
+                            std::chrono::seconds(30),
+                            true,
+                            3,
+                            {L"ｻｰﾋﾞｽ停止", L"denied"}},
                     // More than a pipe holds: the program must not wait for room forever.
-                    RunCase{"MuchOutput", L"/c \"for /l %i in (1,1,3000) do @echo line %i\"",
-                            std::chrono::seconds(60), true, 0, {L"line 3000"}},
-                    RunCase{"NoAnswerInTime", L"/c \"ping -n 8 127.0.0.1 >nul\"", std::chrono::milliseconds(300),
-                            false, 0, {}}),
+                    RunCase{"MuchOutput",
+                            L"/c \"for /l %i in (1,1,3000) do @echo line %i\"",
+                            std::chrono::seconds(60),
+                            true,
+                            0,
+                            {L"line 3000"}},
+                    RunCase{"NoAnswerInTime",
+                            L"/c \"ping -n 8 127.0.0.1 >nul\"",
+                            std::chrono::milliseconds(300),
+                            false,
+                            0,
+                            {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Win32Run, MissingProgramIsNotStarted) {
-    const ProgramRun run = Win32SystemAccess().runHidden(L"C:\\no\\such.exe", L"", L"", std::chrono::seconds(1));
+    const ProgramRun run =
+        Win32SystemAccess().runHidden(L"C:\\no\\such.exe", L"", L"", std::chrono::seconds(1));
     EXPECT_EQ(run.start.outcome, Outcome::Failed);
     EXPECT_FALSE(run.start.description.empty());
     EXPECT_FALSE(run.finished);
@@ -150,7 +163,8 @@ protected:
 };
 
 TEST_F(Win32FindProgram, FindsWhatCmdWouldRunAndNothingElse) {
-    EXPECT_EQ(_wcsicmp(access.findProgram(name).c_str(), path.c_str()), 0) << "a .cmd of the system directory";
+    EXPECT_EQ(_wcsicmp(access.findProgram(name).c_str(), path.c_str()), 0)
+        << "a .cmd of the system directory";
     EXPECT_EQ(_wcsicmp(access.findProgram(L"cmd").c_str(), access.commandInterpreter().c_str()), 0);
     EXPECT_EQ(access.findProgram(L"lorvane-no-such-program"), L"");
 }
@@ -161,8 +175,8 @@ protected:
     static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Command Processor";
     void SetUp() override {
         DWORD size = sizeof saved;
-        hadValue = RegGetValueW(HKEY_CURRENT_USER, kKey, L"DelayedExpansion", RRF_RT_REG_DWORD, nullptr, &saved,
-                                &size) == ERROR_SUCCESS;
+        hadValue = RegGetValueW(HKEY_CURRENT_USER, kKey, L"DelayedExpansion", RRF_RT_REG_DWORD, nullptr,
+                                &saved, &size) == ERROR_SUCCESS;
     }
     void TearDown() override {
         if (hadValue)
@@ -171,8 +185,9 @@ protected:
             RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"DelayedExpansion");
     }
     static void Set(DWORD value) {
-        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"DelayedExpansion", REG_DWORD, &value, sizeof value),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"DelayedExpansion", REG_DWORD, &value, sizeof value),
+            ERROR_SUCCESS);
     }
     DWORD saved = 0;
     bool hadValue = false;

@@ -124,7 +124,8 @@ std::wstring PosixSystemAccess::findProgram(const std::wstring& name) {
 }
 
 ProgramRun PosixSystemAccess::runHidden(const std::wstring& program, const std::wstring& arguments,
-                                        const std::wstring& workingDirectory, std::chrono::milliseconds timeout) {
+                                        const std::wstring& workingDirectory,
+                                        std::chrono::milliseconds timeout) {
     started.push_back({program, arguments, workingDirectory});
     waits.push_back(timeout);
     return answer;

@@ -207,7 +207,8 @@ void PaintAndDropInput() {
         while (PeekMessageW(&msg, nullptr, first, last, PM_REMOVE)) {
         }
     // A window that paints leaves no WM_PAINT behind; the bound guards against one that does not.
-    for (int i = 0; i < 100 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT); ++i) DispatchMessageW(&msg);
+    for (int i = 0; i < 100 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT); ++i)
+        DispatchMessageW(&msg);
 }
 
 // What the pipe holds now, without waiting; only the last 64 KiB are kept.
@@ -217,7 +218,8 @@ void ReadAvailable(HANDLE pipe, std::string& bytes) {
     DWORD available = 0;
     while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
         DWORD got = 0;
-        if (!ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || got == 0) return;
+        if (!ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || got == 0)
+            return;
         bytes.append(buffer, got);
         if (bytes.size() > kKept) bytes.erase(0, bytes.size() - kKept);
     }
@@ -247,7 +249,8 @@ std::wstring Win32SystemAccess::findProgram(const std::wstring& name) {
     std::vector<std::wstring> extensions = SplitList(MachineEnvironment(L"PATHEXT"));
     if (extensions.empty()) extensions = {L".COM", L".EXE", L".BAT", L".CMD"};
     for (const std::wstring& extension : extensions) {
-        const DWORD needed = SearchPathW(directories.c_str(), name.c_str(), extension.c_str(), 0, nullptr, nullptr);
+        const DWORD needed =
+            SearchPathW(directories.c_str(), name.c_str(), extension.c_str(), 0, nullptr, nullptr);
         if (needed == 0) continue;
         std::wstring found(needed, L'\0');
         const DWORD length =
@@ -260,7 +263,8 @@ std::wstring Win32SystemAccess::findProgram(const std::wstring& name) {
 }
 
 ProgramRun Win32SystemAccess::runHidden(const std::wstring& program, const std::wstring& arguments,
-                                        const std::wstring& workingDirectory, std::chrono::milliseconds timeout) {
+                                        const std::wstring& workingDirectory,
+                                        std::chrono::milliseconds timeout) {
     ProgramRun run;
     if (program.empty()) {
         run.start = {Outcome::Failed, SystemErrorText(ERROR_FILE_NOT_FOUND)};
@@ -273,8 +277,8 @@ ProgramRun Win32SystemAccess::runHidden(const std::wstring& program, const std::
         return run;
     }
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING,
-                               0, nullptr);
+    HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                               OPEN_EXISTING, 0, nullptr);
 
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup{};
@@ -301,7 +305,8 @@ ProgramRun Win32SystemAccess::runHidden(const std::wstring& program, const std::
     std::string bytes;
     {
         const WindowsDisabled disabled;
-        const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(std::max<long long>(timeout.count(), 0));
+        const ULONGLONG deadline =
+            GetTickCount64() + static_cast<ULONGLONG>(std::max<long long>(timeout.count(), 0));
         for (;;) {
             ReadAvailable(readEnd, bytes);
             if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) break;
