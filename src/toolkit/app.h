@@ -35,9 +35,9 @@ enum class WindowFound {
     Busy,        // a message box or another modal window of that instance is open
 };
 
-// Looks for the top-level window of another process with exactly this title,
+// Looks for a window of the program in another process with exactly this title,
 // else the first one whose title begins with it. When it takes input it is
-// brought to the front; when the instance is busy, its front-most window is.
+// brought to the front; when that instance is busy, its front-most window is.
 WindowFound ActivateWindowByTitle(const std::wstring& title);
 
 // Sends one Enter key press to the active window and waits until it has been processed.

@@ -62,9 +62,9 @@ INSTANTIATE_TEST_SUITE_P(, NormalStart, ::testing::Values(Ending::ExitMenuItem, 
 // A window of another program, in front of ours.
 class OtherProgramWindow {
 public:
-    OtherProgramWindow()
-        : window_(CreateWindowExW(0, L"STATIC", L"another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                  320, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)) {
+    explicit OtherProgramWindow(const wchar_t* title = L"another program")
+        : window_(CreateWindowExW(0, L"STATIC", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 200,
+                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)) {
         SetForegroundWindow(window_.handle());
         waitUntil("another program's window to come to the front", 5s,
                   [&] { return foregroundWindow() == window_; });
@@ -105,6 +105,25 @@ TEST(SecondStart, BringsTheFirstInstanceToTheFrontAndEnds) {
         [&] { return first.describe(); });
     EXPECT_TRUE(first.running());
     for (const Window& w : first.windows()) EXPECT_NE(utf8(w.title()), "") << "a title screen: " << first.describe();
+}
+
+// Another program's window titled "Lorvane", in front, is passed over: the Enter
+// key goes to the first instance's menu, not into that program.
+TEST(SecondStart, PassesOverAnotherProgramsWindowOfTheSameTitle) {
+    Program first;
+    const Window menu = first.waitForWindow(kMenu, kStartTimeout + 15s);
+    const OtherProgramWindow other(L"Lorvane");
+
+    Program second;
+    EXPECT_EQ(second.waitForExit(15s), 0u);
+    waitUntil(
+        "the first instance's backup settings dialog to come to the front", 5s,
+        [&] {
+            const Window front = foregroundWindow();
+            return front.processId() == first.id() && front.title() == *kBackupSettings.title &&
+                   !menu.visible();
+        },
+        [&] { return first.describe(); });
 }
 
 // A copy of lorvane.exe for which Wine reports Windows 98 (Wine's settings

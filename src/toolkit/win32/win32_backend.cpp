@@ -59,6 +59,12 @@ std::wstring windowTitle(HWND hwnd) {
     return title;
 }
 
+std::wstring windowClass(HWND hwnd) {
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    return name;
+}
+
 struct TitleSearch {
     std::wstring title;
     bool prefix = false;
@@ -69,18 +75,14 @@ BOOL CALLBACK matchTitle(HWND hwnd, LPARAM lp) {
     auto* search = reinterpret_cast<TitleSearch*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == GetCurrentProcessId() || !IsWindowVisible(hwnd)) return TRUE;
+    // Only the program's own windows: another program's window of that title is not ours to press keys in.
+    if (pid == GetCurrentProcessId() || !IsWindowVisible(hwnd) || windowClass(hwnd) != win32::formClassName())
+        return TRUE;
     const std::wstring title = windowTitle(hwnd);
     const bool match = search->prefix ? title.rfind(search->title, 0) == 0 : title == search->title;
     if (!match) return TRUE;
     search->found = hwnd;
     return FALSE;
-}
-
-std::wstring windowClass(HWND hwnd) {
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    return name;
 }
 
 // The visible top-level windows of the process that owns a window.
@@ -242,10 +244,9 @@ public:
             EnumWindows(matchTitle, reinterpret_cast<LPARAM>(&search));
         }
         if (!search.found) return WindowFound::None;
+        // A message box, the picker or a file dialog is open: the user answers it, not us.
         const InstanceWindows instance = instanceWindows(search.found);
-        // A message box titled like the menu, a picker or a file dialog: the user answers it, not us.
-        const bool takesInput = windowClass(search.found) == win32::formClassName() &&
-                                IsWindowEnabled(search.found) && !instance.modalOpen;
+        const bool takesInput = IsWindowEnabled(search.found) && !instance.modalOpen;
         bringToFront(takesInput || !instance.frontMost ? search.found : instance.frontMost);
         return takesInput ? WindowFound::TakesInput : WindowFound::Busy;
     }
