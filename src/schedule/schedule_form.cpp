@@ -99,6 +99,7 @@ ScheduleForm::ScheduleForm() {
         row.arrows.Increment = 1;
         row.label.Move(row.left + 750, 360, 195, 225);
         row.label.Caption(row.caption);
+        row.label.names = &row.box;
     }
 
     // OK and cancel along the bottom, level with the run time's lower edge.

@@ -14,6 +14,7 @@ namespace tk {
 
 class Button;
 class CheckBox;
+class Control;
 class ComboBox;
 class DriveList;
 class FolderList;
@@ -96,6 +97,10 @@ const DialogAnswer* recordDialog(const DialogRequest& request);
 void onNextModal(std::function<void(Form&)> action);
 // For the backends: runs the queued action for a modal window. False when none was queued.
 bool runModalAction(Form& form);
+
+// The text of the label directly before the control in its window's order,
+// which screen readers take as the control's name; empty when there is none.
+std::wstring labelBefore(Control& control);
 
 }  // namespace testing
 

@@ -10,6 +10,7 @@
 #include "toolkit/backend.h"
 #include "toolkit/choices.h"
 #include "toolkit/combo_box.h"
+#include "toolkit/controls.h"
 #include "toolkit/drive_list.h"
 #include "toolkit/folder_list.h"
 #include "toolkit/list_box.h"
@@ -111,6 +112,17 @@ public:
 Backend& backend() {
     static HeadlessBackend instance;
     return instance;
+}
+
+std::wstring testing::labelBefore(Control& control) {
+    const std::vector<Control*> order = windowOrder(control.parent());
+    Control* previous = nullptr;
+    for (Control* c : order) {
+        if (c == &control) break;
+        previous = c;
+    }
+    auto* label = dynamic_cast<Label*>(previous);
+    return label ? label->Caption() : std::wstring{};
 }
 
 namespace user {

@@ -243,6 +243,8 @@ std::unique_ptr<ChildWindowPeer> createUpDownPeer(UpDown& upDown, HWND parent, i
 
 std::unique_ptr<ChildWindowPeer> createChildPeer(Control& control, HWND parent, int id) {
     switch (control.kind()) {
+        case ControlKind::Label:
+        case ControlKind::Image: return createStaticPeer(control, parent, id);
         case ControlKind::Button: return std::make_unique<ButtonPeer>(static_cast<Button&>(control), parent, id);
         case ControlKind::Frame: return std::make_unique<FramePeer>(static_cast<Frame&>(control), parent, id);
         case ControlKind::CheckBox: return std::make_unique<CheckBoxPeer>(static_cast<CheckBox&>(control), parent, id);
