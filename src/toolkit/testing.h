@@ -116,6 +116,8 @@ void choose(MenuItem& item);
 void closeBox(Form& form);
 // Presses the up arrow steps times (the down arrow for negative steps).
 void spin(UpDown& upDown, int steps);
+// An arrow key (key::Up, Down, Left, Right) pressed while the option button has the focus.
+void pressKey(OptionButton& option, int key);
 
 // Chooses the item from the combo box's drop-down list.
 void select(ComboBox& box, int index);
@@ -138,7 +140,9 @@ namespace key {
 constexpr int Back = 0x08;
 constexpr int Return = 0x0D;
 // Keys that type no character: 0x10000 and the virtual-key code.
+constexpr int Left = 0x10025;
 constexpr int Up = 0x10026;
+constexpr int Right = 0x10027;
 constexpr int Down = 0x10028;
 }  // namespace key
 

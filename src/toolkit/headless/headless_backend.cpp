@@ -160,6 +160,13 @@ void spin(UpDown& upDown, int steps) {
     for (int i = 0; i < (steps < 0 ? -steps : steps); ++i) upDown.userSpin(steps < 0 ? -1 : 1);
 }
 
+void pressKey(OptionButton& option, int key) {
+    if (!option.effectivelyEnabled()) return;
+    if (key != key::Up && key != key::Down && key != key::Left && key != key::Right) return;
+    OptionButton& target = option.arrowTarget(key == key::Down || key == key::Right);
+    if (!target.Value()) target.userChose();
+}
+
 void select(ComboBox& box, int index) {
     if (index < 0 || index >= box.ListCount()) throw std::out_of_range("no such item in the combo box");
     box.userSelected(index);

@@ -378,6 +378,13 @@ void chooseFromDropDown(HWND combo, int index) {
 
 }  // namespace
 
+void pressKey(OptionButton& option, int key) {
+    HWND hwnd = usableWindow(option);
+    if (!hwnd) return;
+    SetFocus(hwnd);
+    pressKeyIn(hwnd, key);
+}
+
 void select(ComboBox& box, int index) {
     HWND hwnd = usableWindow(box);
     if (index < 0 || index >= box.ListCount()) throw std::out_of_range("no such item in the combo box");
