@@ -36,7 +36,9 @@ public:
     LabelPeer(Label& label, HWND parent, int id)
         : ChildWindowPeer(label, create(label, parent, id, L"STATIC", styleOf(label))), label_(label) {
         if (label.transparent) routeOwnerDraw(hwnd(), *this);
-        measure();
+        measure();  // the model is not yet attached to this peer: place the window here
+        ChildWindowPeer::update(Property::Bounds);
+        holdOneLine();
     }
     ~LabelPeer() override {
         if (label_.transparent) stopOwnerDraw(hwnd());
@@ -45,6 +47,7 @@ public:
     void update(Property what) override {
         ChildWindowPeer::update(what);
         if (what == Property::Caption || what == Property::Font) measure();
+        if (what == Property::Bounds || what == Property::Font) holdOneLine();
         repaintTransparentNeighbours();
     }
 
@@ -79,6 +82,21 @@ private:
             if (other && other->transparent && other != &label_)
                 if (HWND h = controlWindow(*other)) InvalidateRect(h, nullptr, TRUE);
         }
+    }
+
+    // A label never cuts its one line of text short at the bottom: where the
+    // system's font stands taller than the design allowed, the window grows down.
+    void holdOneLine() {
+        const int dpi = dpiOf(hwnd());
+        const RECT r = pixelRect(label_, dpi);
+        HDC dc = GetDC(hwnd());
+        HGDIOBJ old = SelectObject(dc, fontFor(effectiveFont(label_), dpi));
+        TEXTMETRICW tm{};
+        GetTextMetricsW(dc, &tm);
+        SelectObject(dc, old);
+        ReleaseDC(hwnd(), dc);
+        if (tm.tmHeight > r.bottom - r.top)
+            MoveWindow(hwnd(), r.left, r.top, r.right - r.left, tm.tmHeight, TRUE);
     }
 
     // A label that sizes itself takes the size of its text.
