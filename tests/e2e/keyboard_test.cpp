@@ -173,6 +173,14 @@ TEST(Keyboard, FullWidthDigitsInTheHourBoxAreStoredAsTheNumber) {
     waitUntil("the focus in the hour box", kStepTimeout, [&] { return focusedControl(dialog) == controls.hour; });
     pressKey(VK_END);
     pressKey(VK_BACK);
+    typeText(L"０６");
+    waitUntil("the hour box to show ０６", kStepTimeout, [&] { return controls.hour.contents() == L"０６"; },
+              [&] { return utf8(controls.hour.contents()); });
+    pressKey(VK_UP);  // the arrow keys step from the full-width number too
+    waitUntil("the hour box to show 7", kStepTimeout, [&] { return controls.hour.contents() == L"7"; },
+              [&] { return utf8(controls.hour.contents()); });
+    pressKey(VK_END);
+    pressKey(VK_BACK);
     typeText(L"０７");
     waitUntil("the hour box to show ０７", kStepTimeout, [&] { return controls.hour.contents() == L"０７"; },
               [&] { return utf8(controls.hour.contents()); });
