@@ -153,7 +153,9 @@ LORVANE_FONT_REPLACEMENTS=(
 # The prefix's own settings, as a .reg file (UTF-16 with a byte order mark): the
 # font replacements, and one virtual desktop the size of the screen, so that Wine
 # itself manages activation and window frames (there is no window manager on Xvfb,
-# and without one Wine waits two seconds each time it hides a window).
+# and without one Wine waits two seconds each time it hides a window), and the
+# resolution: 96 dots per inch, or $LORVANE_DPI (144 for 150 %, 192 for 200 %),
+# which needs a prefix of its own ($LORVANE_WINEPREFIX).
 lorvane_prefix_settings_reg() {
     local entry
     printf '\xff\xfe'
@@ -166,6 +168,8 @@ lorvane_prefix_settings_reg() {
         printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n'
         printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="%s"\r\n\r\n' \
             "$(echo "$LORVANE_XVFB_SCREEN" | cut -dx -f1-2)"
+        printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' "${LORVANE_DPI:-96}"
+        printf '[HKEY_CURRENT_CONFIG\\Software\\Fonts]\r\n"LogPixels"=dword:%08x\r\n\r\n' "${LORVANE_DPI:-96}"
     } | iconv -f UTF-8 -t UTF-16LE
 }
 

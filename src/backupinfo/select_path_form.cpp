@@ -31,6 +31,7 @@ SelectPathForm::SelectPathForm() {
     txtPath.Locked = true;  // filled from the folder list: the user picks, he does not type
     lblPath.Move(180, 2820, 1380, 180);
     lblPath.Caption(kSetByCaller);
+    lblPath.names = &txtPath;
     int tab = 0;
     for (tk::Control* c :
          std::initializer_list<tk::Control*>{&dirPath, &cmdOk, &cmdCancel, &drvPath, &txtPath, &lblPath})

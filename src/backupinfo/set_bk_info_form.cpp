@@ -69,15 +69,18 @@ SetBkInfoForm::SetBkInfoForm() {
 
     place(lblGuide, 240, 2820, 795, 195, 11);
     lblGuide.Caption(L"説明");
+    lblGuide.names = &txtGuide;
     place(txtGuide, 1200, 2760, 3135, 315, 12);
     place(lblBackupMode, 240, 3240, 1635, 195, 13);
     lblBackupMode.Caption(L"ﾊﾞｯｸｱｯﾌﾟの種類");
+    lblBackupMode.names = &cboBackupMode;
     place(cboBackupMode, 2400, 3180, 1935, 300, 14);
 
     place(FraLog, 240, 3600, 6915, 915, 15);
     FraLog.Caption(L"ﾛｸﾞ情報");
     place(lblLogFile, 180, 240, 795, 195, 16);
     lblLogFile.Caption(L"ﾛｸﾞﾌｧｲﾙ");
+    lblLogFile.names = &txtLogFileName;
     place(txtLogFileName, 1140, 180, 5235, 315, 17);
     place(cmdSelectLogFile, 6480, 180, 315, 315, 18);
     cmdSelectLogFile.Caption(L"...");

@@ -9,6 +9,7 @@
 #include "app/forms.h"
 #include "app/menu_form.h"
 #include "core/host.h"
+#include "core/numbers.h"
 #include "core/subroutines.h"
 
 namespace lorvane {
@@ -19,26 +20,12 @@ const wchar_t* const kWeekdays[] = {L"日", L"月", L"火", L"水", L"木", L"�
 constexpr wchar_t kTimeInvalid[] = L"時刻の指定に誤りがあります。";
 constexpr wchar_t kTimePassed[] = L"指定された日時は既に経過しています。";
 
-bool blank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\x3000'; }
-
-// A time box's text as a whole number: blanks around it, a sign and leading zeros
-// are fine; anything else, or a number beyond 16 bits, gives nothing.
+// A time box's text as a whole number (see typedWholeNumber); nothing beyond 16 bits.
 std::optional<Int16> wholeNumber(const std::wstring& text) {
-    size_t begin = 0, end = text.size();
-    while (begin < end && blank(text[begin])) ++begin;
-    while (end > begin && blank(text[end - 1])) --end;
-    bool negative = false;
-    if (begin < end && (text[begin] == L'+' || text[begin] == L'-')) negative = text[begin++] == L'-';
-    if (begin == end) return std::nullopt;
-    long number = 0;
-    for (size_t i = begin; i < end; ++i) {
-        if (text[i] < L'0' || text[i] > L'9') return std::nullopt;
-        number = number * 10 + (text[i] - L'0');
-        if (number > 32768) return std::nullopt;
-    }
-    if (negative) number = -number;
-    if (number > std::numeric_limits<Int16>::max()) return std::nullopt;
-    return static_cast<Int16>(number);
+    const std::optional<long long> number = typedWholeNumber(text);
+    if (!number || *number < std::numeric_limits<Int16>::min() || *number > std::numeric_limits<Int16>::max())
+        return std::nullopt;
+    return static_cast<Int16>(*number);
 }
 
 Int16 flag(bool on) { return on ? kTrue : kFalse; }
@@ -99,6 +86,7 @@ ScheduleForm::ScheduleForm() {
         row.arrows.Increment = 1;
         row.label.Move(row.left + 750, 360, 195, 225);
         row.label.Caption(row.caption);
+        row.label.names = &row.box;
     }
 
     // OK and cancel along the bottom, level with the run time's lower edge.

@@ -27,7 +27,8 @@ private:
 };
 
 // One of a group of option buttons: the buttons that share a container. Turning
-// one on turns the others of its group off.
+// one on turns the others of its group off. The group is one stop of the
+// keyboard's tab cycle; the arrow keys move within it, as in a dialog box.
 class OptionButton : public CaptionedControl {
 public:
     OptionButton(Container& parent, std::wstring name)
@@ -40,6 +41,11 @@ public:
 
     // For the backends: the user chose this button.
     void userChose();
+    // The button that an arrow key on this one moves to: the next (or previous)
+    // usable button of the group, wrapping at either end; itself when it is alone.
+    OptionButton& arrowTarget(bool forward);
+    // The button of its group that Tab stops at: the chosen one, else the first.
+    bool isTabStop() const;
 
 private:
     bool value_ = false;

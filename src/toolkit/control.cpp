@@ -1,5 +1,8 @@
 #include "toolkit/control.h"
 
+#include <algorithm>
+
+#include "toolkit/controls.h"
 #include "toolkit/form.h"
 
 namespace tk {
@@ -37,6 +40,22 @@ void Control::Font(const tk::Font& font) {
     font_ = font;
     hasOwnFont_ = true;
     changed(Property::Font);
+}
+
+std::vector<Control*> windowOrder(const Container& container) {
+    std::vector<Control*> ordered(container.children().begin(), container.children().end());
+    std::stable_sort(ordered.begin(), ordered.end(), [](Control* a, Control* b) {
+        const int ta = a->TabIndex() < 0 ? 1 << 20 : a->TabIndex();
+        const int tb = b->TabIndex() < 0 ? 1 << 20 : b->TabIndex();
+        return ta < tb;
+    });
+    for (Control* control : container.children()) {
+        auto* label = dynamic_cast<Label*>(control);
+        if (!label || !label->names || &label->names->parent() != &container) continue;
+        ordered.erase(std::find(ordered.begin(), ordered.end(), label));
+        ordered.insert(std::find(ordered.begin(), ordered.end(), label->names), label);
+    }
+    return ordered;
 }
 
 }  // namespace tk

@@ -55,6 +55,11 @@ private:
     std::vector<Control*> children_;
 };
 
+// The order in which a container's controls become windows, which is also the
+// keyboard's order: by tab index, each label directly before the control it
+// names, the controls that never take the focus last, in declaration order.
+std::vector<Control*> windowOrder(const Container& container);
+
 class Control {
 public:
     Control(Container& parent, ControlKind kind, std::wstring name);

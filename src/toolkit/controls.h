@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "toolkit/control.h"
@@ -32,14 +33,18 @@ public:
 
 enum class Alignment { Left, Right, Center };
 
-// A windowless text drawn by its container. AutoSize labels take the size of their text.
+// A text of the window. AutoSize labels take the size of their text. A label
+// that names a control becomes a window directly before it, so that screen
+// readers call the control by the label's text, as they do in dialog boxes.
 class Label : public CaptionedControl {
 public:
     Label(Container& parent, std::wstring name) : CaptionedControl(parent, ControlKind::Label, std::move(name)) {}
     Alignment alignment = Alignment::Left;
     bool AutoSize = false;
-    bool transparent = false;          // draws no background of its own
-    std::uint32_t ForeColor = 0x000000;  // 0xBBGGRR as in a Windows COLORREF
+    bool transparent = false;  // draws no background of its own
+    // 0xBBGGRR as in a Windows COLORREF; none: the system's text colour.
+    std::optional<std::uint32_t> ForeColor;
+    Control* names = nullptr;  // the control this label names, in the same container
 };
 
 // A bordered group that holds other controls; without a caption it is a plain etched box.
@@ -49,7 +54,7 @@ public:
     tk::Form& form() override { return Control::form(); }
 };
 
-// A windowless picture from the program's resources, stretched to the control.
+// A picture from the program's resources, stretched to the control.
 class Image : public Control {
 public:
     Image(Container& parent, std::wstring name) : Control(parent, ControlKind::Image, std::move(name)) {}

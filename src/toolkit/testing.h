@@ -15,6 +15,7 @@ namespace tk {
 
 class Button;
 class CheckBox;
+class Control;
 class ComboBox;
 class DriveList;
 class FolderList;
@@ -98,6 +99,10 @@ void onNextModal(std::function<void(Form&)> action);
 // For the backends: runs the queued action for a modal window. False when none was queued.
 bool runModalAction(Form& form);
 
+// The text of the label directly before the control in its window's order,
+// which screen readers take as the control's name; empty when there is none.
+std::wstring labelBefore(Control& control);
+
 }  // namespace testing
 
 namespace user {
@@ -112,6 +117,8 @@ void choose(MenuItem& item);
 void closeBox(Form& form);
 // Presses the up arrow steps times (the down arrow for negative steps).
 void spin(UpDown& upDown, int steps);
+// An arrow key (key::Up, Down, Left, Right) pressed while the option button has the focus.
+void pressKey(OptionButton& option, int key);
 
 // Chooses the item from the combo box's drop-down list.
 void select(ComboBox& box, int index);
@@ -134,7 +141,9 @@ namespace key {
 constexpr int Back = 0x08;
 constexpr int Return = 0x0D;
 // Keys that type no character: 0x10000 and the virtual-key code.
+constexpr int Left = 0x10025;
 constexpr int Up = 0x10026;
+constexpr int Right = 0x10027;
 constexpr int Down = 0x10028;
 }  // namespace key
 

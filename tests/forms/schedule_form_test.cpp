@@ -74,6 +74,9 @@ TEST_F(ScheduleDialog, OkChecksTheTimeBeforeItStoresIt) {
         {today, L"9", L"30", 0, L"9:30"},          {today, L"9", L"30", 1, kTimePassed},
         {today, L"24", L"30", 1, kTimeInvalid},    {tomorrow, L"9", L"30", 1, L"9:30"},
         {&ScheduleForm::optRunEvery, L"0", L"0", 1, L"0:0"},
+        // Typed with the input method on: full-width digits and spaces.
+        {tomorrow, L"０７", L"　３０　", 0, L"7:30"},  {tomorrow, L"２４", L"0", 0, kTimeInvalid},
+        {tomorrow, L"７時", L"0", 0, kTimeInvalid},     {tomorrow, L"0", L"３０分", 0, kTimeInvalid},
         {&ScheduleForm::optRunNext, L"9", L"29", 59, L"9:29"}};
     for (const Case& c : cases) {
         restart();
@@ -229,7 +232,8 @@ TEST_F(ScheduleDialog, ArrowsStepTheBoxesAndStopAtTheEnds) {
     };
     const Case cases[] = {{true, nullptr, 1, L"1"}, {true, nullptr, -1, L"0"}, {true, L"22", 3, L"23"},
                           {true, L"99", -1, L"23"}, {false, L"58", 5, L"59"},  {false, L"07", 1, L"8"},
-                          {false, L"2", -4, L"0"},  {false, L"abc", 2, L"2"}};
+                          {false, L"2", -4, L"0"},  {false, L"abc", 2, L"2"},
+                          {true, L"０７", 1, L"8"},   {false, L"　５９　", -1, L"58"}};
     for (const Case& c : cases) {
         restart();
         ScheduleForm& form = open();

@@ -10,6 +10,7 @@
 #include "toolkit/backend.h"
 #include "toolkit/choices.h"
 #include "toolkit/combo_box.h"
+#include "toolkit/controls.h"
 #include "toolkit/drive_list.h"
 #include "toolkit/folder_list.h"
 #include "toolkit/list_box.h"
@@ -113,6 +114,17 @@ Backend& backend() {
     return instance;
 }
 
+std::wstring testing::labelBefore(Control& control) {
+    const std::vector<Control*> order = windowOrder(control.parent());
+    Control* previous = nullptr;
+    for (Control* c : order) {
+        if (c == &control) break;
+        previous = c;
+    }
+    auto* label = dynamic_cast<Label*>(previous);
+    return label ? label->Caption() : std::wstring{};
+}
+
 namespace user {
 
 void click(Button& button) { button.raiseClick(); }
@@ -146,6 +158,13 @@ void closeBox(Form& form) {
 
 void spin(UpDown& upDown, int steps) {
     for (int i = 0; i < (steps < 0 ? -steps : steps); ++i) upDown.userSpin(steps < 0 ? -1 : 1);
+}
+
+void pressKey(OptionButton& option, int key) {
+    if (!option.effectivelyEnabled()) return;
+    if (key != key::Up && key != key::Down && key != key::Left && key != key::Right) return;
+    OptionButton& target = option.arrowTarget(key == key::Down || key == key::Right);
+    if (!target.Value()) target.userChose();
 }
 
 void select(ComboBox& box, int index) {

@@ -282,6 +282,17 @@ Backend& backend() {
     return instance;
 }
 
+std::wstring testing::labelBefore(Control& control) {
+    HWND hwnd = win32::controlWindow(control);
+    if (!hwnd) throw std::logic_error("the control has no window: is its form loaded?");
+    HWND previous = GetWindow(hwnd, GW_HWNDPREV);
+    wchar_t className[16] = {};
+    if (!previous || !GetClassNameW(previous, className, 16) || lstrcmpiW(className, L"Static") != 0) return {};
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(previous)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(previous, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 namespace user {
 namespace {
 
@@ -407,6 +418,13 @@ void chooseFromDropDown(HWND combo, int index) {
 
 
 }  // namespace
+
+void pressKey(OptionButton& option, int key) {
+    HWND hwnd = usableWindow(option);
+    if (!hwnd) return;
+    SetFocus(hwnd);
+    pressKeyIn(hwnd, key);
+}
 
 void select(ComboBox& box, int index) {
     HWND hwnd = usableWindow(box);

@@ -112,26 +112,54 @@ private:
     CheckBox& box_;
 };
 
-// Option buttons of one container form one keyboard group: the first starts it.
+// Option buttons of one container form one keyboard group: the first starts it,
+// Tab stops only at the chosen one, and the arrow keys move within the group and
+// choose, wrapping at either end, as a dialog box does with its radio buttons.
 class OptionButtonPeer final : public ChildWindowPeer {
 public:
     OptionButtonPeer(OptionButton& option, HWND parent, int id, bool startsGroup)
-        : ChildWindowPeer(option, create(option, parent, id, L"BUTTON",
-                                         WS_TABSTOP | BS_RADIOBUTTON | (startsGroup ? WS_GROUP : 0))),
+        : ChildWindowPeer(option,
+                          create(option, parent, id, L"BUTTON", BS_RADIOBUTTON | (startsGroup ? WS_GROUP : 0))),
           option_(option) {
+        SetWindowSubclass(hwnd(), keys, 0, reinterpret_cast<DWORD_PTR>(this));
         update(Property::Value);
     }
+    ~OptionButtonPeer() override { RemoveWindowSubclass(hwnd(), keys, 0); }
+
     void update(Property what) override {
-        if (what == Property::Value)
-            SendMessageW(hwnd(), BM_SETCHECK, option_.Value() ? BST_CHECKED : BST_UNCHECKED, 0);
-        else
-            ChildWindowPeer::update(what);
+        if (what != Property::Value) return ChildWindowPeer::update(what);
+        SendMessageW(hwnd(), BM_SETCHECK, option_.Value() ? BST_CHECKED : BST_UNCHECKED, 0);
+        for (Control* sibling : option_.parent().children())
+            if (auto* member = dynamic_cast<OptionButton*>(sibling))
+                if (HWND h = controlWindow(*member)) placeTabStop(h, member->isTabStop());
     }
     void notify(WORD code) override {
         if (code == BN_CLICKED) option_.userChose();
     }
 
 private:
+    static void placeTabStop(HWND button, bool on) {
+        const LONG style = GetWindowLongW(button, GWL_STYLE);
+        SetWindowLongW(button, GWL_STYLE, on ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+    }
+
+    // The focus moves first: the button may report a click as it takes it.
+    void arrow(bool forward) {
+        OptionButton& target = option_.arrowTarget(forward);
+        if (HWND h = controlWindow(target)) SetFocus(h);
+        if (!target.Value()) target.userChose();
+    }
+
+    static LRESULT CALLBACK keys(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+        auto* self = reinterpret_cast<OptionButtonPeer*>(data);
+        if (msg == WM_GETDLGCODE) return DefSubclassProc(hwnd, msg, wp, lp) | DLGC_WANTARROWS;
+        if (msg == WM_KEYDOWN && (wp == VK_UP || wp == VK_DOWN || wp == VK_LEFT || wp == VK_RIGHT)) {
+            runGuarded([self, forward = wp == VK_DOWN || wp == VK_RIGHT] { self->arrow(forward); });
+            return 0;
+        }
+        return DefSubclassProc(hwnd, msg, wp, lp);
+    }
+
     OptionButton& option_;
 };
 
@@ -230,7 +258,7 @@ public:
 };
 
 bool startsOptionGroup(const OptionButton& option) {
-    for (Control* sibling : option.parent().children()) {
+    for (Control* sibling : windowOrder(option.parent())) {
         if (sibling == &option) return true;
         if (sibling->kind() == ControlKind::OptionButton) return false;
     }
@@ -243,6 +271,8 @@ std::unique_ptr<ChildWindowPeer> createUpDownPeer(UpDown& upDown, HWND parent, i
 
 std::unique_ptr<ChildWindowPeer> createChildPeer(Control& control, HWND parent, int id) {
     switch (control.kind()) {
+        case ControlKind::Label:
+        case ControlKind::Image: return createStaticPeer(control, parent, id);
         case ControlKind::Button: return std::make_unique<ButtonPeer>(static_cast<Button&>(control), parent, id);
         case ControlKind::Frame: return std::make_unique<FramePeer>(static_cast<Frame&>(control), parent, id);
         case ControlKind::CheckBox: return std::make_unique<CheckBoxPeer>(static_cast<CheckBox&>(control), parent, id);

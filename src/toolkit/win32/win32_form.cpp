@@ -1,5 +1,5 @@
-// Windows and controls as real HWNDs. Buttons and frames are child windows;
-// labels and images are windowless and drawn by the window or frame that holds them.
+// Windows and controls as real HWNDs: every control is a child window of its
+// window or of the frame that holds it.
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -49,48 +49,6 @@ void registerClasses() {
 }
 
 int px(float twips, int dpi) { return twipsToPixels(twips, dpi); }
-
-// Windowless controls only need their container to repaint where they are.
-class WindowlessPeer final : public ControlPeer {
-public:
-    explicit WindowlessPeer(Control& control) : control_(control) { measure(); }
-
-    void update(Property what) override {
-        invalidate();
-        if (what == Property::Caption || what == Property::Font) measure();
-    }
-
-private:
-    void invalidate() {
-        HWND container = containerWindow(control_);
-        RECT r = pixelRect(control_, dpiOf(container));
-        InvalidateRect(container, &r, TRUE);
-    }
-
-    // A label that sizes itself takes the size of its text.
-    void measure() {
-        auto* label = dynamic_cast<Label*>(&control_);
-        if (!label || !label->AutoSize) return;
-        HWND container = containerWindow(control_);
-        const int dpi = dpiOf(container);
-        HDC dc = GetDC(container);
-        HGDIOBJ old = SelectObject(dc, fontFor(effectiveFont(control_), dpi));
-        RECT r{0, 0, 0, 0};
-        DrawTextW(dc, label->Caption().c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
-        SelectObject(dc, old);
-        ReleaseDC(container, dc);
-        // Right-aligned text keeps its right edge, centred text its centre.
-        const float width = pixelsToTwips(r.right, dpi);
-        float left = label->Left();
-        if (label->alignment == Alignment::Right) left += label->Width() - width;
-        if (label->alignment == Alignment::Center) left += (label->Width() - width) / 2;
-        invalidate();
-        label->Move(left, label->Top(), width, pixelsToTwips(r.bottom, dpi));
-        invalidate();
-    }
-
-    Control& control_;
-};
 
 class Win32FormPeer;
 
@@ -243,7 +201,12 @@ public:
                 runGuarded([this] { form_.backendCloseRequested(); });
                 result = 0;
                 return true;
-            case WM_PAINT: paintContainer(hwnd_, form_); return true;
+            case WM_CTLCOLORSTATIC:
+                if (HBRUSH brush = labelColors(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp))) {
+                    result = reinterpret_cast<LRESULT>(brush);
+                    return true;
+                }
+                return false;
             case DM_GETDEFID: result = focusedPushButton(); return true;
             case WM_DPICHANGED: {
                 const RECT* suggested = reinterpret_cast<const RECT*>(lp);
@@ -255,8 +218,6 @@ public:
             default: return false;
         }
     }
-
-    static void paintContainer(HWND hwnd, Container& container);
 
     // Notifications that name their control by handle rather than by WM_COMMAND.
     static bool childMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -326,19 +287,10 @@ private:
         if (!accels.empty()) accelerators_ = CreateAcceleratorTableW(accels.data(), static_cast<int>(accels.size()));
     }
 
-    // Windowed controls are created in tab order, which is also the keyboard's order.
+    // Controls are created in window order: the z-order, which the keyboard follows
+    // and in which a label comes directly before the control it names.
     void createChildren(Container& container, HWND parent) {
-        std::vector<Control*> ordered(container.children().begin(), container.children().end());
-        std::stable_sort(ordered.begin(), ordered.end(), [](Control* a, Control* b) {
-            const int ta = a->TabIndex() < 0 ? 1 << 20 : a->TabIndex();
-            const int tb = b->TabIndex() < 0 ? 1 << 20 : b->TabIndex();
-            return ta < tb;
-        });
-        for (Control* control : ordered) {
-            if (isWindowless(*control)) {
-                control->attachPeer(std::make_unique<WindowlessPeer>(*control));
-                continue;
-            }
+        for (Control* control : windowOrder(container)) {
             auto peer = createChildPeer(*control, parent, nextControlId_++);
             if (!peer) continue;
             ChildWindowPeer* child = peer.get();
@@ -373,61 +325,25 @@ private:
     std::vector<HWND> disabled_;  // the program's other windows, while this one is modal
 };
 
-void drawLabel(HDC dc, const Label& label, const RECT& r, int dpi) {
-    HGDIOBJ old = SelectObject(dc, fontFor(effectiveFont(label), dpi));
-    SetBkMode(dc, TRANSPARENT);
-    const bool enabled = label.effectivelyEnabled();
-    SetTextColor(dc, enabled ? label.ForeColor : GetSysColor(COLOR_GRAYTEXT));
-    if (!label.transparent) {
-        RECT fill = r;
-        FillRect(dc, &fill, GetSysColorBrush(COLOR_BTNFACE));
-    }
-    UINT format = DT_NOPREFIX | DT_WORDBREAK;
-    if (label.alignment == Alignment::Right) format |= DT_RIGHT;
-    if (label.alignment == Alignment::Center) format |= DT_CENTER;
-    RECT text = r;
-    DrawTextW(dc, label.Caption().c_str(), -1, &text, format);
-    SelectObject(dc, old);
-}
-
-void drawImage(HDC dc, const Image& image, const RECT& r) {
-    if (!image.pictureResource) return;
-    HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(image.pictureResource),
-                                               IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR | LR_SHARED));
-    if (!icon) return;
-    const int width = image.Stretch ? r.right - r.left : 32;
-    const int height = image.Stretch ? r.bottom - r.top : 32;
-    DrawIconEx(dc, r.left, r.top, icon, width, height, 0, nullptr, DI_NORMAL);
-}
-
-void Win32FormPeer::paintContainer(HWND hwnd, Container& container) {
+// A frame's etched box, with its caption over the upper edge.
+void paintFrame(HWND hwnd, Frame& frame) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     const int dpi = dpiOf(hwnd);
-    if (auto* frame = dynamic_cast<Frame*>(&container)) {
-        RECT box;
-        GetClientRect(hwnd, &box);
-        HGDIOBJ old = SelectObject(dc, fontFor(effectiveFont(*frame), dpi));
-        TEXTMETRICW tm;
-        GetTextMetricsW(dc, &tm);
-        if (!frame->Caption().empty()) box.top += tm.tmHeight / 2;
-        DrawEdge(dc, &box, EDGE_ETCHED, BF_RECT);
-        if (!frame->Caption().empty()) {
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            SetTextColor(dc, GetSysColor(frame->effectivelyEnabled() ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-            RECT text{px(120, dpi), 0, box.right, tm.tmHeight};
-            DrawTextW(dc, (L" " + frame->Caption() + L" ").c_str(), -1, &text, DT_SINGLELINE | DT_NOCLIP);
-        }
-        SelectObject(dc, old);
+    RECT box;
+    GetClientRect(hwnd, &box);
+    HGDIOBJ old = SelectObject(dc, fontFor(effectiveFont(frame), dpi));
+    TEXTMETRICW tm;
+    GetTextMetricsW(dc, &tm);
+    if (!frame.Caption().empty()) box.top += tm.tmHeight / 2;
+    DrawEdge(dc, &box, EDGE_ETCHED, BF_RECT);
+    if (!frame.Caption().empty()) {
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        SetTextColor(dc, GetSysColor(frame.effectivelyEnabled() ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+        RECT text{px(120, dpi), 0, box.right, tm.tmHeight};
+        DrawTextW(dc, (L" " + frame.Caption() + L" ").c_str(), -1, &text, DT_SINGLELINE | DT_NOCLIP);
     }
-    for (Control* control : container.children()) {
-        if (!isWindowless(*control) || !control->Visible()) continue;
-        const RECT r = pixelRect(*control, dpi);
-        RECT overlap;
-        if (!IntersectRect(&overlap, &r, &ps.rcPaint)) continue;
-        if (control->kind() == ControlKind::Label) drawLabel(dc, static_cast<Label&>(*control), r, dpi);
-        if (control->kind() == ControlKind::Image) drawImage(dc, static_cast<Image&>(*control), r);
-    }
+    SelectObject(dc, old);
     EndPaint(hwnd, &ps);
 }
 
@@ -439,17 +355,21 @@ LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-// A frame passes its children's notifications on to its window and paints what it holds.
+// A frame passes its children's notifications on to its window and draws its box.
 LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND:
         case WM_NOTIFY:
         case WM_VSCROLL:
         case WM_HSCROLL: return SendMessageW(GetAncestor(hwnd, GA_ROOT), msg, wp, lp);
+        case WM_CTLCOLORSTATIC:
+            if (HBRUSH brush = labelColors(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)))
+                return reinterpret_cast<LRESULT>(brush);
+            break;
         case WM_PAINT: {
             ChildWindowPeer* peer = ChildWindowPeer::of(hwnd);
             if (auto* frame = peer ? dynamic_cast<Frame*>(&peer->control()) : nullptr) {
-                Win32FormPeer::paintContainer(hwnd, *frame);
+                paintFrame(hwnd, *frame);
                 return 0;
             }
             break;
@@ -490,10 +410,6 @@ RECT pixelRect(const Control& control, int dpi) {
 HWND containerWindow(const Control& control) {
     if (auto* frame = dynamic_cast<const Frame*>(&control.parent())) return controlWindow(*frame);
     return formWindow(control.form());
-}
-
-bool isWindowless(const Control& control) {
-    return control.kind() == ControlKind::Label || control.kind() == ControlKind::Image;
 }
 
 void runGuarded(const std::function<void()>& action) {

@@ -41,7 +41,6 @@ const Font& effectiveFont(const Control& control);
 RECT pixelRect(const Control& control, int dpi);
 // The window that draws the control: its frame's, or its form's.
 HWND containerWindow(const Control& control);
-bool isWindowless(const Control& control);
 // The registered class of frames (and of forms), ready for CreateWindowEx.
 const wchar_t* frameClassName();
 // The class of the program's own windows, which other instances look for.
@@ -83,8 +82,13 @@ private:
 int showOpenDialog(CommonDialog& dialog, const testing::DialogAnswer* answer);
 int showFontDialog(CommonDialog& dialog, const testing::DialogAnswer* answer);
 
-// Creates the native side of a windowed control; nullptr for a windowless one.
+// Creates the native side of a control; nullptr for a kind that has no window.
 std::unique_ptr<ChildWindowPeer> createChildPeer(Control& control, HWND parent, int id);
+// A label or an image (win32_static.cpp).
+std::unique_ptr<ChildWindowPeer> createStaticPeer(Control& control, HWND parent, int id);
+// WM_CTLCOLORSTATIC of a label: its colours set on dc, and its background brush;
+// nullptr for any other control.
+HBRUSH labelColors(HDC dc, HWND child);
 HACCEL acceleratorsOf(HWND hwnd);
 
 // The window that keyboard navigation (Tab, Enter, access keys) goes to.
