@@ -162,28 +162,67 @@ TEST(TextFile, LinePositionsOverAwkwardShapes) {
 // The sparse index finds every line as a plain scan does, in any order, also
 // around a line far longer than the stretch it scans.
 TEST(TextFile, EveryLineIsFoundBetweenTheRememberedOnes) {
-    std::string bytes;
-    std::vector<std::uint64_t> starts;
-    for (int i = 0; i < 3000; ++i) {
+    for (const char* form : {"bytes", "UTF-16LE", "UTF-16BE"}) {
+        SCOPED_TRACE(form);
+        const bool wide = form[0] == 'U', bigEndian = wide && form[7] == 'B';
+        std::string bytes = !wide ? "" : bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        const auto put = [&](const std::string& ascii) {
+            for (char c : ascii) {
+                if (wide && bigEndian) bytes += '\0';
+                bytes += c;
+                if (wide && !bigEndian) bytes += '\0';
+            }
+        };
+        std::vector<std::uint64_t> starts;
+        for (int i = 0; i < 3000; ++i) {
+            starts.push_back(bytes.size());
+            put(i == 1500 ? std::string(300000, 'x') : std::string(static_cast<std::size_t>(i % 7) * 5, 'a'));
+            put(i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r");
+        }
         starts.push_back(bytes.size());
-        bytes += i == 1500 ? std::string(300000, 'x') : std::string(static_cast<std::size_t>(i % 7) * 5, 'a');
-        bytes += i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r";
-    }
-    starts.push_back(bytes.size());
-    const TextFile file(bytes);
-    ASSERT_EQ(file.lineCount(), starts.size());
-    EXPECT_EQ(file.longestLine(), 300000u + 2);  // with its CR LF
-    for (std::size_t step : {1u, 997u, 2999u}) {  // forwards, and jumping about
-        for (std::size_t n = 0, i = 0; n < starts.size(); ++n, i = (i + step) % starts.size()) {
-            ASSERT_EQ(file.lineStart(i), starts[i]) << "line " << i;
-            ASSERT_EQ(file.lineOf(starts[i]), i) << "line " << i;
-            if (i + 1 < starts.size()) {
-                ASSERT_EQ(file.lineOf(starts[i + 1] - 1), i) << "line end " << i;
+        const TextFile file(bytes);
+        ASSERT_EQ(file.lineCount(), starts.size());
+        EXPECT_EQ(file.longestLine(), 300000u + 2);  // with its CR LF
+        for (std::size_t step : {1u, 997u, 2999u}) {  // forwards, and jumping about
+            for (std::size_t n = 0, i = 0; n < starts.size(); ++n, i = (i + step) % starts.size()) {
+                ASSERT_EQ(file.lineStart(i), starts[i]) << "line " << i;
+                ASSERT_EQ(file.lineOf(starts[i]), i) << "line " << i;
+                if (i + 1 < starts.size()) {
+                    ASSERT_EQ(file.lineOf(starts[i + 1] - 1), i) << "line end " << i;
+                }
             }
         }
+        EXPECT_EQ(file.lineOf(starts[1500] + 250000), 1500u);
+        EXPECT_EQ(file.line(1500).size(), 300000u);
     }
-    EXPECT_EQ(file.lineOf(starts[1500] + 250000), 1500u);
-    EXPECT_EQ(file.line(1500).size(), 300000u);
+}
+
+// Files of nothing but line breaks, as a writer gone wrong leaves them.
+TEST(TextFile, NothingButLineBreaks) {
+    struct Case {
+        const char* name;
+        std::string bom, lineBreak;
+    };
+    const Case cases[] = {
+        {"LF", "", "\n"},
+        {"CR LF", "", "\r\n"},
+        {"CR", "", "\r"},
+        {"UTF-16LE LF", "\xFF\xFE", std::string("\n\0", 2)},
+        {"UTF-16BE CR LF", "\xFE\xFF", std::string("\0\r\0\n", 4)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string bytes = c.bom;
+        for (int i = 0; i < 5000; ++i) bytes += c.lineBreak;
+        const TextFile file(bytes);
+        ASSERT_EQ(file.lineCount(), 5001u);
+        for (std::uint64_t line = 0; line <= 5000; line += 7) {
+            const std::uint64_t start = c.bom.size() + line * c.lineBreak.size();
+            ASSERT_EQ(file.lineStart(line), start) << "line " << line;
+            ASSERT_EQ(file.lineEnd(line), start) << "line " << line;
+            ASSERT_EQ(file.lineOf(start), line) << "line " << line;
+        }
+    }
 }
 
 // A line cut anywhere at the boundary found before the cut decodes as the whole
