@@ -582,21 +582,26 @@ void PlainTextView::copy() {
     }
     auto* target = static_cast<wchar_t*>(GlobalLock(memory));
     std::uint64_t units = 0;
+    bool afterCr = false;  // a CR was the last: an LF after it belongs to its line break
     constexpr std::uint64_t kChunk = 1 << 20;
-    for (std::uint64_t line = from.line; line <= to.line; ++line) {
-        const std::uint64_t start = line == from.line ? from.offset : file_.lineStart(line);
-        const std::uint64_t end = line == to.line ? to.offset : file_.lineEnd(line);
-        for (std::uint64_t at = start; at < end;) {
-            const std::uint64_t next = end - at > kChunk ? file_.boundaryBefore(at, at + kChunk) : end;
-            const std::wstring text = file_.decode(at, next > at ? next : end);
-            std::copy(text.begin(), text.end(), target + units);
-            units += text.size();
-            at = next > at ? next : end;
+    for (std::uint64_t at = from.offset; at < to.offset;) {
+        std::uint64_t next = to.offset - at > kChunk ? file_.boundaryBefore(at, at + kChunk) : to.offset;
+        if (next <= at) next = to.offset;
+        // Line breaks of every kind become CR LF.
+        for (const wchar_t c : file_.decode(at, next)) {
+            if (c == L'\n' && afterCr) {
+                afterCr = false;
+                continue;
+            }
+            afterCr = c == L'\r';
+            if (c == L'\r' || c == L'\n') {
+                target[units++] = L'\r';
+                target[units++] = L'\n';
+            } else {
+                target[units++] = c;
+            }
         }
-        if (line != to.line) {
-            target[units++] = L'\r';
-            target[units++] = L'\n';
-        }
+        at = next;
     }
     target[units] = L'\0';
     GlobalUnlock(memory);
