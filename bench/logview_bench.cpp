@@ -83,7 +83,9 @@ void writeLog(const std::wstring& path, bool shiftJis, std::size_t bytes, bool b
     }
     std::size_t written = 0;
     const auto put = [&](std::wstring text) {
-        if (!breaks) std::replace_if(text.begin(), text.end(), [](wchar_t c) { return c == L'\r' || c == L'\n'; }, L' ');
+        if (!breaks)
+            std::replace_if(
+                text.begin(), text.end(), [](wchar_t c) { return c == L'\r' || c == L'\n'; }, L' ');
         std::string encoded;
         if (shiftJis) {
             const int size = WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr,
@@ -114,7 +116,8 @@ void writeLog(const std::wstring& path, bool shiftJis, std::size_t bytes, bool b
 }
 
 // A file made of one pattern repeated, after a head (a byte-order mark).
-void writePattern(const std::wstring& path, const std::string& head, const std::string& pattern, std::size_t bytes) {
+void writePattern(const std::wstring& path, const std::string& head, const std::string& pattern,
+                  std::size_t bytes) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "cannot write %ls\n", path.c_str());
@@ -181,9 +184,9 @@ void report(double firstPage, HWND hwnd, double before, bool copying = true) {
     const double peak = peakWorkingSetMB();
     // Everything copied, or the message that it is too much (answered at once).
     const double copy = copying ? press(hwnd, 'A', true) + press(hwnd, 'C', true) : 0;
-    std::printf("%.1f %.1f %.1f %.1f %.1f %.1f %.1f %.1f %lld %lld %.1f\n", firstPage * 1000, end * 1000, home * 1000,
-                right * 1000, shiftEnd * 1000, ctrlEnd * 1000, peak, peak - before, static_cast<long long>(top),
-                static_cast<long long>(lines), copy * 1000);
+    std::printf("%.1f %.1f %.1f %.1f %.1f %.1f %.1f %.1f %lld %lld %.1f\n", firstPage * 1000, end * 1000,
+                home * 1000, right * 1000, shiftEnd * 1000, ctrlEnd * 1000, peak, peak - before,
+                static_cast<long long>(top), static_cast<long long>(lines), copy * 1000);
 }
 
 void measureViewer(const std::wstring& path) {
@@ -259,7 +262,8 @@ void measureRichEdit(const std::wstring& path) {
 
 struct Result {
     bool ok = false;
-    double firstMs = 0, endMs = 0, homeMs = 0, rightMs = 0, shiftEndMs = 0, ctrlEndMs = 0, peakMB = 0, grownMB = 0;
+    double firstMs = 0, endMs = 0, homeMs = 0, rightMs = 0, shiftEndMs = 0, ctrlEndMs = 0, peakMB = 0,
+           grownMB = 0;
     long long top = 0, lines = 0;
     double copyMs = 0;
 };
@@ -306,9 +310,10 @@ void printRow(const char* kind, const char* encoding, double sizeMB, const Resul
         std::printf("%-9s %-17s %5.0f   (failed)\n", kind, encoding, sizeMB);
         return;
     }
-    std::printf("%-9s %-17s %5.0f %6.0f %6.1f %6.1f %6.1f %6.1f %6.1f %6.0f %6.0f %5.2f %10lld %10lld %6.0f\n",
-                kind, encoding, sizeMB, r.firstMs, r.endMs, r.homeMs, r.rightMs, r.shiftEndMs, r.ctrlEndMs, r.peakMB,
-                r.grownMB, r.grownMB / sizeMB, r.top, r.lines, r.copyMs);
+    std::printf(
+        "%-9s %-17s %5.0f %6.0f %6.1f %6.1f %6.1f %6.1f %6.1f %6.0f %6.0f %5.2f %10lld %10lld %6.0f\n", kind,
+        encoding, sizeMB, r.firstMs, r.endMs, r.homeMs, r.rightMs, r.shiftEndMs, r.ctrlEndMs, r.peakMB,
+        r.grownMB, r.grownMB / sizeMB, r.top, r.lines, r.copyMs);
     std::fflush(stdout);
 }
 
@@ -353,7 +358,8 @@ int wmain(int argc, wchar_t** argv) {
         return [=](const std::wstring& path, std::size_t bytes) { writeLog(path, shiftJis, bytes, breaks); };
     };
     const auto pattern = [](std::string head, std::string repeated) {
-        return [=](const std::wstring& path, std::size_t bytes) { writePattern(path, head, repeated, bytes); };
+        return
+            [=](const std::wstring& path, std::size_t bytes) { writePattern(path, head, repeated, bytes); };
     };
     const auto mb = [](double size) { return std::to_wstring(static_cast<int>(size)) + L"mb"; };
     std::vector<Log> logs = {
@@ -373,11 +379,11 @@ int wmain(int argc, wchar_t** argv) {
         l.write(l.path, static_cast<std::size_t>(l.sizeMB * (1 << 20)));
     }
 
-    std::printf("\n%-9s %-17s %5s %6s %6s %6s %6s %6s %6s %6s %6s %5s %10s %10s %6s\n", "shown by", "file", "MB",
-                "first", "End", "Home", "Right", "S+End", "C+End", "peak", "grown", "xfile", "top line", "lines",
-                "copy");
-    std::printf("%-9s %-17s %5s %6s %6s %6s %6s %6s %6s %6s %6s %5s %10s %10s %6s\n", "", "", "", "ms", "ms", "ms",
-                "ms", "ms", "ms", "MB", "MB", "", "", "", "ms");
+    std::printf("\n%-9s %-17s %5s %6s %6s %6s %6s %6s %6s %6s %6s %5s %10s %10s %6s\n", "shown by", "file",
+                "MB", "first", "End", "Home", "Right", "S+End", "C+End", "peak", "grown", "xfile", "top line",
+                "lines", "copy");
+    std::printf("%-9s %-17s %5s %6s %6s %6s %6s %6s %6s %6s %6s %5s %10s %10s %6s\n", "", "", "", "ms", "ms",
+                "ms", "ms", "ms", "ms", "MB", "MB", "", "", "", "ms");
     std::vector<Result> viewer, rich;
     for (const Log& l : logs) {
         viewer.push_back(measure(L"viewer", l.path));

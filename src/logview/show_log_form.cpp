@@ -77,7 +77,8 @@ void ShowLogForm::Form_Activate() {
 // said so, with the system's reason; the view keeps what it showed.
 bool ShowLogForm::ShowLogFile(const std::wstring& path) {
     if (rtfShowLog.FileName(path)) return true;
-    MsgBox(L"ﾌｧｲﾙを読み込めませんでした。\r\n\r\n" + path + L"\r\n\r\n" + rtfShowLog.LoadError(), mb::Critical);
+    MsgBox(L"ﾌｧｲﾙを読み込めませんでした。\r\n\r\n" + path + L"\r\n\r\n" + rtfShowLog.LoadError(),
+           mb::Critical);
     return false;
 }
 

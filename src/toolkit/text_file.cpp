@@ -74,8 +74,9 @@ bool isUtf8Text(std::string_view bytes) {
         const std::size_t length = utf8Sequence(p, end, &c);
         if (length == 0) {
             const std::ptrdiff_t wanted = *p >= 0xF0 ? 4 : *p >= 0xE0 ? 3 : 2;
-            const bool cutOff = *p >= 0xC2 && *p <= 0xF4 && end - p < wanted &&
-                                std::all_of(p + 1, end, [](unsigned char b) { return b >= 0x80 && b <= 0xBF; });
+            const bool cutOff =
+                *p >= 0xC2 && *p <= 0xF4 && end - p < wanted &&
+                std::all_of(p + 1, end, [](unsigned char b) { return b >= 0x80 && b <= 0xBF; });
             return cutOff && longer;
         }
         twoBytes = twoBytes || length == 2;
@@ -190,7 +191,9 @@ const std::array<std::uint8_t, 65536>& widestGap() {
             int previous = -1;
             for (int bit = 0; bit < 16; ++bit) {
                 if (!(mask >> bit & 1)) continue;
-                if (previous >= 0) gaps[mask] = std::max<std::uint8_t>(gaps[mask], static_cast<std::uint8_t>(bit - previous));
+                if (previous >= 0)
+                    gaps[mask] =
+                        std::max<std::uint8_t>(gaps[mask], static_cast<std::uint8_t>(bit - previous));
                 previous = bit;
             }
         }
@@ -250,15 +253,21 @@ void TextFile::index() {
     const std::uint64_t units = size - (size - start) % unit;
     const auto at = [this](std::uint64_t i) { return static_cast<unsigned char>(bytes_[i]); };
     const std::size_t low = format_.encoding == TextEncoding::Utf16BE ? 1 : 0;
-    const auto isLf = [&](std::uint64_t i) { return at(i + low) == '\n' && (!isWide || at(i + 1 - low) == 0); };
+    const auto isLf = [&](std::uint64_t i) {
+        return at(i + low) == '\n' && (!isWide || at(i + 1 - low) == 0);
+    };
     const __m128i lf = isWide ? _mm_set1_epi16(low ? 0x0A00 : 0x000A) : _mm_set1_epi8('\n');
     const __m128i cr = isWide ? _mm_set1_epi16(low ? 0x0D00 : 0x000D) : _mm_set1_epi8('\r');
     const unsigned keep = isWide ? 0x5555u : 0xFFFFu;
     std::uint64_t i = start;
     for (; i + 16 <= units; i += 16) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_.data() + i));
-        const auto lfs = static_cast<unsigned>(_mm_movemask_epi8(isWide ? _mm_cmpeq_epi16(block, lf) : _mm_cmpeq_epi8(block, lf))) & keep;
-        const auto crs = static_cast<unsigned>(_mm_movemask_epi8(isWide ? _mm_cmpeq_epi16(block, cr) : _mm_cmpeq_epi8(block, cr))) & keep;
+        const auto lfs = static_cast<unsigned>(_mm_movemask_epi8(isWide ? _mm_cmpeq_epi16(block, lf)
+                                                                        : _mm_cmpeq_epi8(block, lf))) &
+                         keep;
+        const auto crs = static_cast<unsigned>(_mm_movemask_epi8(isWide ? _mm_cmpeq_epi16(block, cr)
+                                                                        : _mm_cmpeq_epi8(block, cr))) &
+                         keep;
         if ((lfs | crs) == 0) continue;
         // Where every CR is followed by its LF in the block, the LFs end the lines:
         // then the block's lines are counted together.
@@ -348,7 +357,8 @@ std::uint64_t TextFile::lineEnd(std::uint64_t line) const {
     const std::size_t low = format_.encoding == TextEncoding::Utf16BE ? 1 : 0;
     const bool lf = bytes_[end - unit + low] == '\n';
     end -= unit;
-    if (lf && end >= start + unit && bytes_[end - unit + low] == '\r' && (!wide() || bytes_[end - unit + 1 - low] == 0))
+    if (lf && end >= start + unit && bytes_[end - unit + low] == '\r' &&
+        (!wide() || bytes_[end - unit + 1 - low] == 0))
         end -= unit;
     return end;
 }
@@ -378,8 +388,12 @@ std::uint64_t TextFile::boundaryBefore(std::uint64_t from, std::uint64_t offset)
         case TextEncoding::Utf16BE: {
             offset -= (offset - from) % 2;
             const std::size_t hi = format_.encoding == TextEncoding::Utf16BE ? 0 : 1;
-            const auto isHigh = [&](std::uint64_t i) { return i + 1 < bytes_.size() && (byte(i + hi) & 0xFC) == 0xD8; };
-            const auto isLow = [&](std::uint64_t i) { return i + 1 < bytes_.size() && (byte(i + hi) & 0xFC) == 0xDC; };
+            const auto isHigh = [&](std::uint64_t i) {
+                return i + 1 < bytes_.size() && (byte(i + hi) & 0xFC) == 0xD8;
+            };
+            const auto isLow = [&](std::uint64_t i) {
+                return i + 1 < bytes_.size() && (byte(i + hi) & 0xFC) == 0xDC;
+            };
             if (offset >= from + 2 && isLow(offset) && isHigh(offset - 2)) offset -= 2;
             return offset;
         }
@@ -420,7 +434,8 @@ std::wstring TextFile::decode(std::uint64_t begin, std::uint64_t end) const {
     return decodeAnsi(bytes);
 }
 
-std::wstring TextFile::decode(std::uint64_t begin, std::uint64_t end, std::vector<std::uint32_t>& offsets) const {
+std::wstring TextFile::decode(std::uint64_t begin, std::uint64_t end,
+                              std::vector<std::uint32_t>& offsets) const {
     const std::string_view bytes = bytes_.substr(begin, end - begin);
     offsets.clear();
     switch (format_.encoding) {

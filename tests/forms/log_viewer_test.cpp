@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "app/forms.h"
 #include "app/menu_form.h"
@@ -270,7 +270,8 @@ TEST_F(LogViewer, UnreadableFileIsSaidSoAndChangesNothing) {
 #else
     // Held by a writer that shares nothing.
     const std::wstring held = file("held.log", "held\r\n");
-    HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE holder =
+        CreateFileW(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     cases.push_back({"share mode 0", held, [holder] { CloseHandle(holder); }});
 #endif

@@ -1,8 +1,7 @@
 // Offsets beyond 2 and 4 GB: the file's bytes are a private anonymous mapping,
 // untouched pages reading as zeros, so almost nothing is written or kept.
-#include <sys/mman.h>
-
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 
 #include <cstdint>
 #include <memory>
@@ -15,7 +14,8 @@ namespace {
 
 TEST(TextFile, LinesAroundTwoAndFourGigabytes) {
     constexpr std::uint64_t kSize = (4ull << 30) + (1 << 20);
-    void* memory = mmap(nullptr, kSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    void* memory =
+        mmap(nullptr, kSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     ASSERT_NE(memory, MAP_FAILED);
     const std::shared_ptr<void> mapping(memory, [](void* m) { munmap(m, kSize); });
     char* bytes = static_cast<char*>(memory);

@@ -112,12 +112,12 @@ TEST(TextFile, EncodingFollowsTheBytesWithoutABom) {
         {"\xED\xA0\x80", TextEncoding::Ansi},      // a surrogate
         {"abcdefgh\x82\xA0", TextEncoding::Ansi},  // Shift-JIS after a run of ASCII
         // Half-width katakana at the very end look like a two-byte sequence and a cut-off one.
-        {"\xC3\xBD\xC4", TextEncoding::Ansi},                   // ﾃｽﾄ
-        {"2026/12/07 \xC3\xBD\xC4", TextEncoding::Ansi},        // ... ﾃｽﾄ
-        {"\xC3\xBD\xC4\xC3\xBD", TextEncoding::Ansi},           // ﾃｽﾄﾃｽ
-        {"\xC3\xBD\xC4\r\n", TextEncoding::Ansi},               // with a line end it is plainly no UTF-8
-        {utf8(u8"é") + "\xC3", TextEncoding::Ansi},             // two-byte evidence only, then a cut
-        {utf8(u8"ログ") + "\xE3", TextEncoding::Utf8},           // three-byte evidence, then a cut
+        {"\xC3\xBD\xC4", TextEncoding::Ansi},             // ﾃｽﾄ
+        {"2026/12/07 \xC3\xBD\xC4", TextEncoding::Ansi},  // ... ﾃｽﾄ
+        {"\xC3\xBD\xC4\xC3\xBD", TextEncoding::Ansi},     // ﾃｽﾄﾃｽ
+        {"\xC3\xBD\xC4\r\n", TextEncoding::Ansi},         // with a line end it is plainly no UTF-8
+        {utf8(u8"é") + "\xC3", TextEncoding::Ansi},       // two-byte evidence only, then a cut
+        {utf8(u8"ログ") + "\xE3", TextEncoding::Utf8},    // three-byte evidence, then a cut
     };
     for (const Case& c : cases) EXPECT_EQ(detectTextFormat(c.bytes).encoding, c.encoding) << c.bytes;
 }
@@ -138,9 +138,17 @@ TEST(TextFile, LinePositionsOverAwkwardShapes) {
         {"line breaks only", std::string(5, '\n'), {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}}},
         {"UTF-8 BOM only", "\xEF\xBB\xBF", {{3, 3}}},
         {"UTF-16LE BOM only", "\xFF\xFE", {{2, 2}}},
-        {"UTF-16LE odd final byte", std::string("\xFF\xFE" "a\0\n\0b", 7), {{2, 4}, {6, 6}}},
+        {"UTF-16LE odd final byte",
+         std::string("\xFF\xFE"
+                     "a\0\n\0b",
+                     7),
+         {{2, 4}, {6, 6}}},
         {"UTF-16BE CR LF, odd final byte", std::string("\xFE\xFF\0x\0\r\0\n\0y\0", 11), {{2, 4}, {8, 10}}},
-        {"UTF-16LE lone surrogates", std::string("\xFF\xFE\x00\xD8" "a\0\x00\xDC\n\0", 10), {{2, 8}, {10, 10}}},
+        {"UTF-16LE lone surrogates",
+         std::string("\xFF\xFE\x00\xD8"
+                     "a\0\x00\xDC\n\0",
+                     10),
+         {{2, 8}, {10, 10}}},
         {"UTF-16LE CR and LF bytes inside characters", utf16(L"\x0A0D\x0D0A\r", false), {{2, 6}, {8, 8}}},
     };
     for (const Case& c : cases) {
@@ -182,7 +190,7 @@ TEST(TextFile, EveryLineIsFoundBetweenTheRememberedOnes) {
         starts.push_back(bytes.size());
         const TextFile file(bytes);
         ASSERT_EQ(file.lineCount(), starts.size());
-        EXPECT_EQ(file.longestLine(), 300000u + 2);  // with its CR LF
+        EXPECT_EQ(file.longestLine(), 300000u + 2);   // with its CR LF
         for (std::size_t step : {1u, 997u, 2999u}) {  // forwards, and jumping about
             for (std::size_t n = 0, i = 0; n < starts.size(); ++n, i = (i + step) % starts.size()) {
                 ASSERT_EQ(file.lineStart(i), starts[i]) << "line " << i;
@@ -236,7 +244,8 @@ TEST(TextFile, CharacterBoundariesNeverSplitACharacter) {
         {"UTF-16LE", utf16(L"ﾛｸﾞ \xD83D\xDE00 ログ\tx", false)},
         {"UTF-16BE", utf16(L"ﾛｸﾞ \xD83D\xDE00 ログ\tx", true)},
         {"UTF-8", utf8(u8"ログ 😀 é ﾛｸﾞ\tx")},
-        {"Shift-JIS", "\x83\x8D\x83O \xDB\xB8\xDE \x88\x9F\x88\xE0\x89\x40 x\x81"},  // ends in a lone lead byte
+        {"Shift-JIS",
+         "\x83\x8D\x83O \xDB\xB8\xDE \x88\x9F\x88\xE0\x89\x40 x\x81"},  // ends in a lone lead byte
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -254,7 +263,8 @@ TEST(TextFile, CharacterBoundariesNeverSplitACharacter) {
         }
         for (std::size_t column = 0; column <= whole.size(); ++column) {
             const std::uint64_t offset = file.offsetOf(0, column);
-            EXPECT_EQ(file.decode(start, offset), whole.substr(0, file.columnOf(0, offset))) << "column " << column;
+            EXPECT_EQ(file.decode(start, offset), whole.substr(0, file.columnOf(0, offset)))
+                << "column " << column;
         }
     }
 }

@@ -35,7 +35,8 @@ std::optional<std::string> readWholeFile(const std::wstring& path, std::wstring*
             std::size_t done = 0;
             DWORD got = 0;
             while (done < bytes->size()) {
-                const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes->size() - done, 64u << 20));
+                const DWORD chunk =
+                    static_cast<DWORD>(std::min<std::size_t>(bytes->size() - done, 64u << 20));
                 if (!ReadFile(file, bytes->data() + done, chunk, &got, nullptr)) {
                     failure = GetLastError();  // a byte-range lock, a failing disk
                     break;

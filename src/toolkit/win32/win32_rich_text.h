@@ -116,8 +116,8 @@ private:
     HDC measure_ = nullptr;  // holds the font, for measuring
     int lineHeight_ = 16;
     int charWidth_ = 8;
-    std::uint64_t top_ = 0;  // first line shown
-    std::int64_t left_ = 0;  // pixels scrolled to the right
+    std::uint64_t top_ = 0;    // first line shown
+    std::int64_t left_ = 0;    // pixels scrolled to the right
     std::int64_t extent_ = 0;  // width of the widest line, as far as it is known
     Position caret_, anchor_;
     std::int64_t caretX_ = 0;  // where up and down look for the column

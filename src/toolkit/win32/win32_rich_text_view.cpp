@@ -21,8 +21,12 @@ int clampToInt(std::int64_t value) {
     return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN / 2, INT_MAX / 2));
 }
 
-bool isHigh(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLow(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool isHigh(wchar_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool isLow(wchar_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 // The boundary inside a surrogate pair is no place for the caret.
 bool insidePair(const std::wstring& text, std::size_t unit) {
@@ -131,10 +135,14 @@ PlainTextView::Line& PlainTextView::lineAt(std::uint64_t number) {
         line.begin = file_.lineStart(number);
         line.end = file_.lineEnd(number);
         const std::uint64_t bytes = line.end - line.begin;
-        const std::size_t count = static_cast<std::size_t>(std::max<std::uint64_t>(1, (bytes + kPieceBytes - 1) / kPieceBytes));
+        const std::size_t count =
+            static_cast<std::size_t>(std::max<std::uint64_t>(1, (bytes + kPieceBytes - 1) / kPieceBytes));
         // Until it is measured, a piece is as wide as its characters at the average width.
-        const std::int64_t unit = file_.encoding() == TextEncoding::Utf16LE || file_.encoding() == TextEncoding::Utf16BE ? 2 : 1;
-        const auto estimate = [&](std::uint64_t b) { return static_cast<std::int64_t>(b) / unit * charWidth_; };
+        const std::int64_t unit =
+            file_.encoding() == TextEncoding::Utf16LE || file_.encoding() == TextEncoding::Utf16BE ? 2 : 1;
+        const auto estimate = [&](std::uint64_t b) {
+            return static_cast<std::int64_t>(b) / unit * charWidth_;
+        };
         line.widths = WidthSums(count, estimate(kPieceBytes), estimate(bytes - (count - 1) * kPieceBytes));
         line.measured.assign(count, false);
         found = lines_.emplace(number, std::move(line)).first;
@@ -151,7 +159,8 @@ std::uint64_t PlainTextView::pieceBegin(const Line& line, std::size_t piece) con
 
 std::size_t PlainTextView::pieceOf(const Line& line, std::uint64_t offset) const {
     const std::size_t last = line.widths.size() - 1;
-    std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(last, (offset - line.begin) / kPieceBytes));
+    std::size_t piece =
+        static_cast<std::size_t>(std::min<std::uint64_t>(last, (offset - line.begin) / kPieceBytes));
     if (piece > 0 && offset < pieceBegin(line, piece)) --piece;
     if (piece < last && offset >= pieceBegin(line, piece + 1)) ++piece;
     return piece;
@@ -181,7 +190,8 @@ const PlainTextView::Piece& PlainTextView::piece(std::uint64_t lineNumber, Line&
             SIZE size{};
             GetTextExtentExPointW(measure_, text.data() + i, count, 0, nullptr, extents.data(), &size);
             for (int k = 0; k < count; ++k)
-                piece.x[i + static_cast<std::size_t>(k) + 1] = piece.x[i] + extents[static_cast<std::size_t>(k)];
+                piece.x[i + static_cast<std::size_t>(k) + 1] =
+                    piece.x[i] + extents[static_cast<std::size_t>(k)];
             i = end;
         }
         found = pieces_.emplace(key, std::move(piece)).first;
@@ -243,7 +253,8 @@ PlainTextView::Position PlainTextView::step(Position from, bool forward) {
     if (!forward && from.offset <= line.begin)
         return from.line > 0 ? Position{from.line - 1, file_.lineEnd(from.line - 1)} : from;
     if (forward && from.offset >= line.end)
-        return from.line + 1 < file_.lineCount() ? Position{from.line + 1, file_.lineStart(from.line + 1)} : from;
+        return from.line + 1 < file_.lineCount() ? Position{from.line + 1, file_.lineStart(from.line + 1)}
+                                                 : from;
     std::size_t index = pieceOf(line, from.offset);
     const Piece* laid = &piece(from.line, line, index);
     std::size_t unit = unitAt(*laid, from.offset);
@@ -261,8 +272,8 @@ PlainTextView::Position PlainTextView::step(Position from, bool forward) {
 
 PlainTextView::Position PlainTextView::hit(int x, int y) {
     const long long row = y < 0 ? -1 - (-y - 1) / lineHeight_ : y / lineHeight_;
-    const auto line = static_cast<std::uint64_t>(std::clamp<long long>(static_cast<long long>(top_) + row, 0,
-                                                                        static_cast<long long>(file_.lineCount()) - 1));
+    const auto line = static_cast<std::uint64_t>(std::clamp<long long>(
+        static_cast<long long>(top_) + row, 0, static_cast<long long>(file_.lineCount()) - 1));
     return at(line, x - kMargin + left_);
 }
 
@@ -324,8 +335,12 @@ void PlainTextView::paint() {
             // The selected part, and a little of the line end when the selection goes on past it.
             std::size_t selStart = 0, selEnd = 0;
             if (selectedLine) {
-                selStart = from.offset <= laid.begin ? 0 : unitAt(laid, std::min(from.offset, laid.begin + laid.offsets.back()));
-                selEnd = to.offset <= laid.begin ? 0 : unitAt(laid, std::min(to.offset, laid.begin + laid.offsets.back()));
+                selStart = from.offset <= laid.begin
+                               ? 0
+                               : unitAt(laid, std::min(from.offset, laid.begin + laid.offsets.back()));
+                selEnd = to.offset <= laid.begin
+                             ? 0
+                             : unitAt(laid, std::min(to.offset, laid.begin + laid.offsets.back()));
                 RECT band{origin + laid.x[selStart], y, origin + laid.x[selEnd], y + lineHeight_};
                 if (number != to.line && lastPiece) band.right += charWidth_ / 2 + 1;
                 band.left = std::max(band.left, -1L);
@@ -348,10 +363,11 @@ void PlainTextView::paint() {
                 }
                 const bool selected = i >= selStart && i < selEnd;
                 std::size_t end = i + 1;
-                while (end < stop && text[end] != L'\t' && (end >= selStart && end < selEnd) == selected) ++end;
+                while (end < stop && text[end] != L'\t' && (end >= selStart && end < selEnd) == selected)
+                    ++end;
                 SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-                ExtTextOutW(dc, origin + laid.x[i], y, 0, nullptr, text.data() + i, static_cast<UINT>(end - i),
-                            nullptr);
+                ExtTextOutW(dc, origin + laid.x[i], y, 0, nullptr, text.data() + i,
+                            static_cast<UINT>(end - i), nullptr);
                 i = end;
             }
         }
@@ -404,7 +420,8 @@ void PlainTextView::onScroll(int bar, WORD code) {
     const bool vertical = bar == SB_VERT;
     const int shift = scrollShift_[vertical ? 1 : 0];
     const std::int64_t line = vertical ? 1 : charWidth_ * 4;
-    const std::int64_t page = vertical ? std::max(1, visibleLines() - 1) : std::max(1, clientWidth() - charWidth_);
+    const std::int64_t page =
+        vertical ? std::max(1, visibleLines() - 1) : std::max(1, clientWidth() - charWidth_);
     const std::int64_t end = vertical ? static_cast<std::int64_t>(lastTop()) : lastLeft();
     std::int64_t position = vertical ? static_cast<std::int64_t>(top_) : left_;
     switch (code) {
@@ -494,7 +511,8 @@ bool PlainTextView::onKey(WPARAM key) {
         case VK_NEXT: {
             // The page moves, and the caret with it.
             const bool up = key == VK_PRIOR;
-            const std::uint64_t line = up ? (to.line > page ? to.line - page : 0) : std::min(lastLine, to.line + page);
+            const std::uint64_t line =
+                up ? (to.line > page ? to.line - page : 0) : std::min(lastLine, to.line + page);
             scrollTo(up ? (top_ > page ? top_ - page : 0) : top_ + page, left_);
             to = at(line, caretX_);
             keepX = true;
@@ -504,7 +522,8 @@ bool PlainTextView::onKey(WPARAM key) {
             to = ctrl ? Position{0, file_.lineStart(0)} : Position{to.line, file_.lineStart(to.line)};
             break;
         case VK_END:
-            to = ctrl ? Position{lastLine, file_.lineEnd(lastLine)} : Position{to.line, file_.lineEnd(to.line)};
+            to = ctrl ? Position{lastLine, file_.lineEnd(lastLine)}
+                      : Position{to.line, file_.lineEnd(to.line)};
             break;
         default:
             return false;
@@ -551,12 +570,14 @@ void PlainTextView::ensureVisible(Position at, std::uint64_t context) {
 
 void PlainTextView::placeCaret() {
     if (!focused_) return;
-    const bool inSight = caret_.line >= top_ && caret_.line < top_ + static_cast<std::uint64_t>(visibleLines()) + 1;
+    const bool inSight =
+        caret_.line >= top_ && caret_.line < top_ + static_cast<std::uint64_t>(visibleLines()) + 1;
     if (!inSight) {
         SetCaretPos(-100, -100 - lineHeight_);
         return;
     }
-    SetCaretPos(clampToInt(kMargin - left_ + xOf(caret_)), static_cast<int>(caret_.line - top_) * lineHeight_);
+    SetCaretPos(clampToInt(kMargin - left_ + xOf(caret_)),
+                static_cast<int>(caret_.line - top_) * lineHeight_);
 }
 
 void PlainTextView::selectAll() {
