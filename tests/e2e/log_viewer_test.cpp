@@ -86,6 +86,57 @@ TEST(LogViewer, ShowsALogInAnotherFontAndClosesBackToTheMenu) {
     EXPECT_TRUE(app.windows(false).empty()) << app.describe();
 }
 
+// Dark pixels in the left half of the window's client area, where the caret
+// at the end of a line is not.
+int inkInLeftHalf(const Window& window) {
+    RECT client{};
+    GetClientRect(window.handle(), &client);
+    POINT origin{0, 0};
+    ClientToScreen(window.handle(), &origin);
+    HDC screen = GetDC(nullptr);
+    int ink = 0;
+    for (int y = 0; y < client.bottom; y += 1)
+        for (int x = 0; x < client.right / 2; x += 1) {
+            const COLORREF c = GetPixel(screen, origin.x + x, origin.y + y);
+            if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 96) ++ink;
+        }
+    ReleaseDC(nullptr, screen);
+    return ink;
+}
+
+// A log written without a single line break: End takes the view to its end.
+TEST(LogViewer, ATenMegabyteLineShowsItsEnd) {
+    wchar_t temp[MAX_PATH + 1];
+    const std::wstring path = std::wstring(temp, GetTempPathW(MAX_PATH + 1, temp)) + L"lorvane-line-" +
+                              std::to_wstring(GetCurrentProcessId()) + L".log";
+    std::string bytes;
+    bytes.reserve(10u << 20);
+    while (bytes.size() < (10u << 20)) bytes += "\x83\x8D\x83O 12:00 ";  // ログ 12:00
+    writeFile(path, bytes + "END");
+    Program app;
+    const Window menu = waitForMenu(app);
+    menu.child(L"Button", kLogViewerButton).click();
+    const FileDialog open = app.waitForFileDialog(kStepTimeout);
+    app.settle(open);
+    open.open(path);
+    const Window viewer = app.waitForWindow(kLogViewer, kStepTimeout);
+    app.settle(viewer);
+    const Window view = viewer.children(L"LorvaneTextView").at(0);
+
+    view.pressKey(VK_END);
+    app.settle(view);
+    // (Another process cannot read the scroll bar under Wine; the view's own test does.)
+    int ink = 0;
+    waitUntil("the line's end to show", kStepTimeout, [&] { return (ink = inkInLeftHalf(view)) > 100; },
+              [&] { return std::to_string(ink) + " dark pixels in " + app.describe(); });
+    screenshot(viewer, "log-long-line-end");
+
+    viewer.chooseMenu({L"ﾌｧｲﾙ(&F)", L"終了(&X)"});
+    app.waitForWindow(kMenu, kStepTimeout).chooseMenu({L"ﾌｧｲﾙ(&F)", L"終了(&X)"});
+    EXPECT_EQ(app.waitForExit(kStepTimeout), 0u);
+    DeleteFileW(path.c_str());
+}
+
 // The system's own words for an error, as the program gets them in the same prefix.
 std::wstring systemText(DWORD error) {
     wchar_t* buffer = nullptr;

@@ -78,6 +78,7 @@ private:
         std::uint64_t begin = 0, end = 0;
         WidthSums widths{0, 0, 0};
         std::vector<bool> measured;
+        bool longest = false;  // as long as the file's longest line
         std::uint64_t used = 0;
     };
 
@@ -94,6 +95,9 @@ private:
     int visibleLines() const;
     int clientWidth() const;
     std::uint64_t lastTop() const;
+    // Width of the widest line, as far as it is known.
+    std::int64_t extent() const;
+    void noteWidth(std::uint64_t number, const Line& line);
     std::int64_t lastLeft() const;
 
     void paint();
@@ -118,7 +122,8 @@ private:
     int charWidth_ = 8;
     std::uint64_t top_ = 0;    // first line shown
     std::int64_t left_ = 0;    // pixels scrolled to the right
-    std::int64_t extent_ = 0;  // width of the widest line, as far as it is known
+    std::int64_t widest_ = 0;  // the widest line seen but the longest ones
+    std::map<std::uint64_t, std::int64_t> longestWidths_;
     Position caret_, anchor_;
     std::int64_t caretX_ = 0;  // where up and down look for the column
     int wheel_ = 0;            // wheel movement not yet turned into lines

@@ -60,7 +60,6 @@ void PlainTextView::show(TextFile file, bool keepPlace) {
     left_ = 0;
     caret_ = anchor_ = positionOf(0);
     caretX_ = 0;
-    extent_ = static_cast<std::int64_t>(file_.longestLine()) * charWidth_;
     if (keepPlace) {
         top_ = std::min(top, lastTop());
         anchor_ = positionOf(anchor);
@@ -74,6 +73,26 @@ void PlainTextView::show(TextFile file, bool keepPlace) {
 void PlainTextView::dropLayout() {
     lines_.clear();
     pieces_.clear();
+    widest_ = 0;
+    longestWidths_.clear();
+}
+
+// The longest line's width as far as it is measured, or its estimate until it is
+// laid out; other lines count with the widest they have been seen.
+std::int64_t PlainTextView::extent() const {
+    std::int64_t longest = static_cast<std::int64_t>(file_.longestLine()) * charWidth_;
+    if (!longestWidths_.empty()) {
+        longest = 0;
+        for (const auto& [line, width] : longestWidths_) longest = std::max(longest, width);
+    }
+    return std::max(widest_, longest);
+}
+
+void PlainTextView::noteWidth(std::uint64_t number, const Line& line) {
+    if (line.longest)
+        longestWidths_[number] = line.widths.total();
+    else
+        widest_ = std::max(widest_, line.widths.total());
 }
 
 // The chosen face in the chosen character set; a face that has no characters of
@@ -113,7 +132,6 @@ void PlainTextView::setFont(const Font& font) {
     lineHeight_ = std::max(1, static_cast<int>(tm.tmHeight + tm.tmExternalLeading));
     charWidth_ = std::max(1, static_cast<int>(tm.tmAveCharWidth));
     dropLayout();
-    extent_ = static_cast<std::int64_t>(file_.longestLine()) * charWidth_;
     if (focused_) {
         DestroyCaret();
         CreateCaret(hwnd_, nullptr, 1, lineHeight_);
@@ -145,7 +163,10 @@ PlainTextView::Line& PlainTextView::lineAt(std::uint64_t number) {
         };
         line.widths = WidthSums(count, estimate(kPieceBytes), estimate(bytes - (count - 1) * kPieceBytes));
         line.measured.assign(count, false);
+        line.longest =
+            static_cast<std::int64_t>(bytes) / unit + 2 >= static_cast<std::int64_t>(file_.longestLine());
         found = lines_.emplace(number, std::move(line)).first;
+        noteWidth(number, found->second);
     }
     found->second.used = ++clock_;
     return found->second;
@@ -200,7 +221,7 @@ const PlainTextView::Piece& PlainTextView::piece(std::uint64_t lineNumber, Line&
     if (!line.measured[index]) {
         line.measured[index] = true;
         line.widths.add(index, laid.x.back() - line.widths.width(index));
-        extent_ = std::max(extent_, line.widths.total());
+        noteWidth(lineNumber, line);
     }
     found->second.used = ++clock_;
     return laid;
@@ -295,7 +316,7 @@ std::uint64_t PlainTextView::lastTop() const {
 }
 
 std::int64_t PlainTextView::lastLeft() const {
-    return std::max<std::int64_t>(0, extent_ + 2 * kMargin + charWidth_ - clientWidth() + 1);
+    return std::max<std::int64_t>(0, extent() + 2 * kMargin + charWidth_ - clientWidth() + 1);
 }
 
 // ---- painting ------------------------------------------------------------------
@@ -313,7 +334,7 @@ void PlainTextView::paint() {
     FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
     SetBkMode(dc, TRANSPARENT);
 
-    const std::int64_t known = extent_;
+    const std::int64_t known = extent();
     const Position from = std::min(caret_, anchor_), to = std::max(caret_, anchor_);
     const int width = client.right;
     for (int row = 0; row * lineHeight_ < client.bottom; ++row) {
@@ -380,7 +401,7 @@ void PlainTextView::paint() {
     DeleteDC(dc);
     EndPaint(hwnd_, &ps);
     // A line wider than was thought widens the horizontal scroll range.
-    if (extent_ != known) updateScrollBars();
+    if (extent() != known) updateScrollBars();
 }
 
 // ---- scrolling -----------------------------------------------------------------
@@ -399,7 +420,7 @@ void PlainTextView::setScrollBar(int bar, std::uint64_t last, std::uint64_t page
 
 void PlainTextView::updateScrollBars() {
     setScrollBar(SB_VERT, file_.lineCount() - 1, static_cast<std::uint64_t>(visibleLines()), top_);
-    setScrollBar(SB_HORZ, static_cast<std::uint64_t>(extent_ + 2 * kMargin + charWidth_),
+    setScrollBar(SB_HORZ, static_cast<std::uint64_t>(extent() + 2 * kMargin + charWidth_),
                  static_cast<std::uint64_t>(std::max(1, clientWidth())), static_cast<std::uint64_t>(left_));
 }
 
@@ -558,11 +579,25 @@ void PlainTextView::ensureVisible(Position at, std::uint64_t context) {
     context = std::min(context, (visible - 1) / 2);
     if (at.line < top + context) top = at.line > context ? at.line - context : 0;
     if (at.line + context >= top + visible) top = at.line + context - visible + 1;
-    const std::int64_t x = xOf(at);
     const std::int64_t width = std::max(1, clientWidth() - 2 * kMargin);
-    std::int64_t left = left_;
-    if (x < left) left = std::max<std::int64_t>(0, x - width / 4);
-    if (x >= left + width) left = x - width * 3 / 4;
+    std::int64_t x = xOf(at), left = left_;
+    // Measuring the pieces from the new left edge to the caret's moves the caret's
+    // x when they turn out narrower or wider than estimated: again until it stays.
+    for (int tries = 0; tries < 8; ++tries) {
+        left = left_;
+        if (x < left) left = std::max<std::int64_t>(0, x - width / 4);
+        if (x >= left + width) left = x - width * 3 / 4;
+        Line& line = lineAt(at.line);
+        const std::size_t last = pieceOf(line, at.offset);
+        bool measured = false;
+        for (std::size_t index = line.widths.at(left); index <= last; ++index) {
+            if (line.measured[index]) continue;
+            piece(at.line, line, index);
+            measured = true;
+        }
+        if (!measured) break;
+        x = xOf(at);
+    }
     // The caret's piece may have widened the range just now.
     updateScrollBars();
     scrollTo(top, left);
