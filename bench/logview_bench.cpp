@@ -4,10 +4,14 @@
 //
 // Writes a UTF-16LE and a Shift-JIS backup log of --size megabytes (default 100)
 // and of --rich-size megabytes (default 4) into the folder (default: a new folder
-// in the temporary directory), then measures each log in a fresh process:
+// in the temporary directory), and the awkward files a backup can leave: --size
+// megabytes of nothing but LF, of CR LF and of UTF-16LE line breaks, and a log
+// written without line breaks, of 10 and of --long-size megabytes (default 400).
+// Then it measures each file in a fresh process:
 //   viewer    the log viewer window: the file is chosen in its real open dialog;
-//             time from the dialog closing to the first page painted, then Ctrl+End
-//             until the last line is painted, and the peak working set;
+//             time from the dialog closing to the first page painted, then each of
+//             End, Home, Right, Shift+End and Ctrl+End until painted, the peak
+//             working set, and how far it grew over the program before opening;
 //   richedit  the same file streamed as text into a stock rich edit control in a
 //             window of the same size: the same three figures.
 // The rich edit control takes seconds per megabyte under Wine, so it gets the
@@ -22,6 +26,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -69,14 +74,18 @@ std::wstring logLine(std::size_t i) {
            std::to_wstring(i * 7919 % 10000000) + L" バイト  コピーしました\r\n";
 }
 
-void writeLog(const std::wstring& path, bool shiftJis, std::size_t bytes) {
+// breaks false: a writer that never ended a line (spaces where the breaks were).
+void writeLog(const std::wstring& path, bool shiftJis, std::size_t bytes, bool breaks = true) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "cannot write %ls\n", path.c_str());
         std::exit(2);
     }
     std::size_t written = 0;
-    const auto put = [&](const std::wstring& text) {
+    const auto put = [&](std::wstring text) {
+        if (!breaks)
+            std::replace_if(
+                text.begin(), text.end(), [](wchar_t c) { return c == L'\r' || c == L'\n'; }, L' ');
         std::string encoded;
         if (shiftJis) {
             const int size = WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr,
@@ -106,6 +115,26 @@ void writeLog(const std::wstring& path, bool shiftJis, std::size_t bytes) {
     CloseHandle(file);
 }
 
+// A file made of one pattern repeated, after a head (a byte-order mark).
+void writePattern(const std::wstring& path, const std::string& head, const std::string& pattern,
+                  std::size_t bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        std::fprintf(stderr, "cannot write %ls\n", path.c_str());
+        std::exit(2);
+    }
+    std::string chunk;
+    while (chunk.size() < (1u << 20)) chunk += pattern;
+    DWORD done = 0;
+    WriteFile(file, head.data(), static_cast<DWORD>(head.size()), &done, nullptr);
+    for (std::size_t written = head.size(); written < bytes;) {
+        const std::size_t count = std::min(chunk.size(), bytes - written);
+        WriteFile(file, chunk.data(), static_cast<DWORD>(count), &done, nullptr);
+        written += count;
+    }
+    CloseHandle(file);
+}
+
 // ---- one measurement, in a process of its own -------------------------------
 
 double dialogClosedAt = 0;
@@ -120,31 +149,49 @@ LRESULT CALLBACK watchDialog(int code, WPARAM wp, LPARAM lp) {
     return CallNextHookEx(dialogWatch, code, wp, lp);
 }
 
-// Ctrl+End pressed in the window, then painted; returns the seconds it took.
-double pressCtrlEnd(HWND hwnd) {
+double workingSetMB() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<double>(counters.WorkingSetSize) / (1 << 20);
+}
+
+// A key pressed in the window, then painted; returns the seconds it took.
+double press(HWND hwnd, WPARAM key, bool ctrl = false, bool shift = false) {
     SetFocus(hwnd);
     BYTE keys[256];
     GetKeyboardState(keys);
-    keys[VK_CONTROL] = 0x80;
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
     SetKeyboardState(keys);
     const double start = seconds();
-    SendMessageW(hwnd, WM_KEYDOWN, VK_END, 1);
+    SendMessageW(hwnd, WM_KEYDOWN, key, 1);
     UpdateWindow(hwnd);
     const double took = seconds() - start;
-    keys[VK_CONTROL] = 0;
+    keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
     SetKeyboardState(keys);
     return took;
 }
 
-void report(double firstPage, double toEnd, HWND hwnd) {
+// The figures of one file on one line: first page, End, Home, Right, Shift+End,
+// Ctrl+End (ms), peak and growth (MB), top line and lines after Ctrl+End, then
+// Ctrl+A and Ctrl+C (ms; not asked of the rich edit control, which takes minutes).
+void report(double firstPage, HWND hwnd, double before, bool copying = true) {
+    const double end = press(hwnd, VK_END), home = press(hwnd, VK_HOME), right = press(hwnd, VK_RIGHT),
+                 shiftEnd = press(hwnd, VK_END, false, true), ctrlEnd = press(hwnd, VK_END, true);
     const auto top = SendMessageW(hwnd, EM_GETFIRSTVISIBLELINE, 0, 0);
     const auto lines = SendMessageW(hwnd, EM_GETLINECOUNT, 0, 0);
-    std::printf("%.1f %.1f %.1f %lld %lld\n", firstPage * 1000, toEnd * 1000, peakWorkingSetMB(),
-                static_cast<long long>(top), static_cast<long long>(lines));
+    const double peak = peakWorkingSetMB();
+    // Everything copied, or the message that it is too much (answered at once).
+    const double copy = copying ? press(hwnd, 'A', true) + press(hwnd, 'C', true) : 0;
+    std::printf("%.1f %.1f %.1f %.1f %.1f %.1f %.1f %.1f %lld %lld %.1f\n", firstPage * 1000, end * 1000,
+                home * 1000, right * 1000, shiftEnd * 1000, ctrlEnd * 1000, peak, peak - before,
+                static_cast<long long>(top), static_cast<long long>(lines), copy * 1000);
 }
 
 void measureViewer(const std::wstring& path) {
     tk::initialize();
+    const double before = workingSetMB();
     tk::testing::begin();  // the real open dialog, answered with the file as a user would pick it
     dialogWatch = SetWindowsHookExW(WH_CBT, watchDialog, nullptr, GetCurrentThreadId());
     tk::testing::chooseFile(path);
@@ -153,7 +200,7 @@ void measureViewer(const std::wstring& path) {
     HWND view = FindWindowExW(form, nullptr, L"LorvaneTextView", nullptr);
     UpdateWindow(view);
     const double firstPage = seconds() - dialogClosedAt;
-    report(firstPage, pressCtrlEnd(view), view);
+    report(firstPage, view, before);
 }
 
 DWORD CALLBACK readFile(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
@@ -165,6 +212,7 @@ DWORD CALLBACK readFile(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* give
 }
 
 void measureRichEdit(const std::wstring& path) {
+    const double before = workingSetMB();
     LoadLibraryW(L"msftedit.dll");
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -207,15 +255,17 @@ void measureRichEdit(const std::wstring& path) {
     UpdateWindow(rich);
     const double firstPage = seconds() - start;
     CloseHandle(file);
-    report(firstPage, pressCtrlEnd(rich), rich);
+    report(firstPage, rich, before, false);
 }
 
 // ---- the run ---------------------------------------------------------------
 
 struct Result {
     bool ok = false;
-    double firstMs = 0, endMs = 0, peakMB = 0;
+    double firstMs = 0, endMs = 0, homeMs = 0, rightMs = 0, shiftEndMs = 0, ctrlEndMs = 0, peakMB = 0,
+           grownMB = 0;
     long long top = 0, lines = 0;
+    double copyMs = 0;
 };
 
 Result measure(const wchar_t* kind, const std::wstring& path) {
@@ -249,18 +299,21 @@ Result measure(const wchar_t* kind, const std::wstring& path) {
     CloseHandle(process.hThread);
     CloseHandle(readEnd);
     std::istringstream in(output);
-    result.ok = static_cast<bool>(in >> result.firstMs >> result.endMs >> result.peakMB >> result.top >>
-                                  result.lines);
+    result.ok = static_cast<bool>(in >> result.firstMs >> result.endMs >> result.homeMs >> result.rightMs >>
+                                  result.shiftEndMs >> result.ctrlEndMs >> result.peakMB >> result.grownMB >>
+                                  result.top >> result.lines >> result.copyMs);
     return result;
 }
 
 void printRow(const char* kind, const char* encoding, double sizeMB, const Result& r) {
     if (!r.ok) {
-        std::printf("%-9s %-10s %6.0f   (failed)\n", kind, encoding, sizeMB);
+        std::printf("%-9s %-17s %5.0f   (failed)\n", kind, encoding, sizeMB);
         return;
     }
-    std::printf("%-9s %-10s %6.0f %12.0f %10.0f %9.0f %7.1f %10lld %10lld\n", kind, encoding, sizeMB,
-                r.firstMs, r.endMs, r.peakMB, r.peakMB / sizeMB, r.top, r.lines);
+    std::printf(
+        "%-9s %-17s %5.0f %6.0f %6.1f %6.1f %6.1f %6.1f %6.1f %6.0f %6.0f %5.2f %10lld %10lld %6.0f\n", kind,
+        encoding, sizeMB, r.firstMs, r.endMs, r.homeMs, r.rightMs, r.shiftEndMs, r.ctrlEndMs, r.peakMB,
+        r.grownMB, r.grownMB / sizeMB, r.top, r.lines, r.copyMs);
     std::fflush(stdout);
 }
 
@@ -275,7 +328,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fflush(stdout);
         ExitProcess(0);  // the measured windows are not closed one by one
     }
-    double bigMB = 100, smallMB = 4;
+    double bigMB = 100, smallMB = 4, longMB = 400;
     bool keep = false;
     std::filesystem::path folder;
     for (int i = 1; i < argc; ++i) {
@@ -284,6 +337,8 @@ int wmain(int argc, wchar_t** argv) {
             bigMB = std::wcstod(argv[++i], nullptr);
         else if (arg == L"--rich-size" && i + 1 < argc)
             smallMB = std::wcstod(argv[++i], nullptr);
+        else if (arg == L"--long-size" && i + 1 < argc)
+            longMB = std::wcstod(argv[++i], nullptr);
         else if (arg == L"--keep")
             keep = true;
         else
@@ -293,44 +348,62 @@ int wmain(int argc, wchar_t** argv) {
     std::filesystem::create_directories(folder);
 
     struct Log {
-        const char* encoding;
-        bool shiftJis;
+        const char* label;
         double sizeMB;
+        std::wstring name;
+        std::function<void(const std::wstring&, std::size_t)> write;
         std::wstring path;
     };
-    std::vector<Log> logs;
-    for (double size : {bigMB, smallMB})
-        for (bool shiftJis : {false, true})
-            logs.push_back({shiftJis ? "Shift-JIS" : "UTF-16LE", shiftJis, size,
-                            (folder / (std::wstring(shiftJis ? L"sjis-" : L"utf16-") +
-                                       std::to_wstring(static_cast<int>(size)) + L"mb.log"))
-                                .wstring()});
+    const auto log = [](bool shiftJis, bool breaks) {
+        return [=](const std::wstring& path, std::size_t bytes) { writeLog(path, shiftJis, bytes, breaks); };
+    };
+    const auto pattern = [](std::string head, std::string repeated) {
+        return
+            [=](const std::wstring& path, std::size_t bytes) { writePattern(path, head, repeated, bytes); };
+    };
+    const auto mb = [](double size) { return std::to_wstring(static_cast<int>(size)) + L"mb"; };
+    std::vector<Log> logs = {
+        {"UTF-16LE", bigMB, L"utf16-" + mb(bigMB), log(false, true), {}},
+        {"Shift-JIS", bigMB, L"sjis-" + mb(bigMB), log(true, true), {}},
+        {"UTF-16LE", smallMB, L"utf16-" + mb(smallMB), log(false, true), {}},
+        {"Shift-JIS", smallMB, L"sjis-" + mb(smallMB), log(true, true), {}},
+        {"bare LF", bigMB, L"lf-" + mb(bigMB), pattern("", "\n"), {}},
+        {"bare CR LF", bigMB, L"crlf-" + mb(bigMB), pattern("", "\r\n"), {}},
+        {"UTF-16LE breaks", bigMB, L"utf16-lf-" + mb(bigMB), pattern("\xFF\xFE", std::string("\n\0", 2)), {}},
+        {"1 line Shift-JIS", 10, L"line-10mb", log(true, false), {}},
+        {"1 line Shift-JIS", longMB, L"line-" + mb(longMB), log(true, false), {}},
+    };
     std::printf("Writing the logs into %ls ...\n", folder.c_str());
-    for (const Log& log : logs)
-        writeLog(log.path, log.shiftJis, static_cast<std::size_t>(log.sizeMB * (1 << 20)));
-
-    std::printf("\n%-9s %-10s %6s %12s %10s %9s %7s %10s %10s\n", "shown by", "log", "MB", "first page ms",
-                "Ctrl+End ms", "peak MB", "x file", "top line", "lines");
-    std::vector<Result> viewer, rich;
-    for (const Log& log : logs) {
-        viewer.push_back(measure(L"viewer", log.path));
-        printRow("viewer", log.encoding, log.sizeMB, viewer.back());
+    for (Log& l : logs) {
+        l.path = (folder / (l.name + L".log")).wstring();
+        l.write(l.path, static_cast<std::size_t>(l.sizeMB * (1 << 20)));
     }
-    for (std::size_t i = 2; i < logs.size(); ++i) {
+
+    std::printf("\n%-9s %-17s %5s %6s %6s %6s %6s %6s %6s %6s %6s %5s %10s %10s %6s\n", "shown by", "file",
+                "MB", "first", "End", "Home", "Right", "S+End", "C+End", "peak", "grown", "xfile", "top line",
+                "lines", "copy");
+    std::printf("%-9s %-17s %5s %6s %6s %6s %6s %6s %6s %6s %6s %5s %10s %10s %6s\n", "", "", "", "ms", "ms",
+                "ms", "ms", "ms", "ms", "MB", "MB", "", "", "", "ms");
+    std::vector<Result> viewer, rich;
+    for (const Log& l : logs) {
+        viewer.push_back(measure(L"viewer", l.path));
+        printRow("viewer", l.label, l.sizeMB, viewer.back());
+    }
+    for (std::size_t i = 2; i < 4; ++i) {
         rich.push_back(measure(L"richedit", logs[i].path));
-        printRow("richedit", logs[i].encoding, logs[i].sizeMB, rich.back());
+        printRow("richedit", logs[i].label, logs[i].sizeMB, rich.back());
     }
     std::printf("\nOn the same %.0f MB log, rich edit / viewer:\n", smallMB);
     for (std::size_t i = 0; i < rich.size(); ++i) {
         const Result& v = viewer[i + 2];
         const Result& r = rich[i];
         if (!v.ok || !r.ok) continue;
-        std::printf("  %-10s first page x%.0f, Ctrl+End x%.0f, peak memory x%.1f\n", logs[i + 2].encoding,
-                    r.firstMs / std::max(v.firstMs, 0.1), r.endMs / std::max(v.endMs, 0.1),
+        std::printf("  %-10s first page x%.0f, Ctrl+End x%.0f, peak memory x%.1f\n", logs[i + 2].label,
+                    r.firstMs / std::max(v.firstMs, 0.1), r.ctrlEndMs / std::max(v.ctrlEndMs, 0.1),
                     r.peakMB / v.peakMB);
     }
     if (!keep)
-        for (const Log& log : logs) DeleteFileW(log.path.c_str());
+        for (const Log& l : logs) DeleteFileW(l.path.c_str());
     if (!keep) RemoveDirectoryW(folder.c_str());
     return 0;
 }

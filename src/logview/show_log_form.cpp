@@ -64,8 +64,22 @@ void ShowLogForm::Form_Activate() {
         Unload();
         return;
     }
-    rtfShowLog.FileName(path);
+    if (!ShowLogFile(path)) {
+        // As if the choice had been cancelled: the window does not stay open empty.
+        FirstOpen = -1;
+        Unload();
+        return;
+    }
     FirstOpen = 0;
+}
+
+// An empty view would look like an empty log, so a file that cannot be read is
+// said so, with the system's reason; the view keeps what it showed.
+bool ShowLogForm::ShowLogFile(const std::wstring& path) {
+    if (rtfShowLog.FileName(path)) return true;
+    MsgBox(L"ﾌｧｲﾙを読み込めませんでした。\r\n\r\n" + path + L"\r\n\r\n" + rtfShowLog.LoadError(),
+           mb::Critical);
+    return false;
 }
 
 // The view keeps its place and takes the rest of the window; never a negative size.
@@ -80,8 +94,7 @@ void ShowLogForm::Form_Unload() {
 
 void ShowLogForm::mnuOpenFile_Click() {
     std::wstring path;
-    if (SelectLogFile(path) == 1) return;
-    rtfShowLog.FileName(path);
+    if (SelectLogFile(path) == 1 || !ShowLogFile(path)) return;
     FirstOpen = 0;
 }
 

@@ -43,6 +43,8 @@ protected:
 private:
     // Asks for the file: 1 when the user cancelled, 0 with path set to the chosen file.
     std::int32_t SelectLogFile(std::wstring& path);
+    // Loads the file into the view, or tells the user why it cannot be read: false.
+    bool ShowLogFile(const std::wstring& path);
 
     void mnuOpenFile_Click();
     void mnuCloseFile_Click();

@@ -4,14 +4,23 @@
 
 namespace tk {
 
-void RichText::FileName(const std::wstring& path) {
-    fileName_ = path;
-    text_.clear();
-    if (!richPeer() && !path.empty()) {
-        if (std::optional<std::string> bytes = readWholeFile(path))
-            text_ = isRtf(*bytes) ? rtfPlainText(*bytes) : TextFile(std::move(*bytes)).text();
+bool RichText::FileName(const std::wstring& path) {
+    loadError_.clear();
+    if (RichTextPeer* view = richPeer()) {
+        if (!view->load(path, loadError_)) return false;
+        fileName_ = path;
+        return true;
     }
+    std::wstring text;
+    if (!path.empty()) {
+        std::optional<std::string> bytes = readWholeFile(path, &loadError_);
+        if (!bytes) return false;
+        text = isRtf(*bytes) ? rtfPlainText(*bytes) : TextFile(std::move(*bytes)).text();
+    }
+    fileName_ = path;
+    text_ = std::move(text);
     changed(Property::Text);
+    return true;
 }
 
 std::wstring RichText::Text() const {

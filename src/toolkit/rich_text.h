@@ -13,6 +13,9 @@ namespace tk {
 // and shown by the view window, never by the model).
 class RichTextPeer {
 public:
+    // Shows the file (the empty path: nothing); false, with the system's
+    // description in error, when it cannot be read: then the view is unchanged.
+    virtual bool load(const std::wstring& path, std::wstring& error) = 0;
     virtual std::wstring shownText() const = 0;
     virtual void refresh() = 0;
 
@@ -27,8 +30,10 @@ public:
 
     const std::wstring& FileName() const { return fileName_; }
     // Loads the file into the view; the empty name empties it. A file that cannot
-    // be read leaves the view empty.
-    void FileName(const std::wstring& path);
+    // be read leaves the view and its file name as they were and returns false;
+    // LoadError() then holds the system's description of why.
+    bool FileName(const std::wstring& path);
+    const std::wstring& LoadError() const { return loadError_; }
 
     // The text shown, lines ended by CR LF.
     std::wstring Text() const;
@@ -46,6 +51,7 @@ private:
     RichTextPeer* richPeer() const { return dynamic_cast<RichTextPeer*>(peer()); }
 
     std::wstring fileName_;
+    std::wstring loadError_;
     std::wstring text_;  // what is shown while no native view does the showing
 };
 

@@ -1,9 +1,10 @@
-// A text file as the log viewer reads it: the raw bytes kept once, the start of
-// every line indexed in them, and a line decoded only when it is shown.
+// A text file as the log viewer reads it: the raw bytes kept once, a sparse index
+// of line starts in them, and text decoded only where it is shown.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,51 +19,100 @@ struct TextFormat {
     std::size_t bomSize = 0;  // bytes of the byte-order mark, skipped
 };
 
-// A byte-order mark decides UTF-16LE, UTF-16BE or UTF-8. Without one, text that
-// is valid UTF-8 and not plain ASCII is UTF-8 (a sequence cut off at the very end,
-// as in a log still being written, counts as valid); anything else is ANSI.
+// A byte-order mark decides UTF-16LE, UTF-16BE or UTF-8. Without one, UTF-8 needs
+// evidence: valid multi-byte sequences and no invalid one. A sequence cut off at
+// the very end (a log still being written) is left out of the judgement, but it
+// then takes a sequence of three or four bytes to decide UTF-8: two-byte sequences
+// alone are just as likely half-width katakana in Shift-JIS. Anything else is ANSI.
 TextFormat detectTextFormat(std::string_view bytes);
 
 // An RTF document begins with "{\rtf".
 bool isRtf(std::string_view bytes);
 
-// Text in the system's ANSI code page (932 on a Japanese system), decoded. Each
-// toolkit backend provides it.
+// Text in the system's ANSI code page (932 on a Japanese system), decoded, and
+// whether a byte starts a two-byte character there. Each toolkit backend provides them.
 std::wstring decodeAnsi(std::string_view bytes);
+bool isAnsiLeadByte(unsigned char byte);
 
 // The text of an RTF document as a rich edit control holds it: paragraphs ended
 // by CR LF (the last one ends the document and adds no empty line), tabs kept,
 // formatting, pictures and hidden destinations left out.
 std::wstring rtfPlainText(std::string_view rtf);
 
-// The whole file, or nothing when it cannot be read. Each toolkit backend provides
-// it (without the iostreams, which would double the size of the program).
-std::optional<std::string> readWholeFile(const std::wstring& path);
+// The whole file, read while the program that writes it may still hold it open;
+// nothing when it cannot be read, and then error (if given) receives the system's
+// description of why. Each toolkit backend provides it (without the iostreams,
+// which would double the size of the program).
+std::optional<std::string> readWholeFile(const std::wstring& path, std::wstring* error = nullptr);
 
+// Positions in a TextFile are byte offsets into its bytes; a line's text runs
+// from lineStart to lineEnd, its line break (if any) follows.
 class TextFile {
 public:
     // No file: one empty line.
     TextFile() : TextFile(std::string()) {}
     explicit TextFile(std::string bytes);
+    // Bytes kept elsewhere (a mapped file), alive as long as owner is.
+    TextFile(std::string_view bytes, std::shared_ptr<const void> owner);
 
     TextEncoding encoding() const { return format_.encoding; }
+    const TextFormat& format() const { return format_; }
+    std::string_view bytes() const { return bytes_; }
+
     // Lines are ended by CR LF, LF or CR alone; the text after the last line end
     // (perhaps nothing) is a line too, so there is always at least one.
-    std::size_t lineCount() const { return starts_.size(); }
-    std::wstring line(std::size_t index) const;
+    std::uint64_t lineCount() const { return lines_; }
+    std::uint64_t lineStart(std::uint64_t line) const;
+    // Where the line's text ends: before its line break, or at the end of the file.
+    std::uint64_t lineEnd(std::uint64_t line) const;
+    // The line that holds the byte at offset (a line break belongs to its line).
+    std::uint64_t lineOf(std::uint64_t offset) const;
     // Length of the longest line, in bytes (UTF-16: code units).
-    std::size_t longestLine() const { return longest_; }
+    std::uint64_t longestLine() const { return longest_; }
+
+    // The nearest character boundary at or before offset, not before from (a
+    // boundary, such as a line start).
+    std::uint64_t boundaryBefore(std::uint64_t from, std::uint64_t offset) const;
+    // The characters of [begin, end), both boundaries; with offsets, the byte
+    // offset (from begin) of every UTF-16 unit boundary: text.size() + 1 entries.
+    std::wstring decode(std::uint64_t begin, std::uint64_t end) const;
+    std::wstring decode(std::uint64_t begin, std::uint64_t end, std::vector<std::uint32_t>& offsets) const;
+
+    // Between a byte offset and a (line, UTF-16 column) position; these decode the
+    // line up to the position. A column inside a surrogate pair means the one before it.
+    std::size_t columnOf(std::uint64_t line, std::uint64_t offset) const;
+    std::uint64_t offsetOf(std::uint64_t line, std::size_t column) const;
+
+    std::wstring line(std::uint64_t index) const { return decode(lineStart(index), lineEnd(index)); }
     // Every line, joined by CR LF.
     std::wstring text() const;
 
 private:
-    // The line's bytes, without its line end.
-    std::string_view raw(std::size_t index) const;
+    // A line start is remembered for every kEvery-th line, and for the first line
+    // starting kReach bytes or more after the last one remembered, so that any line
+    // is found by scanning fewer than kEvery line ends within kReach bytes.
+    static constexpr std::uint64_t kEvery = 64;
+    static constexpr std::uint64_t kReach = 64 * 1024;
+    struct Mark {
+        std::uint64_t offset;
+        std::uint64_t line;
+    };
 
-    std::string bytes_;
+    bool wide() const;
+    // The start of the next line after the line break that begins at or after
+    // from and before limit; nullopt when there is none there.
+    std::optional<std::uint64_t> nextLine(std::uint64_t from, std::uint64_t limit) const;
+
+    void index();
+
+    std::shared_ptr<const void> owner_;
+    std::string_view bytes_;
     TextFormat format_;
-    std::vector<std::size_t> starts_;  // where each line begins in bytes_
-    std::size_t longest_ = 0;
+    std::vector<Mark> marks_;
+    std::uint64_t lines_ = 1;
+    std::uint64_t longest_ = 0;
+    // The line found last: the view asks for neighbouring lines one after another.
+    mutable Mark last_{0, 0};
 };
 
 }  // namespace tk

@@ -86,5 +86,117 @@ TEST(LogViewer, ShowsALogInAnotherFontAndClosesBackToTheMenu) {
     EXPECT_TRUE(app.windows(false).empty()) << app.describe();
 }
 
+// Dark pixels in the left half of the window's client area, where the caret
+// at the end of a line is not.
+int inkInLeftHalf(const Window& window) {
+    RECT client{};
+    GetClientRect(window.handle(), &client);
+    POINT origin{0, 0};
+    ClientToScreen(window.handle(), &origin);
+    HDC screen = GetDC(nullptr);
+    int ink = 0;
+    for (int y = 0; y < client.bottom; y += 1)
+        for (int x = 0; x < client.right / 2; x += 1) {
+            const COLORREF c = GetPixel(screen, origin.x + x, origin.y + y);
+            if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 96) ++ink;
+        }
+    ReleaseDC(nullptr, screen);
+    return ink;
+}
+
+// A log written without a single line break: End takes the view to its end.
+TEST(LogViewer, ATenMegabyteLineShowsItsEnd) {
+    wchar_t temp[MAX_PATH + 1];
+    const std::wstring path = std::wstring(temp, GetTempPathW(MAX_PATH + 1, temp)) + L"lorvane-line-" +
+                              std::to_wstring(GetCurrentProcessId()) + L".log";
+    std::string bytes;
+    bytes.reserve(10u << 20);
+    while (bytes.size() < (10u << 20)) bytes += "\x83\x8D\x83O 12:00 ";  // ログ 12:00
+    writeFile(path, bytes + "END");
+    Program app;
+    const Window menu = waitForMenu(app);
+    menu.child(L"Button", kLogViewerButton).click();
+    const FileDialog open = app.waitForFileDialog(kStepTimeout);
+    app.settle(open);
+    open.open(path);
+    const Window viewer = app.waitForWindow(kLogViewer, kStepTimeout);
+    app.settle(viewer);
+    const Window view = viewer.children(L"LorvaneTextView").at(0);
+
+    view.pressKey(VK_END);
+    app.settle(view);
+    // (Another process cannot read the scroll bar under Wine; the view's own test does.)
+    int ink = 0;
+    waitUntil("the line's end to show", kStepTimeout, [&] { return (ink = inkInLeftHalf(view)) > 100; },
+              [&] { return std::to_string(ink) + " dark pixels in " + app.describe(); });
+    screenshot(viewer, "log-long-line-end");
+
+    viewer.chooseMenu({L"ﾌｧｲﾙ(&F)", L"終了(&X)"});
+    app.waitForWindow(kMenu, kStepTimeout).chooseMenu({L"ﾌｧｲﾙ(&F)", L"終了(&X)"});
+    EXPECT_EQ(app.waitForExit(kStepTimeout), 0u);
+    DeleteFileW(path.c_str());
+}
+
+// The system's own words for an error, as the program gets them in the same prefix.
+std::wstring systemText(DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text(buffer, length);
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+    return text;
+}
+
+// A log that another program (this test) holds open without sharing: the
+// viewer says so instead of showing an empty log, first and on a later opening.
+TEST(LogViewer, ALogHeldOpenWithoutSharingIsSaidSo) {
+    const SampleLog readable;
+    const std::wstring held = readable.path() + L".held.log";
+    writeFile(held, "held\r\n");
+    HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const std::wstring message =
+        L"ﾌｧｲﾙを読み込めませんでした。\r\n\r\n" + held + L"\r\n\r\n" + systemText(ERROR_SHARING_VIOLATION);
+    Program app;
+    Window menu = waitForMenu(app);
+
+    // First opening: the message, then back to the menu as if cancelled.
+    menu.child(L"Button", kLogViewerButton).click();
+    FileDialog open = app.waitForFileDialog(kStepTimeout);
+    app.settle(open);
+    open.open(held);
+    answerMessage(app, message, {IDOK}, IDOK, "log-unreadable");
+    menu = app.waitForWindow(kMenu, kStepTimeout);
+    EXPECT_FALSE(app.findWindow(kLogViewer)) << app.describe();
+
+    // A later opening keeps the log that is shown.
+    menu.child(L"Button", kLogViewerButton).click();
+    open = app.waitForFileDialog(kStepTimeout);
+    app.settle(open);
+    open.open(readable.path());
+    const Window viewer = app.waitForWindow(kLogViewer, kStepTimeout);
+    app.settle(viewer);
+    const Window view = viewer.children(L"LorvaneTextView").at(0);
+    int rows = 0;
+    waitUntil("the log's lines to show", kStepTimeout, [&] { return (rows = inkedRows(view)) > 8; },
+              [&] { return std::to_string(rows) + " rows of text in " + app.describe(); });
+    viewer.chooseMenu({L"ﾌｧｲﾙ(&F)", L"開く(&O)"});
+    open = app.waitForFileDialog(kStepTimeout);
+    app.settle(open);
+    open.open(held);
+    answerMessage(app, message, {IDOK}, IDOK);
+    app.settle(viewer);
+    EXPECT_EQ(inkedRows(view), rows) << app.describe();
+
+    CloseHandle(holder);
+    DeleteFileW(held.c_str());
+    viewer.chooseMenu({L"ﾌｧｲﾙ(&F)", L"終了(&X)"});
+    menu = app.waitForWindow(kMenu, kStepTimeout);
+    menu.chooseMenu({L"ﾌｧｲﾙ(&F)", L"終了(&X)"});
+    EXPECT_EQ(app.waitForExit(kStepTimeout), 0u);
+}
+
 }  // namespace
 }  // namespace e2e

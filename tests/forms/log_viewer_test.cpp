@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/forms.h"
 #include "app/menu_form.h"
@@ -11,6 +13,10 @@
 #include "logview/show_log_form.h"
 #include "toolkit/events.h"
 #include "toolkit/menu.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace lorvane::test {
 namespace {
@@ -248,6 +254,56 @@ TEST_F(LogViewer, UnexpectedDialogFailureShowsTheStopMessageAndEnds) {
     EXPECT_EQ(messages()[0].style, 16);
     EXPECT_TRUE(tk::programEnded());
     EXPECT_EQ(viewer.rtfShowLog.Font().Name, L"ＭＳ Ｐゴシック");
+}
+
+// A file that cannot be read is never shown as an empty log: the user is told
+// why, the first opening ends as if cancelled, a later one keeps the shown file.
+TEST_F(LogViewer, UnreadableFileIsSaidSoAndChangesNothing) {
+    struct Case {
+        const char* name;
+        std::wstring path;
+        std::function<void()> release;
+    };
+    std::vector<Case> cases;
+#ifndef _WIN32
+    cases.push_back({"a folder", folder_.wstring(), [] {}});  // the real open dialog would go into it
+#else
+    // Held by a writer that shares nothing.
+    const std::wstring held = file("held.log", "held\r\n");
+    HANDLE holder =
+        CreateFileW(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    cases.push_back({"share mode 0", held, [holder] { CloseHandle(holder); }});
+#endif
+    const std::wstring headline = L"ﾌｧｲﾙを読み込めませんでした。\r\n\r\n";
+    const auto saidSo = [&](const std::wstring& path) {
+        ASSERT_EQ(messages().size(), 1u);
+        const std::wstring& text = messages()[0].text;
+        EXPECT_TRUE(text.starts_with(headline + path + L"\r\n\r\n")) << ::testing::PrintToString(text);
+        EXPECT_GT(text.size(), headline.size() + path.size() + 5) << "the system's reason follows";
+        EXPECT_EQ(messages()[0].style, 16);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        tk::testing::begin();
+        frmMenu->Show();
+        tk::testing::chooseFile(c.path);
+        tk::user::click(frmMenu->cmdShowLog);
+        saidSo(c.path);
+        EXPECT_EQ(frmShowLog.instance(), nullptr);
+        EXPECT_TRUE(frmMenu->Visible());
+
+        tk::testing::begin();
+        frmMenu->Show();
+        ShowLogForm& viewer = openViewer(file("shown.log", "shown"));
+        tk::testing::chooseFile(c.path);
+        tk::user::choose(viewer.mnuOpenFile);
+        saidSo(c.path);
+        EXPECT_EQ(viewer.rtfShowLog.Text(), L"shown");
+        EXPECT_TRUE(viewer.Visible());
+        tk::user::choose(viewer.mnuExit);
+    }
+    for (const Case& c : cases) c.release();
 }
 
 }  // namespace

@@ -121,5 +121,55 @@ TEST_F(RichTextView, SelectionIsCopied) {
     EXPECT_EQ(copied(), text_);
 }
 
+// A line of ten megabytes without a break, in the three ways a log is written:
+// End shows its end with the scroll bar there, Shift+Home selects all of it.
+TEST_F(RichTextView, TenMegabyteLineEndsInSightAndIsSelectedWhole) {
+    struct Case {
+        const char* name;
+        std::string bom;
+        bool wide;
+        std::string unit;  // one character of the line
+    };
+    const Case cases[] = {
+        {"Shift-JIS", "", false, "\x83\x8D"},  // ロ
+        {"UTF-8", "\xEF\xBB\xBF", false, "x"},
+        {"UTF-16LE", "\xFF\xFE", true, std::string("\xED\x30", 2)},  // ロ
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::size_t characters = (10u << 20) / c.unit.size();
+        std::string bytes = c.bom;
+        bytes.reserve(bytes.size() + (10u << 20) + 64);
+        for (std::size_t i = 0; i < characters; ++i) bytes += c.unit;
+        const std::string end = c.wide ? std::string("E\0N\0D\0\r\0\n\0n\0", 12) : "END\r\nn";
+        bytes += end;
+        std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
+        ASSERT_TRUE(form_.view.FileName(path_.wstring()));
+        SetFocus(hwnd_);
+
+        key(VK_END);
+        UpdateWindow(hwnd_);
+        SCROLLINFO bar{sizeof bar, SIF_ALL, 0, 0, 0, 0, 0};
+        GetScrollInfo(hwnd_, SB_HORZ, &bar);
+        EXPECT_GT(bar.nPos, 0);
+        EXPECT_GE((static_cast<long long>(bar.nPos) + bar.nPage) * 100, static_cast<long long>(bar.nMax) * 99)
+            << bar.nPos << " + " << bar.nPage << " of " << bar.nMax;
+        POINT caret{};
+        GetCaretPos(&caret);
+        RECT client;
+        GetClientRect(hwnd_, &client);
+        EXPECT_GT(caret.x, 0);
+        EXPECT_LT(caret.x, client.right);
+        EXPECT_EQ(caret.y, 0);
+
+        key(VK_HOME, false, true);
+        const std::wstring line = copied();
+        ASSERT_EQ(line.size(), characters + 3);
+        EXPECT_EQ(line.substr(line.size() - 4), std::wstring(1, line[0]) + L"END");
+        GetScrollInfo(hwnd_, SB_HORZ, &bar);
+        EXPECT_EQ(bar.nPos, 0);
+    }
+}
+
 }  // namespace
 }  // namespace tk

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tk {
@@ -109,8 +111,162 @@ TEST(TextFile, EncodingFollowsTheBytesWithoutABom) {
         {"\xC0\xAF", TextEncoding::Ansi},          // overlong
         {"\xED\xA0\x80", TextEncoding::Ansi},      // a surrogate
         {"abcdefgh\x82\xA0", TextEncoding::Ansi},  // Shift-JIS after a run of ASCII
+        // Half-width katakana at the very end look like a two-byte sequence and a cut-off one.
+        {"\xC3\xBD\xC4", TextEncoding::Ansi},             // ﾃｽﾄ
+        {"2026/12/07 \xC3\xBD\xC4", TextEncoding::Ansi},  // ... ﾃｽﾄ
+        {"\xC3\xBD\xC4\xC3\xBD", TextEncoding::Ansi},     // ﾃｽﾄﾃｽ
+        {"\xC3\xBD\xC4\r\n", TextEncoding::Ansi},         // with a line end it is plainly no UTF-8
+        {utf8(u8"é") + "\xC3", TextEncoding::Ansi},       // two-byte evidence only, then a cut
+        {utf8(u8"ログ") + "\xE3", TextEncoding::Utf8},    // three-byte evidence, then a cut
     };
     for (const Case& c : cases) EXPECT_EQ(detectTextFormat(c.bytes).encoding, c.encoding) << c.bytes;
+}
+
+// Where every line's text begins and ends, and which line holds every offset.
+TEST(TextFile, LinePositionsOverAwkwardShapes) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> lines;  // text from, to
+    };
+    const Case cases[] = {
+        {"empty", "", {{0, 0}}},
+        {"bare CR", "a\rb\r", {{0, 1}, {2, 3}, {4, 4}}},
+        {"bare LF", "a\nb", {{0, 1}, {2, 3}}},
+        {"CR LF", "a\r\n\r\nb", {{0, 1}, {3, 3}, {5, 6}}},
+        {"mixed", "\r\n\n\r\r\n", {{0, 0}, {2, 2}, {3, 3}, {4, 4}, {6, 6}}},
+        {"line breaks only", std::string(5, '\n'), {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}}},
+        {"UTF-8 BOM only", "\xEF\xBB\xBF", {{3, 3}}},
+        {"UTF-16LE BOM only", "\xFF\xFE", {{2, 2}}},
+        {"UTF-16LE odd final byte",
+         std::string("\xFF\xFE"
+                     "a\0\n\0b",
+                     7),
+         {{2, 4}, {6, 6}}},
+        {"UTF-16BE CR LF, odd final byte", std::string("\xFE\xFF\0x\0\r\0\n\0y\0", 11), {{2, 4}, {8, 10}}},
+        {"UTF-16LE lone surrogates",
+         std::string("\xFF\xFE\x00\xD8"
+                     "a\0\x00\xDC\n\0",
+                     10),
+         {{2, 8}, {10, 10}}},
+        {"UTF-16LE CR and LF bytes inside characters", utf16(L"\x0A0D\x0D0A\r", false), {{2, 6}, {8, 8}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TextFile file(c.bytes);
+        ASSERT_EQ(file.lineCount(), c.lines.size());
+        for (std::size_t i = 0; i < c.lines.size(); ++i) {
+            EXPECT_EQ(file.lineStart(i), c.lines[i].first) << "line " << i;
+            EXPECT_EQ(file.lineEnd(i), c.lines[i].second) << "line " << i;
+        }
+        for (std::uint64_t offset = 0; offset <= c.bytes.size(); ++offset) {
+            std::size_t holder = 0;
+            while (holder + 1 < c.lines.size() && c.lines[holder + 1].first <= offset) ++holder;
+            EXPECT_EQ(file.lineOf(offset), holder) << "offset " << offset;
+        }
+    }
+}
+
+// The sparse index finds every line as a plain scan does, in any order, also
+// around a line far longer than the stretch it scans.
+TEST(TextFile, EveryLineIsFoundBetweenTheRememberedOnes) {
+    for (const char* form : {"bytes", "UTF-16LE", "UTF-16BE"}) {
+        SCOPED_TRACE(form);
+        const bool wide = form[0] == 'U', bigEndian = wide && form[7] == 'B';
+        std::string bytes = !wide ? "" : bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        const auto put = [&](const std::string& ascii) {
+            for (char c : ascii) {
+                if (wide && bigEndian) bytes += '\0';
+                bytes += c;
+                if (wide && !bigEndian) bytes += '\0';
+            }
+        };
+        std::vector<std::uint64_t> starts;
+        for (int i = 0; i < 3000; ++i) {
+            starts.push_back(bytes.size());
+            put(i == 1500 ? std::string(300000, 'x') : std::string(static_cast<std::size_t>(i % 7) * 5, 'a'));
+            put(i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r");
+        }
+        starts.push_back(bytes.size());
+        const TextFile file(bytes);
+        ASSERT_EQ(file.lineCount(), starts.size());
+        EXPECT_EQ(file.longestLine(), 300000u + 2);   // with its CR LF
+        for (std::size_t step : {1u, 997u, 2999u}) {  // forwards, and jumping about
+            for (std::size_t n = 0, i = 0; n < starts.size(); ++n, i = (i + step) % starts.size()) {
+                ASSERT_EQ(file.lineStart(i), starts[i]) << "line " << i;
+                ASSERT_EQ(file.lineOf(starts[i]), i) << "line " << i;
+                if (i + 1 < starts.size()) {
+                    ASSERT_EQ(file.lineOf(starts[i + 1] - 1), i) << "line end " << i;
+                }
+            }
+        }
+        EXPECT_EQ(file.lineOf(starts[1500] + 250000), 1500u);
+        EXPECT_EQ(file.line(1500).size(), 300000u);
+    }
+}
+
+// Files of nothing but line breaks, as a writer gone wrong leaves them.
+TEST(TextFile, NothingButLineBreaks) {
+    struct Case {
+        const char* name;
+        std::string bom, lineBreak;
+    };
+    const Case cases[] = {
+        {"LF", "", "\n"},
+        {"CR LF", "", "\r\n"},
+        {"CR", "", "\r"},
+        {"UTF-16LE LF", "\xFF\xFE", std::string("\n\0", 2)},
+        {"UTF-16BE CR LF", "\xFE\xFF", std::string("\0\r\0\n", 4)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string bytes = c.bom;
+        for (int i = 0; i < 5000; ++i) bytes += c.lineBreak;
+        const TextFile file(bytes);
+        ASSERT_EQ(file.lineCount(), 5001u);
+        for (std::uint64_t line = 0; line <= 5000; line += 7) {
+            const std::uint64_t start = c.bom.size() + line * c.lineBreak.size();
+            ASSERT_EQ(file.lineStart(line), start) << "line " << line;
+            ASSERT_EQ(file.lineEnd(line), start) << "line " << line;
+            ASSERT_EQ(file.lineOf(start), line) << "line " << line;
+        }
+    }
+}
+
+// A line cut anywhere at the boundary found before the cut decodes as the whole
+// line; columns and offsets map into each other.
+TEST(TextFile, CharacterBoundariesNeverSplitACharacter) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"UTF-16LE", utf16(L"ﾛｸﾞ \xD83D\xDE00 ログ\tx", false)},
+        {"UTF-16BE", utf16(L"ﾛｸﾞ \xD83D\xDE00 ログ\tx", true)},
+        {"UTF-8", utf8(u8"ログ 😀 é ﾛｸﾞ\tx")},
+        {"Shift-JIS",
+         "\x83\x8D\x83O \xDB\xB8\xDE \x88\x9F\x88\xE0\x89\x40 x\x81"},  // ends in a lone lead byte
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TextFile file(c.bytes);
+        const std::uint64_t start = file.lineStart(0), end = file.lineEnd(0);
+        const std::wstring whole = file.line(0);
+        std::vector<std::uint32_t> offsets;
+        EXPECT_EQ(file.decode(start, end, offsets), whole);
+        ASSERT_EQ(offsets.size(), whole.size() + 1);
+        EXPECT_EQ(offsets.back(), end - start);
+        for (std::uint64_t cut = start; cut <= end; ++cut) {
+            const std::uint64_t at = file.boundaryBefore(start, cut);
+            EXPECT_LE(at, cut);
+            EXPECT_EQ(file.decode(start, at) + file.decode(at, end), whole) << "cut at " << cut;
+        }
+        for (std::size_t column = 0; column <= whole.size(); ++column) {
+            const std::uint64_t offset = file.offsetOf(0, column);
+            EXPECT_EQ(file.decode(start, offset), whole.substr(0, file.columnOf(0, offset)))
+                << "column " << column;
+        }
+    }
 }
 
 TEST(TextFile, RtfShowsItsTextOnly) {

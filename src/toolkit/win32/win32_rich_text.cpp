@@ -11,30 +11,52 @@
 #include <optional>
 #include <string>
 
+#include "core/host.h"
 #include "toolkit/rich_text.h"
 #include "toolkit/win32/win32_rich_text.h"
+#include "toolkit/win32/win32_system_access.h"
 
 namespace tk {
 
-std::optional<std::string> readWholeFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+std::optional<std::string> readWholeFile(const std::wstring& path, std::wstring* error) {
+    DWORD failure = ERROR_SUCCESS;
     std::optional<std::string> bytes;
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     LARGE_INTEGER size{};
-    if (GetFileSizeEx(file, &size) && static_cast<unsigned long long>(size.QuadPart) < std::string().max_size()) {
-        std::string content(static_cast<std::size_t>(size.QuadPart), '\0');
-        std::size_t done = 0;
-        DWORD read = 1;
-        while (done < content.size() && read > 0) {
-            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 24));
-            if (!ReadFile(file, content.data() + done, want, &read, nullptr)) break;
-            done += read;
+    if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) {
+        failure = GetLastError();
+    } else if (static_cast<unsigned long long>(size.QuadPart) >= (1ull << 40)) {
+        failure = ERROR_NOT_ENOUGH_MEMORY;
+    } else {
+        try {
+            bytes.emplace(static_cast<std::size_t>(size.QuadPart), '\0');
+            std::size_t done = 0;
+            DWORD got = 0;
+            while (done < bytes->size()) {
+                const DWORD chunk =
+                    static_cast<DWORD>(std::min<std::size_t>(bytes->size() - done, 64u << 20));
+                if (!ReadFile(file, bytes->data() + done, chunk, &got, nullptr)) {
+                    failure = GetLastError();  // a byte-range lock, a failing disk
+                    break;
+                }
+                if (got == 0) break;
+                done += got;
+            }
+            bytes->resize(done);  // a file that shrank while it was read
+        } catch (const std::bad_alloc&) {
+            failure = ERROR_NOT_ENOUGH_MEMORY;
         }
-        if (done == content.size()) bytes = std::move(content);
     }
-    CloseHandle(file);
-    return bytes;
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (failure == ERROR_SUCCESS) return bytes;
+    if (error) *error = lorvane::SystemErrorText(failure);
+    return std::nullopt;
+}
+
+bool isAnsiLeadByte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != FALSE;
 }
 
 std::wstring decodeAnsi(std::string_view bytes) {
@@ -67,34 +89,6 @@ const wchar_t* viewClass() {
     return kViewClass;
 }
 
-// The whole file, read while the program that writes it may still hold it open.
-std::optional<std::string> readShared(const std::wstring& path) {
-    HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::optional<std::string> bytes;
-    LARGE_INTEGER size{};
-    if (GetFileSizeEx(file, &size) && static_cast<unsigned long long>(size.QuadPart) < (1ull << 40)) {
-        try {
-            bytes.emplace(static_cast<std::size_t>(size.QuadPart), '\0');
-            std::size_t done = 0;
-            DWORD got = 0;
-            while (done < bytes->size()) {
-                const DWORD chunk =
-                    static_cast<DWORD>(std::min<std::size_t>(bytes->size() - done, 64u << 20));
-                if (!ReadFile(file, bytes->data() + done, chunk, &got, nullptr) || got == 0) break;
-                done += got;
-            }
-            bytes->resize(done);  // a file that shrank while it was read
-        } catch (const std::bad_alloc&) {
-            bytes.reset();  // larger than the memory left: shown as nothing
-        }
-    }
-    CloseHandle(file);
-    return bytes;
-}
-
 struct StreamSource {
     std::string_view bytes;
     std::size_t done = 0;
@@ -119,7 +113,8 @@ public:
           plain_(hwnd()) {
         applied_ = effectiveFont(view_);
         plain_.setFont(applied_);
-        load();
+        std::wstring ignored;  // a file named before the window existed was read then
+        load(view_.FileName(), ignored);
     }
 
     ~RichTextWindowPeer() override {
@@ -130,9 +125,6 @@ public:
 
     void update(Property what) override {
         switch (what) {
-            case Property::Text:
-                load();
-                break;
             case Property::Font:
                 applyFont();
                 break;
@@ -153,6 +145,8 @@ public:
                                                           reinterpret_cast<LPARAM>(text.data()))));
         return text;
     }
+
+    void dropLayout() { plain_.dropLayout(); }
 
     void refresh() override {
         RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -185,22 +179,23 @@ public:
     }
 
 private:
-    void load() {
-        const std::wstring& path = view_.FileName();
-        std::optional<std::string> bytes = path.empty() ? std::nullopt : readShared(path);
+    bool load(const std::wstring& path, std::wstring& error) override {
+        std::optional<std::string> bytes;
+        if (!path.empty() && !(bytes = readWholeFile(path, &error))) return false;
+        // Indexed before the earlier file goes, which stays when there is no memory for it.
+        std::optional<TextFile> text;
+        try {
+            if (bytes && !isRtf(*bytes)) text.emplace(std::move(*bytes));
+        } catch (const std::bad_alloc&) {
+            error = lorvane::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY);
+            return false;
+        }
         const bool hadFocus = GetFocus() == hwnd() || (rich_ && GetFocus() == rich_);
         closeRichEdit();
-        try {
-            if (bytes && isRtf(*bytes)) {
-                plain_.show(TextFile());
-                openRichEdit(*bytes);
-            } else {
-                plain_.show(bytes ? TextFile(std::move(*bytes)) : TextFile());
-            }
-        } catch (const std::bad_alloc&) {
-            plain_.show(TextFile());  // no memory left for its line index
-        }
+        plain_.show(text ? std::move(*text) : TextFile());
+        if (bytes && !text) openRichEdit(*bytes);
         if (hadFocus) SetFocus(hwnd());
+        return true;
     }
 
     // RTF keeps its own formatting; the view's font changes reach it one attribute at a time.
@@ -263,10 +258,24 @@ private:
     Font applied_;
 };
 
+// Memory running out inside the view is said so with the system's words; what
+// was measured is dropped, and the file stays shown.
 LRESULT CALLBACK viewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (auto* peer = dynamic_cast<RichTextWindowPeer*>(ChildWindowPeer::of(hwnd))) {
         LRESULT result = 0;
-        if (peer->handle(msg, wp, lp, result)) return result;
+        try {
+            if (peer->handle(msg, wp, lp, result)) return result;
+        } catch (const std::bad_alloc&) {
+            static bool telling = false;
+            peer->dropLayout();
+            if (msg == WM_PAINT) ValidateRect(hwnd, nullptr);
+            if (!telling) {
+                telling = true;
+                lorvane::MsgBox(lorvane::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY), lorvane::mb::Critical);
+                telling = false;
+            }
+            return 0;
+        }
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }

@@ -1,18 +1,21 @@
 // The rich text view's window. An RTF file goes to a rich edit control inside it;
 // plain text is shown by the window itself (PlainTextView): the file is read once,
-// its line starts indexed, and only the lines in sight are decoded and painted,
-// so that a log of a hundred megabytes opens at once.
+// its line starts indexed, and only what is in sight is decoded and painted, so
+// that a log of a hundred megabytes opens at once.
 #pragma once
 
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "toolkit/font.h"
 #include "toolkit/text_file.h"
+#include "toolkit/width_sums.h"
 #include "toolkit/win32/win32_internal.h"
 
 namespace tk {
@@ -26,6 +29,10 @@ std::unique_ptr<ChildWindowPeer> createRichTextPeer(RichText& view, HWND parent,
 // Read-only plain text with both scroll bars, a caret, keyboard and mouse
 // selection, the mouse wheel, and copying. It answers a few edit-control messages
 // (EM_GETFIRSTVISIBLELINE, EM_GETLINECOUNT, EM_SETSEL for select-all, WM_COPY).
+// Lines are cut into pieces of a few kilobytes; a piece is decoded and measured
+// only when it is seen or the caret needs it, and a piece not yet measured counts
+// with an estimated width, so that no key, paint or mouse move costs time in
+// proportion to the length of a line. Positions are byte offsets into the file.
 class PlainTextView {
 public:
     explicit PlainTextView(HWND hwnd) : hwnd_(hwnd) {}
@@ -33,59 +40,98 @@ public:
     PlainTextView(const PlainTextView&) = delete;
     PlainTextView& operator=(const PlainTextView&) = delete;
 
-    // Shows the file from its first line, nothing selected.
-    void show(TextFile file);
+    // Shows the file from its first line, nothing selected; with keepPlace (the
+    // same file read again) the top line and the selection stay where they fit.
+    void show(TextFile file, bool keepPlace = false);
     const TextFile& file() const { return file_; }
     void setFont(const Font& font);
 
+    std::uint64_t topLine() const { return top_; }
+    std::uint64_t anchorOffset() const { return anchor_.offset; }
+    std::uint64_t caretOffset() const { return caret_.offset; }
+    // Selects from anchor to caret (byte offsets, taken back to character
+    // boundaries) and scrolls the caret into view with a few lines around it.
+    void select(std::uint64_t anchor, std::uint64_t caret);
+
     // The window's messages; false lets the default procedure run.
     bool handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // Forgets what was measured, after memory ran out.
+    void dropLayout();
 
 private:
     struct Position {
-        std::size_t line = 0;
-        std::size_t column = 0;  // UTF-16 code units into the decoded line
+        std::uint64_t line = 0;
+        std::uint64_t offset = 0;  // a character boundary in the file
         friend auto operator<=>(const Position&, const Position&) = default;
     };
-    // A decoded line with the x of every character boundary (tabs expanded).
-    struct Layout {
+    // A piece decoded and measured: for every UTF-16 unit boundary its x from the
+    // piece's left (tabs expanded from there) and its byte offset from begin.
+    struct Piece {
+        std::uint64_t begin = 0;
         std::wstring text;
-        std::vector<int> x;  // text.size() + 1 entries, from 0
+        std::vector<std::uint32_t> offsets;
+        std::vector<int> x;
+        std::uint64_t used = 0;
+    };
+    // A line in pieces; which pieces have been measured, and their widths.
+    struct Line {
+        std::uint64_t begin = 0, end = 0;
+        WidthSums widths{0, 0, 0};
+        std::vector<bool> measured;
+        bool longest = false;  // as long as the file's longest line
+        std::uint64_t used = 0;
     };
 
-    Layout layout(HDC dc, std::size_t line) const;
-    Layout layout(std::size_t line) const;
-    std::size_t columnAt(const Layout& line, int x) const;
-    Position hit(int x, int y) const;
+    Line& lineAt(std::uint64_t line);
+    std::uint64_t pieceBegin(const Line& line, std::size_t piece) const;
+    std::size_t pieceOf(const Line& line, std::uint64_t offset) const;
+    const Piece& piece(std::uint64_t lineNumber, Line& line, std::size_t index);
+    static std::size_t unitAt(const Piece& piece, std::uint64_t offset);
+    Position positionOf(std::uint64_t offset);
+    std::int64_t xOf(Position at);
+    Position at(std::uint64_t line, std::int64_t x);
+    Position step(Position from, bool forward);
+    Position hit(int x, int y);
     int visibleLines() const;
     int clientWidth() const;
-    std::size_t lastTop() const;
+    std::uint64_t lastTop() const;
+    // Width of the widest line, as far as it is known.
+    std::int64_t extent() const;
+    void noteWidth(std::uint64_t number, const Line& line);
+    std::int64_t lastLeft() const;
 
     void paint();
-    void scrollTo(std::size_t top, int left);
+    void scrollTo(std::uint64_t top, std::int64_t left);
     void updateScrollBars();
+    void setScrollBar(int bar, std::uint64_t last, std::uint64_t page, std::uint64_t position);
     void onScroll(int bar, WORD code);
     void onWheel(int delta, bool horizontal);
     bool onKey(WPARAM key);
     // Puts the caret there; extend keeps the anchor, so the selection grows.
     void moveCaret(Position to, bool extend, bool keepX = false);
-    void ensureVisible(Position at);
+    void ensureVisible(Position at, std::uint64_t context = 0);
     void placeCaret();
     void selectAll();
-    void copy() const;
+    void copy();
 
     HWND hwnd_;
     TextFile file_;
     HFONT font_ = nullptr;
+    HDC measure_ = nullptr;  // holds the font, for measuring
     int lineHeight_ = 16;
     int charWidth_ = 8;
-    std::size_t top_ = 0;  // first line shown
-    int left_ = 0;         // pixels scrolled to the right
-    int extent_ = 0;       // width of the widest line, as far as it is known
+    std::uint64_t top_ = 0;    // first line shown
+    std::int64_t left_ = 0;    // pixels scrolled to the right
+    std::int64_t widest_ = 0;  // the widest line seen but the longest ones
+    std::map<std::uint64_t, std::int64_t> longestWidths_;
     Position caret_, anchor_;
-    int caretX_ = 0;  // where up and down look for the column
-    int wheel_ = 0;   // wheel movement not yet turned into lines
+    std::int64_t caretX_ = 0;  // where up and down look for the column
+    int wheel_ = 0;            // wheel movement not yet turned into lines
     bool focused_ = false;
+    int scrollShift_[2] = {0, 0};  // how far each scroll bar's range is scaled down
+    std::map<std::uint64_t, Line> lines_;
+    std::map<std::pair<std::uint64_t, std::size_t>, Piece> pieces_;
+    std::uint64_t clock_ = 0;  // for dropping what was used least recently
 };
 
 }  // namespace tk::win32
