@@ -91,8 +91,8 @@ void Program::waitUntilGone(const Window& window, const std::string& what, milli
         what + " to close", timeout, [&] { return !window.visible(); }, [this] { return describe(); });
 }
 
-MessageBoxWindow Program::findMessageBox() const {
-    for (const Window& w : windows())
+MessageBoxWindow Program::findMessageBox(bool visibleOnly) const {
+    for (const Window& w : windows(visibleOnly))
         if (sameClass(w.handle(), L"#32770") && GetDlgItem(w.handle(), kMessageBoxTextId) &&
             w.children(L"ComboBox").empty()) {
             MessageBoxWindow box(w.handle());

@@ -124,7 +124,9 @@ TEST_F(MainMenu, IsCentredWithItsButtonsInTabOrder) {
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(order[i]->TabIndex(), i);
         // Tab goes down the column: each button stands below the one before it.
-        if (i > 0) EXPECT_GE(order[i]->Top(), order[i - 1]->Top() + order[i - 1]->Height()) << i;
+        if (i > 0) {
+            EXPECT_GE(order[i]->Top(), order[i - 1]->Top() + order[i - 1]->Height()) << i;
+        }
     }
 }
 
