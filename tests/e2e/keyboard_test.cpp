@@ -159,6 +159,7 @@ TEST(Keyboard, FullWidthDigitsInTheHourBoxAreStoredAsTheNumber) {
     const Restore data{L"C:\\DATA"};
     CreateDirectoryW(L"C:\\DATA", nullptr);
     const GeneratedFiles files;
+    const BackupProgram ntbackup;  // the program looks for it before it asks
     const AtRecorder at;
     Program app;
     Window menu = chooseTypicalSettings(app);
