@@ -75,7 +75,7 @@ TEST(Declining, LeavesBothFilesAsTheyWereAndSchedulesNothing) {
     expectNoMessage(app, menu);
     EXPECT_EQ(readFile(prefix.files.commandFile), kOldCommandFile);
     EXPECT_EQ(readFile(prefix.files.batchFile), kOldBatchFile);
-    pause(1s);  // time enough for a batch file that should not have started
+    // The program has settled: a batch file it had started would have been waited for.
     EXPECT_FALSE(prefix.at.ran());
     EXPECT_TRUE(menu.visible());
 }
@@ -99,7 +99,6 @@ TEST_P(ReadOnlyCommandFile, AsksToRetryAndGoesOnOrStopsAsAnswered) {
         EXPECT_EQ(readFile(prefix.files.commandFile), kOldCommandFile);
         EXPECT_TRUE(readOnly(prefix.files.commandFile));
         EXPECT_EQ(readFile(prefix.files.batchFile), kOldBatchFile);
-        pause(1s);
         EXPECT_FALSE(prefix.at.ran());
     } else {
         // Retry while the file is still read-only asks again.
@@ -134,15 +133,15 @@ TEST(SchedulerRefusal, ShowsWhatAtPrintedAndNoSuccess) {
     waitUntil(
         "the menu to be disabled while at runs", kStepTimeout, [&] { return !menu.enabled(); },
         [&] { return app.describe(); });
-    pause(500ms);
-    EXPECT_FALSE(app.findMessageBox()) << app.describe();
+    // at has started and waits its two seconds: whatever it answers cannot be shown yet.
+    EXPECT_EQ(prefix.at.waitForArguments(kStepTimeout), kExpectedAtArguments);
+    EXPECT_FALSE(app.findMessageBox(false)) << app.describe();
     EXPECT_GT(inkedRows(menu), 0);
     screenshot(menu, "apply-waiting");
     answerMessage(app,
                   L"ｽｹｼﾞｭｰﾗにｼﾞｮﾌﾞを登録できませんでした。\r\n\r\n終了ｺｰﾄﾞ：1\r\nat の出力：\r\n" + reply,
                   {IDOK}, IDOK, "apply-refused");
     expectNoMessage(app, menu);
-    EXPECT_EQ(prefix.at.waitForArguments(kStepTimeout), kExpectedAtArguments);
     // Both files stay: they are what the user asked for.
     EXPECT_EQ(readFile(prefix.files.commandFile), expectedCommandFile());
     EXPECT_EQ(readFile(prefix.files.batchFile), kExpectedBatchFile);
@@ -161,7 +160,6 @@ TEST(NoBackupProgram, StopsBeforeTheQuestionAndWritesNothing) {
                   "apply-no-ntbackup");
     expectNoMessage(app, menu);
     prefix.expectOldFiles();
-    pause(1s);
     EXPECT_FALSE(prefix.at.ran());
     EXPECT_TRUE(menu.visible());
 }
@@ -181,7 +179,9 @@ TEST(SecondStartDuringTheQuestion, LeavesTheQuestionUnanswered) {
     waitUntil(
         "the second start to end", 15s, [&] { return !second.running(); }, [&] { return second.describe(); });
     EXPECT_EQ(second.exitCode(), 0u);
-    pause(1s);  // time enough for an answer that should not have been given
+    // A second start that pressed Enter waits until the program has taken it before it
+    // ends; the settle takes in anything it posted.
+    app.settle(question);
     EXPECT_TRUE(question.visible()) << app.describe();
     EXPECT_EQ(app.findMessageBox(), question) << app.describe();
     EXPECT_EQ(foregroundWindow(), question) << app.describe();

@@ -179,7 +179,9 @@ public:
     Window waitForWindow(const WindowQuery& query, milliseconds timeout) const;
     // Waits until the window is closed (destroyed or hidden).
     void waitUntilGone(const Window& window, const std::string& what, milliseconds timeout) const;
-    MessageBoxWindow findMessageBox() const;
+    // A message box of the program; a hidden one too when asked (one that is
+    // made but not yet shown by its modal loop).
+    MessageBoxWindow findMessageBox(bool visibleOnly = true) const;
     MessageBoxWindow waitForMessageBox(milliseconds timeout) const;
     FileDialog waitForFileDialog(milliseconds timeout) const;
     FontDialog waitForFontDialog(milliseconds timeout) const;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver.h"
+#include "texts.h"
 
 namespace e2e {
 
@@ -15,8 +16,8 @@ using namespace std::chrono_literals;
 
 inline const WindowQuery kMenu{L"LorvaneForm", L"Lorvane"};
 inline const WindowQuery kBackupSettings{L"LorvaneForm", L"Lorvane - ﾊﾞｯｸｱｯﾌﾟ情報の設定"};
-inline const WindowQuery kFolderPicker{L"LorvaneForm", L"Lorvane - ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの指定"};
-inline const WindowQuery kSchedule{L"LorvaneForm", L"Lorvane - 日付の設定"};
+inline const WindowQuery kFolderPicker{L"LorvaneForm", lorvane::texts::kFolderPickerTitle};
+inline const WindowQuery kSchedule{L"LorvaneForm", lorvane::texts::kScheduleTitle};
 inline const WindowQuery kLogViewer{L"LorvaneForm", L"Lorvane - ﾛｸﾞﾌｧｲﾙの確認"};
 
 inline constexpr wchar_t kBackupSettingsButton[] = L"バックアップ情報の設定";
@@ -24,8 +25,8 @@ inline constexpr wchar_t kScheduleButton[] = L"日付の設定";
 inline constexpr wchar_t kApplyButton[] = L"設定をシステムに反映";
 inline constexpr wchar_t kLogViewerButton[] = L"ログファイルの確認";
 
-inline constexpr wchar_t kApplyQuestion[] = L"設定情報をシステムに反映します。よろしいですか？";
-inline constexpr wchar_t kApplyDone[] = L"設定情報をシステムに反映しました。";
+using lorvane::texts::kApplyDone;
+using lorvane::texts::kApplyQuestion;
 inline constexpr wchar_t kNotWritable[] = L"ファイルが書き込み不可です。";
 
 inline constexpr milliseconds kStartTimeout = 30s;  // a Wine session that has just started is slow

@@ -5,6 +5,7 @@
 
 #include "journey.h"
 #include "keyboard.h"
+#include "texts.h"
 
 namespace e2e {
 namespace {
@@ -91,7 +92,7 @@ TEST(Keyboard, TabWalksTheBackupSettingsDialogAndEnterComesBackToTheButton) {
     // Enter on OK with no folder: the refusal, and the focus is back on OK.
     tabTo(app, dialog, L"button OK");
     pressKey(VK_RETURN);
-    answerMessage(app, L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽが設定されていません。", {IDOK}, IDOK);
+    answerMessage(app, lorvane::texts::kNoBackupFolder, {IDOK}, IDOK);
     waitUntil("the focus back on OK", kStepTimeout,
               [&] { return focusedControl(dialog) == dialog.child(L"Button", L"OK"); },
               [&] { return focusedControl(dialog).describe(); });
@@ -158,6 +159,7 @@ TEST(Keyboard, FullWidthDigitsInTheHourBoxAreStoredAsTheNumber) {
     const Restore data{L"C:\\DATA"};
     CreateDirectoryW(L"C:\\DATA", nullptr);
     const GeneratedFiles files;
+    const BackupProgram ntbackup;  // the program looks for it before it asks
     const AtRecorder at;
     const BackupProgram ntbackup;
     Program app;

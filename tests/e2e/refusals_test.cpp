@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "journey.h"
+#include "texts.h"
 
 namespace e2e {
 namespace {
@@ -39,8 +40,8 @@ TEST(Refusals, BackupSettingsShowTheMessageKeepTheDialogAndStoreNothing) {
         const wchar_t* message;
         const char* shot;
     } steps[] = {
-        {"nothing chosen", false, {}, {}, L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽが設定されていません。", "message-no-folder"},
-        {"no folder and no log file", false, L"", {}, L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽが設定されていません。", nullptr},
+        {"nothing chosen", false, {}, {}, lorvane::texts::kNoBackupFolder, "message-no-folder"},
+        {"no folder and no log file", false, L"", {}, lorvane::texts::kNoBackupFolder, nullptr},
         {"a folder but no log file", true, {}, {}, L"ﾛｸﾞﾌｧｲﾙが設定されていません。", "message-no-log-file"},
         {"a log file without a file name", false, L"C:\\logs\\", {}, L"ﾛｸﾞﾌｧｲﾙにﾌｧｲﾙ名が指定されていません。",
          "message-log-file-without-name"},
@@ -92,11 +93,11 @@ TEST(Refusals, ScheduleShowsTheMessageKeepsTheDialogAndStoresNothing) {
         const wchar_t* message;
         const char* shot;
     } steps[] = {
-        {"hour 24, today", L"24", L"0", L"時刻の指定に誤りがあります。", "message-time-invalid"},
-        {"minute 60", L"23", L"60", L"時刻の指定に誤りがあります。", nullptr},
-        {"a negative hour", L"-1", L"0", L"時刻の指定に誤りがあります。", nullptr},
-        {"an hour that is no number", L"ab", L"0", L"時刻の指定に誤りがあります。", nullptr},
-        {"midnight today, passed", L"0", L"0", L"指定された日時は既に経過しています。", "message-time-passed"},
+        {"hour 24, today", L"24", L"0", lorvane::texts::kTimeInvalid, "message-time-invalid"},
+        {"minute 60", L"23", L"60", lorvane::texts::kTimeInvalid, nullptr},
+        {"a negative hour", L"-1", L"0", lorvane::texts::kTimeInvalid, nullptr},
+        {"an hour that is no number", L"ab", L"0", lorvane::texts::kTimeInvalid, nullptr},
+        {"midnight today, passed", L"0", L"0", lorvane::texts::kTimePassed, "message-time-passed"},
     };
     SYSTEMTIME now{};
     GetLocalTime(&now);

@@ -1,3 +1,4 @@
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "core/subroutines.h"
 #include "form_test_support.h"
 #include "toolkit/events.h"
+#include "texts.h"
 
 namespace lorvane::test {
 namespace {
@@ -18,9 +20,6 @@ protected:
         WindowTest::SetUp();
         subSetStartValues(mdlMain());
     }
-    // A fresh program for the next case of a table.
-    void restart() { SetUp(); }
-
     // Opens the dialog from the main menu, as the user does.
     SetBkInfoForm& open() {
         if (!frmMenu.instance()) frmMenu->Show();
@@ -33,7 +32,7 @@ protected:
     static void addFromPicker(SetBkInfoForm& dialog, const std::wstring& result) {
         tk::testing::onNextModal([result](tk::Form& form) {
             auto& picker = static_cast<SelectPathForm&>(form);
-            EXPECT_EQ(picker.Caption(), L"Lorvane - ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの指定");
+            EXPECT_EQ(picker.Caption(), texts::kFolderPickerTitle);
             EXPECT_EQ(picker.lblPath.Caption(), L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ");
             EXPECT_EQ(picker.cmdOk.Caption(), L"追加");
             if (result == L"<close box>") return tk::user::closeBox(picker);
@@ -58,65 +57,75 @@ protected:
     }
 };
 
-TEST_F(BackupSettings, OpensWithTheStoredRecord) {
-    struct Case {
-        Int16 writeMode, verify, backupMode, logFileMode;
-        bool replace, verifyTicked;
-        int listIndex;
-        bool exceptionsOnly;
-    };
-    const Case cases[] = {
-        {0, 0, 0, 0, false, false, 0, false},
-        {1, 1, 4, 1, true, true, 4, true},
-        {5, -1, -1, 2, true, false, -1, true},  // only 0 means append, only 1 ticks
-    };
-    for (const Case& c : cases) {
-        restart();
-        BackupRecord& b = mdlMain().BackupSettings;
-        b = BackupRecord{{L"C:\\DATA", L"D:\\"}, c.writeMode, c.verify, 0, 1, 0, L" 週次 ", c.backupMode,
-                         L"C:\\WINNT\\tpbackup.log", c.logFileMode};
-        SetBkInfoForm& dialog = open();
-        EXPECT_EQ(dialog.optWriteMode2.Value(), c.replace);
-        EXPECT_EQ(dialog.optWriteMode1.Value(), !c.replace);
-        EXPECT_EQ(dialog.chkVerify.Value(), c.verifyTicked ? 1 : 0);
-        EXPECT_EQ(dialog.chkRestriction.Value(), 1);
-        EXPECT_EQ(dialog.cboBackupMode.ListIndex(), c.listIndex);
-        EXPECT_EQ(dialog.optLogFileMode2.Value(), c.exceptionsOnly);
-        EXPECT_EQ(dialog.txtGuide.Text(), L" 週次 ");
-        EXPECT_EQ(dialog.txtLogFileName.Text(), L"C:\\WINNT\\tpbackup.log");
-        EXPECT_EQ(entries(dialog.lstBackupPath), (std::vector<std::wstring>{L"C:\\DATA", L"D:\\"}));
-        EXPECT_EQ(dialog.cboBackupMode.ListCount(), 5);
-    }
+struct OpeningCase {
+    const char* name;
+    Int16 writeMode, verify, backupMode, logFileMode;
+    bool replace, verifyTicked;
+    int listIndex;
+    bool exceptionsOnly;
+    friend std::ostream& operator<<(std::ostream& os, const OpeningCase& c) { return os << c.name; }
+};
+using BackupSettingsOpening = Table<BackupSettings, OpeningCase>;
+
+TEST_P(BackupSettingsOpening, ShowsTheStoredRecord) {
+    const OpeningCase& c = GetParam();
+    BackupRecord& b = mdlMain().BackupSettings;
+    b = BackupRecord{{L"C:\\DATA", L"D:\\"},     c.writeMode,  c.verify, 0, 1, 0, L" 週次 ", c.backupMode,
+                     L"C:\\WINNT\\tpbackup.log", c.logFileMode};
+    SetBkInfoForm& dialog = open();
+    EXPECT_EQ(dialog.optWriteMode2.Value(), c.replace);
+    EXPECT_EQ(dialog.optWriteMode1.Value(), !c.replace);
+    EXPECT_EQ(dialog.chkVerify.Value(), c.verifyTicked ? 1 : 0);
+    EXPECT_EQ(dialog.chkRestriction.Value(), 1);
+    EXPECT_EQ(dialog.cboBackupMode.ListIndex(), c.listIndex);
+    EXPECT_EQ(dialog.optLogFileMode2.Value(), c.exceptionsOnly);
+    EXPECT_EQ(dialog.txtGuide.Text(), L" 週次 ");
+    EXPECT_EQ(dialog.txtLogFileName.Text(), L"C:\\WINNT\\tpbackup.log");
+    EXPECT_EQ(entries(dialog.lstBackupPath), (std::vector<std::wstring>{L"C:\\DATA", L"D:\\"}));
+    EXPECT_EQ(dialog.cboBackupMode.ListCount(), 5);
 }
 
-TEST_F(BackupSettings, AddTrimsBlanksAndSkipsExactDuplicates) {
-    struct Case {
-        std::vector<std::wstring> before;
-        int selected;
-        std::wstring picked;
-        std::vector<std::wstring> after;
-        int selectedAfter;
-    };
-    const Case cases[] = {
-        {{L"C:\\DATA"}, -1, L"C:\\DATA ", {L"C:\\DATA"}, 0},
-        {{L"C:\\DATA", L"D:\\"}, -1, L"  C:\\DATA", {L"C:\\DATA", L"D:\\"}, 0},
-        {{L"C:\\DATA"}, -1, L"c:\\data", {L"C:\\DATA", L"c:\\data"}, 0},
-        {{L"A", L"B", L"C"}, 0, L" D ", {L"A", L"B", L"C", L"D"}, 2},
-        {{}, -1, L"C:\\DATA\t", {L"C:\\DATA\t"}, -1},                  // a tab is not a blank
-        {{L"C:\\DATA"}, -1, L"C:\\DATA　", {L"C:\\DATA", L"C:\\DATA　"}, 0},  // nor an ideographic space
-        {{L"A", L"B"}, 0, L"Cancel", {L"A", L"B"}, 0},
-        {{L"A", L"B"}, 1, L"<close box>", {L"A", L"B"}, 1},
-    };
-    for (const Case& c : cases) {
-        restart();
-        mdlMain().BackupSettings.BackupPath = c.before;
-        SetBkInfoForm& dialog = open();
-        if (c.selected >= 0) tk::user::select(dialog.lstBackupPath, c.selected);
-        addFromPicker(dialog, c.picked);
-        EXPECT_EQ(entries(dialog.lstBackupPath), c.after) << c.picked;
-        EXPECT_EQ(dialog.lstBackupPath.ListIndex(), c.selectedAfter) << c.picked;
-    }
+INSTANTIATE_TEST_SUITE_P(, BackupSettingsOpening,
+                         ::testing::Values(OpeningCase{"FirstOfEach", 0, 0, 0, 0, false, false, 0, false},
+                                           OpeningCase{"LastOfEach", 1, 1, 4, 1, true, true, 4, true},
+                                           // only 0 means append, only 1 ticks
+                                           OpeningCase{"OutOfRange", 5, -1, -1, 2, true, false, -1, true}),
+                         CaseName());
+
+struct AddCase {
+    const char* name;
+    std::vector<std::wstring> before;
+    int selected;
+    std::wstring picked;
+    std::vector<std::wstring> after;
+    int selectedAfter;
+    friend std::ostream& operator<<(std::ostream& os, const AddCase& c) { return os << c.name; }
+};
+using BackupSettingsAdd = Table<BackupSettings, AddCase>;
+
+TEST_P(BackupSettingsAdd, TrimsBlanksAndSkipsExactDuplicates) {
+    const AddCase& c = GetParam();
+    mdlMain().BackupSettings.BackupPath = c.before;
+    SetBkInfoForm& dialog = open();
+    if (c.selected >= 0) tk::user::select(dialog.lstBackupPath, c.selected);
+    addFromPicker(dialog, c.picked);
+    EXPECT_EQ(entries(dialog.lstBackupPath), c.after) << c.picked;
+    EXPECT_EQ(dialog.lstBackupPath.ListIndex(), c.selectedAfter) << c.picked;
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , BackupSettingsAdd,
+    ::testing::Values(
+        AddCase{"TrailingBlank", {L"C:\\DATA"}, -1, L"C:\\DATA ", {L"C:\\DATA"}, 0},
+        AddCase{"LeadingBlanks", {L"C:\\DATA", L"D:\\"}, -1, L"  C:\\DATA", {L"C:\\DATA", L"D:\\"}, 0},
+        AddCase{"OtherCase", {L"C:\\DATA"}, -1, L"c:\\data", {L"C:\\DATA", L"c:\\data"}, 0},
+        AddCase{"NewAfterSelection", {L"A", L"B", L"C"}, 0, L" D ", {L"A", L"B", L"C", L"D"}, 2},
+        AddCase{"TabIsNoBlank", {}, -1, L"C:\\DATA\t", {L"C:\\DATA\t"}, -1},
+        AddCase{
+            "IdeographicSpaceIsNoBlank", {L"C:\\DATA"}, -1, L"C:\\DATA　", {L"C:\\DATA", L"C:\\DATA　"}, 0},
+        AddCase{"Cancel", {L"A", L"B"}, 0, L"Cancel", {L"A", L"B"}, 0},
+        AddCase{"CloseBox", {L"A", L"B"}, 1, L"<close box>", {L"A", L"B"}, 1}),
+    CaseName());
 
 TEST_F(BackupSettings, DeleteRemovesTheSelectedEntryOnly) {
     mdlMain().BackupSettings.BackupPath = {L"A", L"B", L"C"};
@@ -130,50 +139,55 @@ TEST_F(BackupSettings, DeleteRemovesTheSelectedEntryOnly) {
     EXPECT_EQ(dialog.lstBackupPath.ListIndex(), -1);
 }
 
-TEST_F(BackupSettings, OkRefusesWhatCannotBeStored) {
-    const std::wstring noFolder = L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽが設定されていません。 / 48";
-    const std::wstring noLog = L"ﾛｸﾞﾌｧｲﾙが設定されていません。 / 48";
-    const std::wstring badGuide = L"説明に \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。 / 48";
-    const std::wstring badLog = L"ﾛｸﾞﾌｧｲﾙに \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。 / 48";
-    const std::wstring folderLog = L"ﾛｸﾞﾌｧｲﾙにﾌｧｲﾙ名が指定されていません。 / 48";
-    struct Case {
-        bool folder;
-        std::wstring guide, log, message;  // no message: stored
-    };
-    const Case cases[] = {
-        {false, L"", L"", noFolder},
-        {false, L"", L"C:\\x.log", noFolder},
-        {true, L"", L"", noLog},
-        {true, L"", L"   ", L""},
-        {true, L"  週次 バックアップ ", L"C:\\x.log", L""},
-        {true, L"say \"hi\" & del", L"C:\\x.log", badGuide},
-        {true, L"two\tparts", L"C:\\x.log", badGuide},
-        {true, L"", L"C:\\\"x.log", badLog},
-        {true, L"", L"C:\\LOGS\\", folderLog},
-        {true, L"", L"C:\\LOGS/", folderLog},
-        {true, L"", L"C:\\LOGS\\ ", folderLog},
-        {true, L"", L" C:\\LOGS\\x.log  ", L""},
-    };
-    for (const Case& c : cases) {
-        restart();
-        mdlMain().BackupSettings.BackupPath =
-            c.folder ? std::vector<std::wstring>{L"C:\\DATA"} : std::vector<std::wstring>{};
-        SetBkInfoForm& dialog = open();
-        tk::user::type(dialog.txtGuide, c.guide);
-        tk::user::type(dialog.txtLogFileName, c.log);
-        tk::user::click(dialog.cmdOk);
-        const bool stored = c.message.empty();
-        EXPECT_EQ(messageTexts(), stored ? std::vector<std::wstring>{} : std::vector<std::wstring>{c.message})
-            << c.log;
-        EXPECT_EQ(mdlMain().BackupInfoSet, stored ? kTrue : kFalse) << c.log;
-        EXPECT_EQ(frmSetBkInfo.instance() == nullptr, stored);
-        EXPECT_EQ(frmMenu->Visible(), stored);
-        if (stored) {
-            EXPECT_EQ(mdlMain().BackupSettings.Guide, c.guide);
-            EXPECT_EQ(mdlMain().BackupSettings.LogFileName, c.log);
-        }
+const std::wstring kNoFolder = texts::kNoBackupFolder + std::wstring(L" / 48");
+const std::wstring kNoLog = L"ﾛｸﾞﾌｧｲﾙが設定されていません。 / 48";
+const std::wstring kBadGuide = L"説明に \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。 / 48";
+const std::wstring kBadLog = L"ﾛｸﾞﾌｧｲﾙに \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。 / 48";
+const std::wstring kFolderLog = L"ﾛｸﾞﾌｧｲﾙにﾌｧｲﾙ名が指定されていません。 / 48";
+
+struct OkCase {
+    const char* name;
+    bool folder;
+    std::wstring guide, log, message;  // no message: stored
+    friend std::ostream& operator<<(std::ostream& os, const OkCase& c) { return os << c.name; }
+};
+using BackupSettingsOk = Table<BackupSettings, OkCase>;
+
+TEST_P(BackupSettingsOk, RefusesWhatCannotBeStored) {
+    const OkCase& c = GetParam();
+    mdlMain().BackupSettings.BackupPath =
+        c.folder ? std::vector<std::wstring>{L"C:\\DATA"} : std::vector<std::wstring>{};
+    SetBkInfoForm& dialog = open();
+    tk::user::type(dialog.txtGuide, c.guide);
+    tk::user::type(dialog.txtLogFileName, c.log);
+    tk::user::click(dialog.cmdOk);
+    const bool stored = c.message.empty();
+    EXPECT_EQ(messageTexts(), stored ? std::vector<std::wstring>{} : std::vector<std::wstring>{c.message})
+        << c.log;
+    EXPECT_EQ(mdlMain().BackupInfoSet, stored ? kTrue : kFalse) << c.log;
+    EXPECT_EQ(frmSetBkInfo.instance() == nullptr, stored);
+    EXPECT_EQ(frmMenu->Visible(), stored);
+    if (stored) {
+        EXPECT_EQ(mdlMain().BackupSettings.Guide, c.guide);
+        EXPECT_EQ(mdlMain().BackupSettings.LogFileName, c.log);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , BackupSettingsOk,
+    ::testing::Values(OkCase{"NoFolderNoLog", false, L"", L"", kNoFolder},
+                      OkCase{"NoFolder", false, L"", L"C:\\x.log", kNoFolder},
+                      OkCase{"NoLog", true, L"", L"", kNoLog},
+                      OkCase{"BlankLogIsStored", true, L"", L"   ", L""},
+                      OkCase{"JapaneseGuide", true, L"  週次 バックアップ ", L"C:\\x.log", L""},
+                      OkCase{"QuoteInGuide", true, L"say \"hi\" & del", L"C:\\x.log", kBadGuide},
+                      OkCase{"TabInGuide", true, L"two\tparts", L"C:\\x.log", kBadGuide},
+                      OkCase{"QuoteInLog", true, L"", L"C:\\\"x.log", kBadLog},
+                      OkCase{"LogIsAFolder", true, L"", L"C:\\LOGS\\", kFolderLog},
+                      OkCase{"LogIsAFolderWithSlash", true, L"", L"C:\\LOGS/", kFolderLog},
+                      OkCase{"LogIsAFolderAndABlank", true, L"", L"C:\\LOGS\\ ", kFolderLog},
+                      OkCase{"LogWithBlanks", true, L"", L" C:\\LOGS\\x.log  ", L""}),
+    CaseName());
 
 TEST_F(BackupSettings, OkStoresTheWholeRecordAndReopeningShowsIt) {
     mdlMain().BackupSettings.BackupPath = {L"A", L"B", L"C", L"D", L"E"};
@@ -209,31 +223,40 @@ TEST_F(BackupSettings, OkStoresTheWholeRecordAndReopeningShowsIt) {
     EXPECT_EQ(entries(again.lstBackupPath), (std::vector<std::wstring>{L"B", L"D"}));
 }
 
-TEST_F(BackupSettings, CancelAndCloseBoxStoreNothingAndShowTheMenu) {
-    for (bool closeBox : {false, true}) {
-        restart();
-        mdlMain().BackupSettings.BackupPath = {L"C:\\DATA"};
-        const BackupRecord before = mdlMain().BackupSettings;
-        SetBkInfoForm& dialog = open();
-        tk::user::click(dialog.chkRegBackup);
-        tk::user::type(dialog.txtGuide, L"changed");
-        tk::user::select(dialog.lstBackupPath, 0);
-        tk::user::click(dialog.cmdDelPath);
-        if (closeBox)
-            tk::user::closeBox(dialog);
-        else
-            tk::user::click(dialog.cmdCancel);
+struct ClosingCase {
+    const char* name;
+    bool closeBox;
+    friend std::ostream& operator<<(std::ostream& os, const ClosingCase& c) { return os << c.name; }
+};
+using BackupSettingsClosing = Table<BackupSettings, ClosingCase>;
 
-        const BackupRecord& after = mdlMain().BackupSettings;
-        EXPECT_EQ(after.BackupPath, before.BackupPath);
-        EXPECT_EQ(after.RegBackup, before.RegBackup);
-        EXPECT_EQ(after.Guide, before.Guide);
-        EXPECT_EQ(mdlMain().BackupInfoSet, kFalse);
-        EXPECT_EQ(frmSetBkInfo.instance(), nullptr);
-        EXPECT_TRUE(frmMenu->Visible());
-        EXPECT_FALSE(frmMenu->cmdSetSystem.Enabled());
-    }
+TEST_P(BackupSettingsClosing, StoresNothingAndShowsTheMenu) {
+    const bool closeBox = GetParam().closeBox;
+    mdlMain().BackupSettings.BackupPath = {L"C:\\DATA"};
+    const BackupRecord before = mdlMain().BackupSettings;
+    SetBkInfoForm& dialog = open();
+    tk::user::click(dialog.chkRegBackup);
+    tk::user::type(dialog.txtGuide, L"changed");
+    tk::user::select(dialog.lstBackupPath, 0);
+    tk::user::click(dialog.cmdDelPath);
+    if (closeBox)
+        tk::user::closeBox(dialog);
+    else
+        tk::user::click(dialog.cmdCancel);
+
+    const BackupRecord& after = mdlMain().BackupSettings;
+    EXPECT_EQ(after.BackupPath, before.BackupPath);
+    EXPECT_EQ(after.RegBackup, before.RegBackup);
+    EXPECT_EQ(after.Guide, before.Guide);
+    EXPECT_EQ(mdlMain().BackupInfoSet, kFalse);
+    EXPECT_EQ(frmSetBkInfo.instance(), nullptr);
+    EXPECT_TRUE(frmMenu->Visible());
+    EXPECT_FALSE(frmMenu->cmdSetSystem.Enabled());
 }
+
+INSTANTIATE_TEST_SUITE_P(, BackupSettingsClosing,
+                         ::testing::Values(ClosingCase{"Cancel", false}, ClosingCase{"CloseBox", true}),
+                         CaseName());
 
 TEST_F(BackupSettings, TypeBoxTakesNoTypingButTheArrowKeysMoveIt) {
     SetBkInfoForm& dialog = open();
@@ -249,37 +272,42 @@ TEST_F(BackupSettings, TypeBoxTakesNoTypingButTheArrowKeysMoveIt) {
     EXPECT_EQ(dialog.cboBackupMode.ListIndex(), 0);
 }
 
-TEST_F(BackupSettings, LogFileChooser) {
-    struct Case {
-        tk::testing::DialogAnswer::Kind answer;
-        std::wstring text;
-        bool ended;
-    };
-    const Case cases[] = {
-        {tk::testing::DialogAnswer::Choose, L"C:\\windows\\win.ini", false},
-        {tk::testing::DialogAnswer::Cancel, L"C:\\WINNT\\tpbackup.log", false},
-        {tk::testing::DialogAnswer::Fail, L"C:\\WINNT\\tpbackup.log", true},
-    };
-    for (const Case& c : cases) {
-        restart();
-        SetBkInfoForm& dialog = open();
-        tk::testing::answerNextDialog(tk::testing::dialogAnswer(c.answer, L"C:\\windows\\win.ini"));
-        tk::user::click(dialog.cmdSelectLogFile);
+struct ChooserCase {
+    const char* name;
+    tk::testing::DialogAnswer::Kind answer;
+    std::wstring text;
+    bool ended;
+    friend std::ostream& operator<<(std::ostream& os, const ChooserCase& c) { return os << c.name; }
+};
+using BackupSettingsLogFileChooser = Table<BackupSettings, ChooserCase>;
 
-        EXPECT_EQ(dialog.txtLogFileName.Text(), c.text);
-        EXPECT_EQ(tk::programEnded(), c.ended);
-        EXPECT_EQ(
-            messageTexts(),
-            c.ended
-                ? std::vector<std::wstring>{L"[ﾌｧｲﾙを開く] ﾀﾞｲｱﾛｸﾞ ﾎﾞｯｸｽで予期しないｴﾗｰが発生しました。 / 16"}
+TEST_P(BackupSettingsLogFileChooser, TakesTheChoiceOrKeepsTheName) {
+    const ChooserCase& c = GetParam();
+    SetBkInfoForm& dialog = open();
+    tk::testing::answerNextDialog(tk::testing::dialogAnswer(c.answer, L"C:\\windows\\win.ini"));
+    tk::user::click(dialog.cmdSelectLogFile);
+
+    EXPECT_EQ(dialog.txtLogFileName.Text(), c.text);
+    EXPECT_EQ(tk::programEnded(), c.ended);
+    EXPECT_EQ(
+        messageTexts(),
+        c.ended ? std::vector<std::wstring>{L"[ﾌｧｲﾙを開く] ﾀﾞｲｱﾛｸﾞ ﾎﾞｯｸｽで予期しないｴﾗｰが発生しました。 / 16"}
                 : std::vector<std::wstring>{});
-        ASSERT_EQ(tk::testing::shownDialogs().size(), 1u);
-        const auto& shown = tk::testing::shownDialogs()[0];
-        EXPECT_EQ(shown.kind + L"|" + shown.title + L"|" + shown.fileName + L"|" + shown.filter,
-                  L"open||*.log|ﾛｸﾞﾌｧｲﾙ (*.log)|*.log|すべてのﾌｧｲﾙ (*.*)|*.*");
-        EXPECT_EQ(shown.flags, 0x2000);
-    }
+    ASSERT_EQ(tk::testing::shownDialogs().size(), 1u);
+    const auto& shown = tk::testing::shownDialogs()[0];
+    EXPECT_EQ(shown.kind + L"|" + shown.title + L"|" + shown.fileName + L"|" + shown.filter,
+              L"open||*.log|ﾛｸﾞﾌｧｲﾙ (*.log)|*.log|すべてのﾌｧｲﾙ (*.*)|*.*");
+    EXPECT_EQ(shown.flags, 0x2000);
 }
+
+INSTANTIATE_TEST_SUITE_P(, BackupSettingsLogFileChooser,
+                         ::testing::Values(ChooserCase{"Chosen", tk::testing::DialogAnswer::Choose,
+                                                       L"C:\\windows\\win.ini", false},
+                                           ChooserCase{"Cancelled", tk::testing::DialogAnswer::Cancel,
+                                                       L"C:\\WINNT\\tpbackup.log", false},
+                                           ChooserCase{"Failed", tk::testing::DialogAnswer::Fail,
+                                                       L"C:\\WINNT\\tpbackup.log", true}),
+                         CaseName());
 
 }  // namespace
 }  // namespace lorvane::test

@@ -55,18 +55,21 @@ protected:
 TEST_F(FolderPicker, ReturnsTheOpenFolderNotTheHighlightedOne) {
     const std::wstring test = kRoot.substr(3);
     struct Case {
+        const char* name;
         Steps steps;
         std::wstring result;
     };
     const Case cases[] = {
-        {[](SelectPathForm& p) { tk::user::click(p.cmdOk); }, L"C:\\"},
-        {[&](SelectPathForm& p) {
+        {"OkAtOnce", [](SelectPathForm& p) { tk::user::click(p.cmdOk); }, L"C:\\"},
+        {"HighlightedIsNotOpened",
+         [&](SelectPathForm& p) {
              open(p, test);
              highlight(p, L"DATA");
              tk::user::click(p.cmdOk);
          },
          kRoot},
-        {[&](SelectPathForm& p) {
+        {"EnterOpensTheArrowOnlyHighlights",
+         [&](SelectPathForm& p) {
              open(p, test);
              highlight(p, L"DATA");
              tk::user::pressKey(p.dirPath, tk::key::Return);
@@ -74,25 +77,31 @@ TEST_F(FolderPicker, ReturnsTheOpenFolderNotTheHighlightedOne) {
              tk::user::click(p.cmdOk);
          },
          kRoot + L"\\DATA"},
-        {[&](SelectPathForm& p) {
+        {"BackToTheRootThroughThePath",
+         [&](SelectPathForm& p) {
              open(p, test);
              open(p, L"DATA");
              open(p, L"C:\\");  // back up to the root through the path rows
              tk::user::click(p.cmdOk);
          },
          L"C:\\"},
-        {[&](SelectPathForm& p) {
+        {"Cancel",
+         [&](SelectPathForm& p) {
              open(p, test);
              tk::user::click(p.cmdCancel);
          },
          L"Cancel"},
-        {[&](SelectPathForm& p) {
+        {"CloseBox",
+         [&](SelectPathForm& p) {
              open(p, test);
              tk::user::closeBox(p);
          },
          L"Cancel"},
     };
-    for (const Case& c : cases) EXPECT_EQ(pick(c.steps), c.result);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(pick(c.steps), c.result);
+    }
 }
 
 TEST_F(FolderPicker, ListsThePathThenTheSubfoldersIndented) {
@@ -126,7 +135,8 @@ TEST_F(FolderPicker, UnreadableDriveLeavesTheListWhereItWas) {
     tk::testing::removeDrive(L'Q');
     EXPECT_EQ(result, kRoot);
     ASSERT_EQ(messages().size(), 1u);
-    EXPECT_EQ(messages()[0].text, L"ﾄﾞﾗｲﾌﾞ Q: を読み取れません。ﾄﾞﾗｲﾌﾞの準備ができているか確認してください。");
+    EXPECT_EQ(messages()[0].text,
+              L"ﾄﾞﾗｲﾌﾞ Q: を読み取れません。ﾄﾞﾗｲﾌﾞの準備ができているか確認してください。");
     EXPECT_EQ(messages()[0].style, 48);
 }
 

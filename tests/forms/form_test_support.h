@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "core/host.h"
 #include "core/settings.h"
 #include "toolkit/form.h"
@@ -27,6 +29,18 @@ protected:
     const std::vector<tk::testing::ShownMessage>& messages() const { return tk::testing::shownMessages(); }
 
     DateTime clockNow = DateTime::fromCivil({2026, 12, 7, 9, 0, 0});
+};
+
+// One row of a table of cases, run as a test of its own on a fresh program:
+// `Case` names itself with a `name` field, which becomes the test's name.
+template <class Fixture, class Case>
+class Table : public Fixture, public ::testing::WithParamInterface<Case> {};
+
+struct CaseName {
+    template <class Case>
+    std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
+        return info.param.name;
+    }
 };
 
 }  // namespace lorvane::test

@@ -1,18 +1,21 @@
+#include "schedule/schedule_form.h"
+
 #include <array>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/forms.h"
 #include "app/menu_form.h"
 #include "form_test_support.h"
-#include "schedule/schedule_form.h"
+#include "texts.h"
 
 namespace lorvane::test {
 namespace {
 
-constexpr wchar_t kTimeInvalid[] = L"時刻の指定に誤りがあります。";
-constexpr wchar_t kTimePassed[] = L"指定された日時は既に経過しています。";
+using texts::kTimeInvalid;
+using texts::kTimePassed;
 using Unit = tk::OptionButton ScheduleForm::*;
 
 class ScheduleDialog : public WindowTest {
@@ -23,12 +26,6 @@ protected:
         tk::user::click(frmMenu->cmdSetDate);
         EXPECT_FALSE(frmMenu->Visible()) << "the menu hides while the dialog is open";
         return *frmSetDate;
-    }
-    // A fresh run, the clock standing at 09:00:00.
-    void restart() {
-        tk::testing::begin();
-        mdlMain() = Settings{};
-        clockAt(9, 0, 0);
     }
     static void clockAt(int hour, int minute, int second) {
         const DateTime at = DateTime::fromCivil({2026, 12, 7, hour, minute, second});
@@ -56,86 +53,108 @@ protected:
     }
 };
 
-TEST_F(ScheduleDialog, OkChecksTheTimeBeforeItStoresIt) {
-    struct Case {
-        Unit unit;
-        const wchar_t *hour, *minute;
-        int second;              // the clock stands at 09:30 and this second
-        const wchar_t* outcome;  // the message shown, or the time stored
-    };
-    const Unit today = &ScheduleForm::optRunToday, tomorrow = &ScheduleForm::optRunTomorrow;
-    const Case cases[] = {
-        {tomorrow, L"23", L"59", 0, L"23:59"},     {tomorrow, L" 07 ", L"005", 0, L"7:5"},
-        {tomorrow, L"24", L"0", 0, kTimeInvalid},  {tomorrow, L"-1", L"0", 0, kTimeInvalid},
-        {tomorrow, L"0", L"60", 0, kTimeInvalid},  {tomorrow, L"0", L"-1", 0, kTimeInvalid},
-        {tomorrow, L"", L"0", 0, kTimeInvalid},    {tomorrow, L"abc", L"0", 0, kTimeInvalid},
-        {tomorrow, L"7.5", L"0", 0, kTimeInvalid}, {tomorrow, L"99999", L"0", 0, kTimeInvalid},
-        {tomorrow, L"0", L"-", 0, kTimeInvalid},   {tomorrow, L"99999999999999999999", L"0", 0, kTimeInvalid},
-        {today, L"9", L"30", 0, L"9:30"},          {today, L"9", L"30", 1, kTimePassed},
-        {today, L"24", L"30", 1, kTimeInvalid},    {tomorrow, L"9", L"30", 1, L"9:30"},
-        {&ScheduleForm::optRunEvery, L"0", L"0", 1, L"0:0"},
-        // Typed with the input method on: full-width digits and spaces.
-        {tomorrow, L"０７", L"　３０　", 0, L"7:30"},  {tomorrow, L"２４", L"0", 0, kTimeInvalid},
-        {tomorrow, L"７時", L"0", 0, kTimeInvalid},     {tomorrow, L"0", L"３０分", 0, kTimeInvalid},
-        {&ScheduleForm::optRunNext, L"9", L"29", 59, L"9:29"}};
-    for (const Case& c : cases) {
-        restart();
-        clockAt(9, 30, c.second);
-        ScheduleForm& form = open();
-        tk::user::click(form.*c.unit);
-        confirm(form, c.hour, c.minute);
-        const ScheduleRecord& stored = mdlMain().ScheduleSettings;
-        if (c.outcome == kTimeInvalid || c.outcome == kTimePassed) {
-            ASSERT_EQ(messages().size(), 1u) << c.hour << ":" << c.minute;
-            EXPECT_EQ(messages()[0].text, c.outcome);
-            EXPECT_EQ(messages()[0].style, mb::Exclamation);
-            EXPECT_EQ(mdlMain().ScheduleSet, kFalse);
-            EXPECT_EQ(stored.RunUnit, 0) << "nothing stored";
-            ASSERT_NE(frmSetDate.instance(), nullptr) << "the dialog stays open";
-            EXPECT_EQ(form.txtHour.Text(), c.hour);
-        } else {
-            EXPECT_TRUE(messages().empty()) << c.hour << ":" << c.minute;
-            EXPECT_EQ(mdlMain().ScheduleSet, kTrue);
-            EXPECT_EQ(std::to_wstring(stored.RunHour) + L":" + std::to_wstring(stored.RunMinute), c.outcome);
-            EXPECT_EQ(frmSetDate.instance(), nullptr);
-        }
+struct TimeCase {
+    const char* name;
+    Unit unit;
+    const wchar_t *hour, *minute;
+    int second;              // the clock stands at 09:30 and this second
+    const wchar_t* outcome;  // the message shown, or the time stored
+    friend std::ostream& operator<<(std::ostream& os, const TimeCase& c) { return os << c.name; }
+};
+using ScheduleDialogOk = Table<ScheduleDialog, TimeCase>;
+
+TEST_P(ScheduleDialogOk, ChecksTheTimeBeforeItStoresIt) {
+    const TimeCase& c = GetParam();
+    clockAt(9, 30, c.second);
+    ScheduleForm& form = open();
+    tk::user::click(form.*c.unit);
+    confirm(form, c.hour, c.minute);
+    const ScheduleRecord& stored = mdlMain().ScheduleSettings;
+    if (c.outcome == kTimeInvalid || c.outcome == kTimePassed) {
+        ASSERT_EQ(messages().size(), 1u) << c.hour << ":" << c.minute;
+        EXPECT_EQ(messages()[0].text, c.outcome);
+        EXPECT_EQ(messages()[0].style, mb::Exclamation);
+        EXPECT_EQ(mdlMain().ScheduleSet, kFalse);
+        EXPECT_EQ(stored.RunUnit, 0) << "nothing stored";
+        ASSERT_NE(frmSetDate.instance(), nullptr) << "the dialog stays open";
+        EXPECT_EQ(form.txtHour.Text(), c.hour);
+    } else {
+        EXPECT_TRUE(messages().empty()) << c.hour << ":" << c.minute;
+        EXPECT_EQ(mdlMain().ScheduleSet, kTrue);
+        EXPECT_EQ(std::to_wstring(stored.RunHour) + L":" + std::to_wstring(stored.RunMinute), c.outcome);
+        EXPECT_EQ(frmSetDate.instance(), nullptr);
     }
 }
 
-TEST_F(ScheduleDialog, OkStoresTheUnitTheModeAndOnlyTheListInUse) {
-    struct Case {
-        Unit unit;
-        bool byWeekday;
-        std::vector<int> picks;
-        Int16 runUnit, dateMode;
-    };
-    const Case cases[] = {{&ScheduleForm::optRunEvery, false, {0, 14}, 3, 1},
-                          {&ScheduleForm::optRunNext, true, {1, 4}, 4, 2},
-                          {&ScheduleForm::optRunNext, false, {}, 4, 1},
-                          {&ScheduleForm::optRunToday, false, {}, 1, 1},
-                          {&ScheduleForm::optRunTomorrow, false, {}, 2, 1}};
-    for (const Case& c : cases) {
-        restart();
-        ScheduleRecord& stored = mdlMain().ScheduleSettings;
-        stored.RunDate.fill(kTrue);  // what an earlier OK left
-        stored.RunWeekday.fill(kTrue);
-        ScheduleForm& form = open();
-        tk::user::click(form.*c.unit);
-        if (c.byWeekday) tk::user::click(form.optWeekday);
-        for (int k : c.picks) tk::user::select(c.byWeekday ? form.lstWeekday : form.lstDate, k);
-        confirm(form, L"23", L"59");
-        ASSERT_EQ(mdlMain().ScheduleSet, kTrue) << c.runUnit;
-        EXPECT_EQ(stored.RunUnit, c.runUnit);
-        EXPECT_EQ(stored.DateMode, c.dateMode);
-        if (c.byWeekday) {
-            EXPECT_EQ(raised(stored.RunWeekday), c.picks);
-            EXPECT_EQ(raised(stored.RunDate).size(), 31u) << "the day list keeps what it held";
-        } else {
-            EXPECT_EQ(raised(stored.RunDate), c.picks);
-            EXPECT_EQ(raised(stored.RunWeekday).size(), 7u) << "the weekday list keeps what it held";
-        }
+const Unit kToday = &ScheduleForm::optRunToday, kTomorrow = &ScheduleForm::optRunTomorrow;
+INSTANTIATE_TEST_SUITE_P(
+    , ScheduleDialogOk,
+    ::testing::Values(TimeCase{"LastMinute", kTomorrow, L"23", L"59", 0, L"23:59"},
+                      TimeCase{"BlanksAndLeadingZeros", kTomorrow, L" 07 ", L"005", 0, L"7:5"},
+                      TimeCase{"Hour24", kTomorrow, L"24", L"0", 0, kTimeInvalid},
+                      TimeCase{"NegativeHour", kTomorrow, L"-1", L"0", 0, kTimeInvalid},
+                      TimeCase{"Minute60", kTomorrow, L"0", L"60", 0, kTimeInvalid},
+                      TimeCase{"NegativeMinute", kTomorrow, L"0", L"-1", 0, kTimeInvalid},
+                      TimeCase{"EmptyHour", kTomorrow, L"", L"0", 0, kTimeInvalid},
+                      TimeCase{"LettersForHour", kTomorrow, L"abc", L"0", 0, kTimeInvalid},
+                      TimeCase{"FractionalHour", kTomorrow, L"7.5", L"0", 0, kTimeInvalid},
+                      TimeCase{"HugeHour", kTomorrow, L"99999", L"0", 0, kTimeInvalid},
+                      TimeCase{"MinusSignAlone", kTomorrow, L"0", L"-", 0, kTimeInvalid},
+                      TimeCase{"HourBeyondAnyNumber", kTomorrow, L"99999999999999999999", L"0", 0,
+                               kTimeInvalid},
+                      TimeCase{"TodayThisMinute", kToday, L"9", L"30", 0, L"9:30"},
+                      TimeCase{"TodayPassed", kToday, L"9", L"30", 1, kTimePassed},
+                      TimeCase{"TodayInvalidBeforePassed", kToday, L"24", L"30", 1, kTimeInvalid},
+                      TimeCase{"TomorrowSameTime", kTomorrow, L"9", L"30", 1, L"9:30"},
+                      TimeCase{"EveryMidnight", &ScheduleForm::optRunEvery, L"0", L"0", 1, L"0:0"},
+                      // Typed with the input method on: full-width digits and spaces.
+                      TimeCase{"FullWidthDigits", kTomorrow, L"０７", L"　３０　", 0, L"7:30"},
+                      TimeCase{"FullWidthHour24", kTomorrow, L"２４", L"0", 0, kTimeInvalid},
+                      TimeCase{"HourWithUnit", kTomorrow, L"７時", L"0", 0, kTimeInvalid},
+                      TimeCase{"MinuteWithUnit", kTomorrow, L"0", L"３０分", 0, kTimeInvalid},
+                      TimeCase{"NextPassedMinute", &ScheduleForm::optRunNext, L"9", L"29", 59, L"9:29"}),
+    CaseName());
+
+struct UnitCase {
+    const char* name;
+    Unit unit;
+    bool byWeekday;
+    std::vector<int> picks;
+    Int16 runUnit, dateMode;
+    friend std::ostream& operator<<(std::ostream& os, const UnitCase& c) { return os << c.name; }
+};
+using ScheduleDialogStore = Table<ScheduleDialog, UnitCase>;
+
+TEST_P(ScheduleDialogStore, TheUnitTheModeAndOnlyTheListInUse) {
+    const UnitCase& c = GetParam();
+    ScheduleRecord& stored = mdlMain().ScheduleSettings;
+    stored.RunDate.fill(kTrue);  // what an earlier OK left
+    stored.RunWeekday.fill(kTrue);
+    ScheduleForm& form = open();
+    tk::user::click(form.*c.unit);
+    if (c.byWeekday) tk::user::click(form.optWeekday);
+    for (int k : c.picks) tk::user::select(c.byWeekday ? form.lstWeekday : form.lstDate, k);
+    confirm(form, L"23", L"59");
+    ASSERT_EQ(mdlMain().ScheduleSet, kTrue) << c.runUnit;
+    EXPECT_EQ(stored.RunUnit, c.runUnit);
+    EXPECT_EQ(stored.DateMode, c.dateMode);
+    if (c.byWeekday) {
+        EXPECT_EQ(raised(stored.RunWeekday), c.picks);
+        EXPECT_EQ(raised(stored.RunDate).size(), 31u) << "the day list keeps what it held";
+    } else {
+        EXPECT_EQ(raised(stored.RunDate), c.picks);
+        EXPECT_EQ(raised(stored.RunWeekday).size(), 7u) << "the weekday list keeps what it held";
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , ScheduleDialogStore,
+    ::testing::Values(UnitCase{"EveryByDay", &ScheduleForm::optRunEvery, false, {0, 14}, 3, 1},
+                      UnitCase{"NextByWeekday", &ScheduleForm::optRunNext, true, {1, 4}, 4, 2},
+                      UnitCase{"NextByNoDay", &ScheduleForm::optRunNext, false, {}, 4, 1},
+                      UnitCase{"Today", &ScheduleForm::optRunToday, false, {}, 1, 1},
+                      UnitCase{"Tomorrow", &ScheduleForm::optRunTomorrow, false, {}, 2, 1}),
+    CaseName());
 
 TEST_F(ScheduleDialog, ADisabledListNeverHoldsASelection) {
     struct State {
@@ -198,7 +217,7 @@ TEST_F(ScheduleDialog, EveryCloseShowsTheMenuAndOnlyOkStores) {
     };
     for (const auto& close : closings) {
         ScheduleForm& form = open();
-        EXPECT_EQ(form.Caption(), L"Lorvane - 日付の設定");
+        EXPECT_EQ(form.Caption(), texts::kScheduleTitle);
         EXPECT_TRUE(form.optRunToday.Value() && form.optDate.Value()) << "opens with the defaults";
         EXPECT_EQ(form.txtHour.Text() + L":" + form.txtMinute.Text(), L"0:0");
         ASSERT_EQ(form.lstDate.ListCount(), 31);
@@ -223,26 +242,37 @@ TEST_F(ScheduleDialog, EveryCloseShowsTheMenuAndOnlyOkStores) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(ScheduleDialog, ArrowsStepTheBoxesAndStopAtTheEnds) {
-    struct Case {
-        bool hour;
-        const wchar_t* typed;  // nullptr: as opened
-        int steps;
-        const wchar_t* shown;
-    };
-    const Case cases[] = {{true, nullptr, 1, L"1"}, {true, nullptr, -1, L"0"}, {true, L"22", 3, L"23"},
-                          {true, L"99", -1, L"23"}, {false, L"58", 5, L"59"},  {false, L"07", 1, L"8"},
-                          {false, L"2", -4, L"0"},  {false, L"abc", 2, L"2"},
-                          {true, L"０７", 1, L"8"},   {false, L"　５９　", -1, L"58"}};
-    for (const Case& c : cases) {
-        restart();
-        ScheduleForm& form = open();
-        tk::TextBox& box = c.hour ? form.txtHour : form.txtMinute;
-        if (c.typed) tk::user::type(box, c.typed);
-        tk::user::spin(c.hour ? form.udnHour : form.udnMinute, c.steps);
-        EXPECT_EQ(box.Text(), c.shown) << (c.typed ? c.typed : L"") << " " << c.steps;
-    }
+struct ArrowCase {
+    const char* name;
+    bool hour;
+    const wchar_t* typed;  // nullptr: as opened
+    int steps;
+    const wchar_t* shown;
+    friend std::ostream& operator<<(std::ostream& os, const ArrowCase& c) { return os << c.name; }
+};
+using ScheduleDialogArrows = Table<ScheduleDialog, ArrowCase>;
+
+TEST_P(ScheduleDialogArrows, StepTheBoxesAndStopAtTheEnds) {
+    const ArrowCase& c = GetParam();
+    ScheduleForm& form = open();
+    tk::TextBox& box = c.hour ? form.txtHour : form.txtMinute;
+    if (c.typed) tk::user::type(box, c.typed);
+    tk::user::spin(c.hour ? form.udnHour : form.udnMinute, c.steps);
+    EXPECT_EQ(box.Text(), c.shown) << (c.typed ? c.typed : L"") << " " << c.steps;
 }
+
+INSTANTIATE_TEST_SUITE_P(, ScheduleDialogArrows,
+                         ::testing::Values(ArrowCase{"HourUpFromZero", true, nullptr, 1, L"1"},
+                                           ArrowCase{"HourDownStopsAtZero", true, nullptr, -1, L"0"},
+                                           ArrowCase{"HourUpStopsAt23", true, L"22", 3, L"23"},
+                                           ArrowCase{"HourDownFromTooLarge", true, L"99", -1, L"23"},
+                                           ArrowCase{"MinuteUpStopsAt59", false, L"58", 5, L"59"},
+                                           ArrowCase{"MinuteFromLeadingZero", false, L"07", 1, L"8"},
+                                           ArrowCase{"MinuteDownStopsAtZero", false, L"2", -4, L"0"},
+                                           ArrowCase{"MinuteFromLetters", false, L"abc", 2, L"2"},
+                                           ArrowCase{"HourFromFullWidth", true, L"０７", 1, L"8"},
+                                           ArrowCase{"MinuteFromFullWidth", false, L"　５９　", -1, L"58"}),
+                         CaseName());
 
 }  // namespace
 }  // namespace lorvane::test

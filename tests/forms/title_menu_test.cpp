@@ -1,3 +1,5 @@
+#include <ostream>
+
 #include "app/forms.h"
 #include "app/menu_form.h"
 #include "app/title_form.h"
@@ -83,20 +85,29 @@ TEST_F(TitleScreen, LabelsComeFromTheVersionInformation) {
 
 using MainMenu = WindowTest;
 
-TEST_F(MainMenu, ApplyButtonNeedsBothFlagsExactlyTrue) {
-    struct Case {
-        Int16 backupInfoSet, scheduleSet;
-        bool enabled;
-    };
-    const Case cases[] = {{0, 0, false}, {-1, 0, false}, {0, -1, false}, {1, 1, false}, {-1, -1, true}};
-    for (const Case& c : cases) {
-        tk::testing::begin();
-        mdlMain().BackupInfoSet = c.backupInfoSet;
-        mdlMain().ScheduleSet = c.scheduleSet;
-        frmMenu->Show();
-        EXPECT_EQ(frmMenu->cmdSetSystem.Enabled(), c.enabled) << c.backupInfoSet << " " << c.scheduleSet;
-    }
+struct FlagsCase {
+    const char* name;
+    Int16 backupInfoSet, scheduleSet;
+    bool enabled;
+    friend std::ostream& operator<<(std::ostream& os, const FlagsCase& c) { return os << c.name; }
+};
+using MainMenuApplyButton = Table<MainMenu, FlagsCase>;
+
+TEST_P(MainMenuApplyButton, NeedsBothFlagsExactlyTrue) {
+    const FlagsCase& c = GetParam();
+    mdlMain().BackupInfoSet = c.backupInfoSet;
+    mdlMain().ScheduleSet = c.scheduleSet;
+    frmMenu->Show();
+    EXPECT_EQ(frmMenu->cmdSetSystem.Enabled(), c.enabled);
 }
+
+INSTANTIATE_TEST_SUITE_P(, MainMenuApplyButton,
+                         ::testing::Values(FlagsCase{"NeitherSet", 0, 0, false},
+                                           FlagsCase{"OnlyBackupInfo", -1, 0, false},
+                                           FlagsCase{"OnlySchedule", 0, -1, false},
+                                           FlagsCase{"OneIsNotTrue", 1, 1, false},  // only -1 is true
+                                           FlagsCase{"BothSet", -1, -1, true}),
+                         CaseName());
 
 TEST_F(MainMenu, IsCentredWithItsButtonsInTabOrder) {
     auto& o = tk::testing::overrides();
@@ -108,10 +119,14 @@ TEST_F(MainMenu, IsCentredWithItsButtonsInTabOrder) {
     EXPECT_FLOAT_EQ(menu.Left(), 15360 / 2.0f - menu.Width() / 2);
     EXPECT_FLOAT_EQ(menu.Top(), 11520 / 2.0f - menu.Height() / 2);
     EXPECT_EQ(menu.Caption(), L"Lorvane");
-    const tk::Button* order[] = {&menu.cmdSetBkupInfo, &menu.cmdSetDate, &menu.cmdSetSystem, &menu.cmdShowLog};
+    const tk::Button* order[] = {&menu.cmdSetBkupInfo, &menu.cmdSetDate, &menu.cmdSetSystem,
+                                 &menu.cmdShowLog};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(order[i]->TabIndex(), i);
-        EXPECT_FLOAT_EQ(order[i]->Top(), 1500.0f + 720.0f * i);
+        // Tab goes down the column: each button stands below the one before it.
+        if (i > 0) {
+            EXPECT_GE(order[i]->Top(), order[i - 1]->Top() + order[i - 1]->Height()) << i;
+        }
     }
 }
 
@@ -123,19 +138,27 @@ TEST_F(MainMenu, VersionItemIsGreyedAndDoesNothing) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(MainMenu, ExitAndCloseBoxBothEndTheProgram) {
-    for (bool useCloseBox : {false, true}) {
-        tk::testing::begin();
-        frmMenu->Show();
-        if (useCloseBox)
-            tk::user::closeBox(*frmMenu);
-        else
-            tk::user::choose(frmMenu->mnuExit);
-        EXPECT_EQ(frmMenu.instance(), nullptr);
-        EXPECT_TRUE(tk::loadedForms().empty());
-        EXPECT_TRUE(tk::testing::overrides().allFormsUnloaded);
-    }
+struct EndingCase {
+    const char* name;
+    bool useCloseBox;
+    friend std::ostream& operator<<(std::ostream& os, const EndingCase& c) { return os << c.name; }
+};
+using MainMenuEnding = Table<MainMenu, EndingCase>;
+
+TEST_P(MainMenuEnding, EndsTheProgram) {
+    frmMenu->Show();
+    if (GetParam().useCloseBox)
+        tk::user::closeBox(*frmMenu);
+    else
+        tk::user::choose(frmMenu->mnuExit);
+    EXPECT_EQ(frmMenu.instance(), nullptr);
+    EXPECT_TRUE(tk::loadedForms().empty());
+    EXPECT_TRUE(tk::testing::overrides().allFormsUnloaded);
 }
+
+INSTANTIATE_TEST_SUITE_P(, MainMenuEnding,
+                         ::testing::Values(EndingCase{"ExitItem", false}, EndingCase{"CloseBox", true}),
+                         CaseName());
 
 }  // namespace
 }  // namespace lorvane::test

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "form_test_support.h"
+#include "texts.h"
 #include "toolkit/choices.h"
 #include "toolkit/common_dialog.h"
 #include "toolkit/list_box.h"
@@ -33,8 +34,8 @@ public:
             lstMulti.AddItem(item);
         }
         int tab = 0;
-        for (tk::Control* c : std::initializer_list<tk::Control*>{&chkOption, &optFirst, &optSecond, &optOutside,
-                                                                   &txtGuide, &lstSingle, &lstMulti})
+        for (tk::Control* c : std::initializer_list<tk::Control*>{
+                 &chkOption, &optFirst, &optSecond, &optOutside, &txtGuide, &lstSingle, &lstMulti})
             c->TabIndex(tab++);
         chkOption.Click = [this] { log.push_back(L"chk"); };
         optSecond.Click = [this] { log.push_back(L"opt2"); };
@@ -63,7 +64,7 @@ TEST_F(ToolkitControls, UserActionsReachTheModelAndRunTheHandlers) {
     tk::user::click(form.optFirst);
     tk::user::click(form.optOutside);  // another container: a group of its own
     tk::user::click(form.optSecond);
-    tk::user::type(form.txtGuide, L"週次 100%");
+    tk::user::type(form.txtGuide, texts::kWeeklyGuide);
     tk::user::select(form.lstSingle, 2);
     tk::user::select(form.lstMulti, 1);
     tk::user::select(form.lstMulti, 3);
@@ -74,12 +75,13 @@ TEST_F(ToolkitControls, UserActionsReachTheModelAndRunTheHandlers) {
     EXPECT_FALSE(form.optFirst.Value());
     EXPECT_TRUE(form.optSecond.Value());
     EXPECT_TRUE(form.optOutside.Value());
-    EXPECT_EQ(form.txtGuide.Text(), L"週次 100%");
+    EXPECT_EQ(form.txtGuide.Text(), texts::kWeeklyGuide);
     EXPECT_EQ(form.lstSingle.ListIndex(), 2);
-    const std::vector<bool> multi = {form.lstMulti.Selected(0), form.lstMulti.Selected(1), form.lstMulti.Selected(2),
-                                     form.lstMulti.Selected(3)};
+    const std::vector<bool> multi = {form.lstMulti.Selected(0), form.lstMulti.Selected(1),
+                                     form.lstMulti.Selected(2), form.lstMulti.Selected(3)};
     EXPECT_EQ(multi, (std::vector<bool>{true, false, false, true}));
-    EXPECT_EQ(form.log, (std::vector<std::wstring>{L"chk", L"opt2", L"txt:週次 100%", L"lst:2", L"dbl"}));
+    EXPECT_EQ(form.log, (std::vector<std::wstring>{
+                            L"chk", L"opt2", L"txt:" + std::wstring(texts::kWeeklyGuide), L"lst:2", L"dbl"}));
 }
 
 TEST_F(ToolkitControls, CodeChangesShowInTheControlsAndDisabledOnesIgnoreTheUser) {

@@ -11,6 +11,7 @@
 #include "apply/command_line.h"
 #include "fake_host.h"
 #include "toolkit/headless/posix_system_access.h"
+#include "texts.h"
 
 namespace lorvane {
 namespace {
@@ -88,7 +89,7 @@ TEST_F(ApplyAction, NoWritesNothing) {
     user.answers = {mb::No};
     RunApplyAction(settings);
     ASSERT_EQ(user.styles(), std::vector<int>{mb::QuestionYesNo});
-    EXPECT_EQ(user.messages[0].text, L"設定情報をシステムに反映します。よろしいですか？");
+    EXPECT_EQ(user.messages[0].text, texts::kApplyQuestion);
     ExpectFiles(kOld, kOld);
     EXPECT_TRUE(access.started.empty());
 }
@@ -97,7 +98,7 @@ TEST_F(ApplyAction, YesWritesBothFilesAndStartsTheBatchHidden) {
     user.answers = {mb::Yes};
     RunApplyAction(settings);
     ASSERT_EQ(user.styles(), (std::vector<int>{mb::QuestionYesNo, mb::OkOnly}));
-    EXPECT_EQ(user.messages[1].text, L"設定情報をシステムに反映しました。");
+    EXPECT_EQ(user.messages[1].text, texts::kApplyDone);
     ExpectFiles(kCommandFile, kBatchFile);
     ASSERT_EQ(access.started.size(), 1u);
     EXPECT_EQ(access.started[0].program, access.interpreter);
@@ -288,7 +289,7 @@ INSTANTIATE_TEST_SUITE_P(
         AnswerCase{"Accepted",
                    {{}, true, 0, L"新しいｼﾞｮﾌﾞをｼﾞｮﾌﾞ ID = 1 で追加しました。\r\n"},
                    mb::OkOnly,
-                   L"設定情報をシステムに反映しました。"},
+                   texts::kApplyDone},
         AnswerCase{"RefusedShowsTheLastFifteenLines",
                    {{}, true, 1, AtOutput()},
                    mb::Critical,

@@ -46,6 +46,7 @@ const Placement placements[] = {
 TEST(SubMoveForm, PlacesByModeThenCorrectsOversizedWindows) {
     FakeHost host;
     for (const Placement& p : placements) {
+        SCOPED_TRACE(testing::Message() << "mode " << p.mode << ", " << p.w << " x " << p.h);
         FakeWindow window(p.w, p.h);
         subMoveForm(window, p.mode);
         EXPECT_FLOAT_EQ(window.top, p.top) << "mode " << p.mode << " " << p.w << "x" << p.h;
@@ -92,6 +93,7 @@ TEST(StartValues, LogFileComesFromTheWindowsDirectoryAndTheRestIsCleared) {
     };
     for (const Case& c : {Case{L"C:\\WINNT", L"C:\\WINNT\\tpbackup.log"}, Case{L"", L"\\tpbackup.log"},
                           Case{L"C:\\", L"C:\\\\tpbackup.log"}}) {
+        SCOPED_TRACE(std::string(c.windowsDir.begin(), c.windowsDir.end()));
         FakeHost host;
         host.windowsDir = c.windowsDir;
         Settings settings;
@@ -123,6 +125,8 @@ TEST(DateTime, CivilRoundTripAndWeekday) {
                           {{2000, 3, 1, 0, 0, 1}, 3},
                           {{1969, 12, 31, 23, 0, 0}, 3}};
     for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.civil.year) + "-" + std::to_string(c.civil.month) + "-" +
+                     std::to_string(c.civil.day));
         const DateTime t = DateTime::fromCivil(c.civil);
         const CivilTime back = t.civil();
         EXPECT_EQ(std::tie(back.year, back.month, back.day, back.hour, back.minute, back.second),
