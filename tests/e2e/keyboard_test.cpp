@@ -161,7 +161,6 @@ TEST(Keyboard, FullWidthDigitsInTheHourBoxAreStoredAsTheNumber) {
     const GeneratedFiles files;
     const BackupProgram ntbackup;  // the program looks for it before it asks
     const AtRecorder at;
-    const BackupProgram ntbackup;
     Program app;
     Window menu = chooseTypicalSettings(app);
 
