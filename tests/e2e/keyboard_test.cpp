@@ -159,6 +159,7 @@ TEST(Keyboard, FullWidthDigitsInTheHourBoxAreStoredAsTheNumber) {
     CreateDirectoryW(L"C:\\DATA", nullptr);
     const GeneratedFiles files;
     const AtRecorder at;
+    const BackupProgram ntbackup;  // the apply at the end looks for it
     Program app;
     Window menu = chooseTypicalSettings(app);
 
