@@ -7,11 +7,19 @@
 #include "schedule/schedule_form.h"
 
 namespace lorvane {
+namespace {
+
+// However a dialog closes (OK, cancel, exit, its close box), the main menu comes back.
+void returnToMenu(tk::Form& dialog) {
+    dialog.Unloaded = [] { frmMenu->Show(); };
+}
+
+}  // namespace
 
 tk::FormRef<TitleForm> frmTitle;
 tk::FormRef<MenuForm> frmMenu;
-tk::FormRef<SetBkInfoForm> frmSetBkInfo;
-tk::FormRef<ScheduleForm> frmSetDate;
-tk::FormRef<ShowLogForm> frmShowLog;
+tk::FormRef<SetBkInfoForm> frmSetBkInfo{returnToMenu};
+tk::FormRef<ScheduleForm> frmSetDate{returnToMenu};
+tk::FormRef<ShowLogForm> frmShowLog{returnToMenu};
 
 }  // namespace lorvane

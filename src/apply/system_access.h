@@ -1,7 +1,7 @@
 // What the apply action needs of the operating system beyond the host: replacing
 // a file whole, the code page that cmd.exe reads batch files in, how cmd.exe is
 // set up and what it would find, and running a program with a hidden window.
-// Each toolkit backend implements it; tests may install their own.
+// The platform library implements it for Win32 and POSIX; tests may install their own.
 #pragma once
 
 #include <chrono>
@@ -66,11 +66,8 @@ public:
 };
 
 SystemAccess& systemAccess();
-// Installs the implementation; returns the one it replaces. The toolkit installs its
-// backend's platformSystemAccess() when it starts.
+// Installs the implementation; returns the one it replaces. The toolkit installs
+// platformSystemAccess() (platform/platform_system_access.h) when it starts.
 SystemAccess* setSystemAccess(SystemAccess* access);
-
-// The backend's own implementation, defined once in each toolkit backend.
-SystemAccess& platformSystemAccess();
 
 }  // namespace lorvane

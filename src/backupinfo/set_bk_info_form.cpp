@@ -4,8 +4,6 @@
 #include <initializer_list>
 #include <utility>
 
-#include "app/forms.h"
-#include "app/menu_form.h"
 #include "apply/command_line.h"
 #include "backupinfo/select_path_form.h"
 #include "core/host.h"
@@ -222,8 +220,5 @@ void SetBkInfoForm::cmdOk_Click() {
 }
 
 void SetBkInfoForm::cmdCancel_Click() { Unload(); }
-
-// However the dialog closes, the main menu comes back.
-void SetBkInfoForm::Form_Unload() { frmMenu->Show(); }
 
 }  // namespace lorvane

@@ -45,7 +45,6 @@ public:
 
 protected:
     void Form_Load() override;
-    void Form_Unload() override;
 
 private:
     void cboBackupMode_KeyPress(int& KeyAscii);

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "app/forms.h"
-#include "app/menu_form.h"
 #include "core/host.h"
 #include "core/subroutines.h"
 #include "toolkit/app.h"
@@ -86,10 +84,6 @@ bool ShowLogForm::ShowLogFile(const std::wstring& path) {
 void ShowLogForm::Form_Resize() {
     rtfShowLog.Move(rtfShowLog.Left(), rtfShowLog.Top(), rtfShowLog.Width(), std::max(0.0f, Height() - 780));
     rtfShowLog.Move(rtfShowLog.Left(), rtfShowLog.Top(), std::max(0.0f, Width() - 255), rtfShowLog.Height());
-}
-
-void ShowLogForm::Form_Unload() {
-    frmMenu->Show();
 }
 
 void ShowLogForm::mnuOpenFile_Click() {

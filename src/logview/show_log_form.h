@@ -1,5 +1,6 @@
 // The log viewer: shows a log file that the user picks, can open another one,
-// empty the view and change its font. Every close shows the main menu again.
+// empty the view and change its font. After every close the program shows
+// its main menu again.
 #pragma once
 
 #include <cstdint>
@@ -38,7 +39,6 @@ protected:
     void Form_Load() override;
     void Form_Activate() override;
     void Form_Resize() override;
-    void Form_Unload() override;
 
 private:
     // Asks for the file: 1 when the user cancelled, 0 with path set to the chosen file.

@@ -6,8 +6,6 @@
 #include <string>
 #include <utility>
 
-#include "app/forms.h"
-#include "app/menu_form.h"
 #include "core/host.h"
 #include "core/numbers.h"
 #include "core/subroutines.h"
@@ -123,8 +121,6 @@ void ScheduleForm::Form_Load() {
     optDate.Value(true);      // runs the date-mode step
     optRunToday.Value(true);  // runs subSetRunDate(2)
 }
-
-void ScheduleForm::Form_Unload() { frmMenu->Show(); }
 
 void ScheduleForm::cmdOk_Click() {
     const std::optional<Int16> hour = wholeNumber(txtHour.Text());

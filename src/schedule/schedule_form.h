@@ -1,6 +1,7 @@
 // The schedule dialog: the run time, the run unit (today, tomorrow, every, next)
 // and, for every and next, the days of the month or the weekdays. OK checks the
-// time and stores ScheduleSettings; every close shows the main menu again.
+// time and stores ScheduleSettings; after every close the program
+// shows its main menu again.
 #pragma once
 
 #include "core/settings.h"
@@ -39,7 +40,6 @@ public:
 
 protected:
     void Form_Load() override;
-    void Form_Unload() override;
 
 private:
     void cmdOk_Click();

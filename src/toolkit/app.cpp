@@ -1,7 +1,7 @@
 #include "toolkit/app.h"
 
-#include "apply/system_access.h"
 #include "core/host.h"
+#include "platform/platform_system_access.h"
 #include "toolkit/backend.h"
 #include "toolkit/testing.h"
 

@@ -134,6 +134,7 @@ void Form::Unload() {
     if (!loaded() || unloading_) return;
     unloading_ = true;
     dispatchEvent([this] { Form_Unload(); });
+    if (Unloaded) dispatchEvent(Unloaded);
     destroyPeers();
     unloading_ = false;
     if (ref_) ref_->release(*this);

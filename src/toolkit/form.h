@@ -3,6 +3,7 @@
 // unload in that order and keeps every size in twips.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,6 +85,9 @@ public:
     void Unload();
     // Closes the window and releases it without running any handler.
     void discard();
+    // Runs after the window's own unload handler, while it is still on screen, for
+    // whoever opened it: the program shows its main menu again after a dialog this way.
+    std::function<void()> Unloaded;
 
     bool loaded() const { return peer_ != nullptr; }
     bool Visible() const { return visible_; }
@@ -143,10 +147,15 @@ void purgeRetired();
 template <class T>
 class FormRef final : public FormRefBase {
 public:
+    constexpr FormRef() = default;
+    // wire prepares every new instance for its place in the program (its Unloaded event).
+    constexpr explicit FormRef(void (*wire)(Form&)) : wire_(wire) {}
+
     T& get() {
         if (!form_) {
             form_ = new T();
             form_->setReference(this);
+            if (wire_) wire_(*form_);
         }
         return *form_;
     }
@@ -164,6 +173,7 @@ public:
 
 private:
     T* form_ = nullptr;
+    void (*wire_)(Form&) = nullptr;
 };
 
 }  // namespace tk

@@ -79,6 +79,37 @@ TEST_F(ToolkitEvents, UnloadReleasesTheReferenceSoTheNextOpeningIsFresh) {
     (void)first;
 }
 
+// The program's wiring of a window: it hears of every unload while the window is still there.
+void recordUnloaded(tk::Form& form) {
+    form.Unloaded = [&form] { events.push_back(form.loaded() ? L"Unloaded, still loaded" : L"Unloaded, gone"); };
+}
+tk::FormRef<RecordingForm> frmWired{recordUnloaded};
+
+TEST_F(ToolkitEvents, UnloadedFollowsTheWindowsOwnUnloadHowEverItCloses) {
+    struct Case {
+        const char* name;
+        void (*close)(RecordingForm&);
+        std::vector<std::wstring> expected;
+    };
+    const Case cases[] = {
+        {"a button that unloads", [](RecordingForm& f) { tk::user::click(f.cmdClose); },
+         {L"A:Click", L"A:Unload", L"Unloaded, still loaded", L"A:after Unload"}},
+        {"the close box", [](RecordingForm& f) { tk::user::closeBox(f); }, {L"A:Unload", L"Unloaded, still loaded"}},
+        {"closed without handlers", [](RecordingForm& f) { f.discard(); }, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int opening = 1; opening <= 2; ++opening) {  // every new instance is wired
+            SCOPED_TRACE(opening);
+            frmWired->Show();
+            events.clear();
+            c.close(*frmWired);
+            EXPECT_EQ(events, c.expected);
+            EXPECT_EQ(frmWired.instance(), nullptr);
+        }
+    }
+}
+
 TEST_F(ToolkitEvents, ActivateComesAgainOnlyAfterAnotherWindowWasActive) {
     frmA->Show();
     frmB->Show();

@@ -10,7 +10,7 @@
 #include "apply/apply_action.h"
 #include "apply/command_line.h"
 #include "fake_host.h"
-#include "toolkit/headless/posix_system_access.h"
+#include "platform/posix/posix_system_access.h"
 #include "texts.h"
 
 namespace lorvane {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "toolkit/win32/win32_system_access.h"
+#include "platform/win32/win32_system_access.h"
 
 namespace lorvane {
 namespace {

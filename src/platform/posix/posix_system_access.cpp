@@ -1,4 +1,4 @@
-#include "toolkit/headless/posix_system_access.h"
+#include "platform/posix/posix_system_access.h"
 
 #include <fcntl.h>
 #include <iconv.h>
@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include "platform/platform_system_access.h"
 
 namespace lorvane {
 namespace {

@@ -1,4 +1,4 @@
-// The headless backend's system access: real POSIX files, so that tests see the
+// The system access for POSIX, for the native tests: real files, so that tests see the
 // bytes that would land on disk, code page 932 for the batch files, and programs
 // recorded instead of started; what cmd.exe would find and how it is set up, and
 // how a started program answers, are whatever the test says.

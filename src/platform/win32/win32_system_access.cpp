@@ -1,4 +1,4 @@
-#include "toolkit/win32/win32_system_access.h"
+#include "platform/win32/win32_system_access.h"
 
 #include <windows.h>
 
@@ -9,6 +9,8 @@
 #include <optional>
 #include <utility>
 #include <vector>
+
+#include "platform/platform_system_access.h"
 
 namespace lorvane {
 namespace {

@@ -1,4 +1,4 @@
-// The Win32 backend's system access.
+// The system access for Win32.
 #pragma once
 
 #include <string>
