@@ -59,8 +59,11 @@ Names boxesWithTheirLabels(const Window& window) {
 void expectChosen(const Window& window, const std::wstring& chosen, const Names& group) {
     for (const Window& button : window.children(L"Button")) {
         const std::wstring name = describeForKeyboard(window, button);
-        for (const std::wstring& option : group)
-            if (name == L"option " + option) EXPECT_EQ(button.checked(), option == chosen) << utf8(option);
+        for (const std::wstring& option : group) {
+            if (name == L"option " + option) {
+                EXPECT_EQ(button.checked(), option == chosen) << utf8(option);
+            }
+        }
     }
 }
 

@@ -14,7 +14,7 @@
 #include "core/host.h"
 #include "toolkit/rich_text.h"
 #include "toolkit/win32/win32_rich_text.h"
-#include "toolkit/win32/win32_system_access.h"
+#include "platform/win32/win32_system_access.h"
 
 namespace tk {
 
