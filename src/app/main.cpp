@@ -11,6 +11,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
     tk::initialize();
-    lorvane::frmTitle->Show();
-    return tk::RunMessageLoop();
+    return tk::RunMessageLoop([] { lorvane::frmTitle->Show(); });
 }

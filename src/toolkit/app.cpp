@@ -3,30 +3,20 @@
 #include "core/host.h"
 #include "platform/platform_system_access.h"
 #include "toolkit/backend.h"
-#include "toolkit/testing.h"
+#include "toolkit/events.h"
+#include "toolkit/form.h"
 
 namespace tk {
 namespace {
 
-// The operating system as core and apply see it, with a test's replacements applied.
+// The operating system as core and apply see it.
 class ToolkitHost final : public lorvane::Host {
 public:
-    std::wstring windowsDirectory() override {
-        return testing::overrides().windowsDirectory.value_or(backend().windowsDirectory());
-    }
-    std::wstring systemDirectory() override {
-        return testing::overrides().systemDirectory.value_or(backend().systemDirectory());
-    }
-    lorvane::DateTime now() override {
-        auto& clock = testing::overrides().clock;
-        return clock ? clock() : backend().now();
-    }
-    float screenWidthTwips() override {
-        return testing::overrides().screenWidthTwips.value_or(backend().screenWidthTwips());
-    }
-    float screenHeightTwips() override {
-        return testing::overrides().screenHeightTwips.value_or(backend().screenHeightTwips());
-    }
+    std::wstring windowsDirectory() override { return backend().windowsDirectory(); }
+    std::wstring systemDirectory() override { return backend().systemDirectory(); }
+    lorvane::DateTime now() override { return backend().now(); }
+    float screenWidthTwips() override { return backend().screenWidthTwips(); }
+    float screenHeightTwips() override { return backend().screenHeightTwips(); }
     int messageBox(const std::wstring& text, int style) override {
         return backend().messageBox(text, style, AppTitle());
     }
@@ -47,28 +37,21 @@ const std::wstring& AppTitle() {
 
 VersionInfo AppVersion() { return backend().versionInfo(); }
 
-int PlatformCode() { return testing::overrides().platformCode.value_or(backend().platformCode()); }
+int PlatformCode() { return backend().platformCode(); }
 
-bool PrevInstance() { return testing::overrides().prevInstance.value_or(backend().prevInstance()); }
+bool PrevInstance() { return backend().prevInstance(); }
 
-WindowFound ActivateWindowByTitle(const std::wstring& title) {
-    auto& o = testing::overrides();
-    if (o.windowFound) {
-        if (*o.windowFound != WindowFound::None) o.activatedTitles.push_back(title);
-        return *o.windowFound;
+WindowFound ActivateWindowByTitle(const std::wstring& title) { return backend().activateWindowByTitle(title); }
+
+void SendEnterAndWait() { backend().sendEnterAndWait(); }
+
+int RunMessageLoop(const std::function<void()>& start) {
+    try {
+        start();
+    } catch (...) {
+        reportFailure(std::current_exception(), activeForm());
     }
-    return backend().activateWindowByTitle(title);
+    return backend().runMessageLoop();
 }
-
-void SendEnterAndWait() {
-    auto& o = testing::overrides();
-    if (o.windowFound) {
-        ++o.entersSent;
-        return;
-    }
-    backend().sendEnterAndWait();
-}
-
-int RunMessageLoop() { return backend().runMessageLoop(); }
 
 }  // namespace tk

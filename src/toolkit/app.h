@@ -2,6 +2,7 @@
 // windows of the system, and the end of the program.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace tk {
@@ -46,7 +47,8 @@ void SendEnterAndWait();
 // Ends the program at once: no further event handler runs, no window is shown.
 void EndProgram();
 
-// Runs the program's message loop until its last window has been unloaded.
-int RunMessageLoop();
+// Shows the first window (start), then runs the program's message loop until its
+// last window has been unloaded. A failure in start is reported as one in a handler.
+int RunMessageLoop(const std::function<void()>& start);
 
 }  // namespace tk

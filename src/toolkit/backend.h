@@ -8,7 +8,6 @@
 #include "toolkit/app.h"
 #include "toolkit/common_dialog.h"
 #include "toolkit/form.h"
-#include "toolkit/testing.h"
 
 namespace tk {
 
@@ -24,6 +23,8 @@ public:
     // Ends the process at once, closing nothing in order.
     [[noreturn]] virtual void exitProcess() = 0;
     virtual int runMessageLoop() = 0;
+    // Runs the modal window's own message loop until it is hidden or unloaded.
+    virtual void runModal(Form& form) { form.peer()->runModal(); }
 
     // The system, as the program's services see it.
     virtual std::wstring windowsDirectory() = 0;
@@ -38,11 +39,17 @@ public:
     virtual WindowFound activateWindowByTitle(const std::wstring& title) = 0;
     virtual void sendEnterAndWait() = 0;
 
-    // The standard dialogs; answer is the test's scripted answer (nullptr outside tests).
-    virtual int showOpenDialog(CommonDialog& dialog, const testing::DialogAnswer* answer) = 0;
-    virtual int showFontDialog(CommonDialog& dialog, const testing::DialogAnswer* answer) = 0;
+    // The standard dialogs: 0 when the user chose, else the dialog's cdl:: result.
+    virtual int showOpenDialog(CommonDialog& dialog) = 0;
+    virtual int showFontDialog(CommonDialog& dialog) = 0;
 };
 
+// The backend in use: this build's own, unless another has been put in front.
 Backend& backend();
+// This build's own backend: the system's windows (Win32) or the in-memory ones.
+Backend& systemBackend();
+// Puts another backend in front of the system's (the window tests' one, which
+// answers for the user); nullptr goes back to the system's own.
+void useBackend(Backend* replacement);
 
 }  // namespace tk

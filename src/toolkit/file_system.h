@@ -45,16 +45,4 @@ std::vector<std::wstring> subfolders(const std::wstring& path);
 
 }  // namespace files
 
-namespace testing {
-// Makes the folder and every folder above it that is missing: in the headless
-// machine's memory, or on the real disk under Win32.
-void makeFolder(const std::wstring& path);
-// Removes the folder with every folder inside it (folders only: a file inside stops it).
-void removeFolder(const std::wstring& path);
-// Adds a drive whose medium cannot be read, as a drive without its disk; false
-// when the system offers no way to (the drive letter must be free).
-bool addUnreadableDrive(wchar_t letter);
-void removeDrive(wchar_t letter);
-}  // namespace testing
-
 }  // namespace tk

@@ -6,7 +6,6 @@
 #include "toolkit/backend.h"
 #include "toolkit/events.h"
 #include "toolkit/menu.h"
-#include "toolkit/testing.h"
 
 namespace tk {
 namespace {
@@ -116,7 +115,7 @@ void Form::Show(ShowMode mode) {
         activationPending_ = false;
         activate();
     }
-    if (modal_ && loaded() && visible_) peer_->runModal();
+    if (modal_ && loaded() && visible_) backend().runModal(*this);
     modal_ = false;
 }
 
@@ -138,12 +137,7 @@ void Form::Unload() {
     destroyPeers();
     unloading_ = false;
     if (ref_) ref_->release(*this);
-    if (loadedRegistry().empty() && !programEnded()) {
-        if (testing::active())
-            testing::overrides().allFormsUnloaded = true;
-        else
-            backend().allFormsUnloaded();
-    }
+    if (loadedRegistry().empty() && !programEnded()) backend().allFormsUnloaded();
 }
 
 void Form::destroyPeers() {

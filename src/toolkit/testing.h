@@ -1,6 +1,9 @@
 // Lets a test act as the user and observe what the program showed. The same
 // calls work on both backends: headless they act on the controls' state, under
 // Win32 they send the real window messages a user's action would cause.
+// Only test programs link this (lorvane_toolkit_testing): begin() puts a backend
+// in front of the system's that answers message boxes, standard dialogs and
+// modal windows as the test scripted, and reports the system the test decided.
 #pragma once
 
 #include <functional>
@@ -29,8 +32,8 @@ enum class Shortcut;
 
 namespace testing {
 
-bool active();
-// Starts a test: test mode on, every window closed, nothing ended, no messages.
+// Starts a test: the test's backend in front, every window closed, nothing
+// ended, no messages, nothing scripted or overridden.
 void begin();
 
 struct ShownMessage {
@@ -43,9 +46,6 @@ struct ShownMessage {
 void answerNextMessageBox(int result);
 const std::vector<ShownMessage>& shownMessages();
 void clearMessages();
-// For the backends: records a message box and returns the queued answer, or 0 when none was queued.
-int recordMessageBox(const std::wstring& text, int style, const std::wstring& caption);
-int defaultAnswer(int style);
 
 // Replacements for what the system would report, so that a test can decide
 // the clock, the directories, the platform and whether another instance runs.
@@ -59,7 +59,7 @@ struct Overrides {
     std::optional<WindowFound> windowFound;     // what bringing a window to the front finds
     std::vector<std::wstring> activatedTitles;  // windows brought to the front
     int entersSent = 0;
-    bool allFormsUnloaded = false;
+    bool allFormsUnloaded = false;  // the program's last window went (the product would quit)
 };
 Overrides& overrides();
 
@@ -90,18 +90,24 @@ struct DialogRequest {
     long flags = 0;
 };
 const std::vector<DialogRequest>& shownDialogs();
-// For the toolkit: records a dialog and returns the queued answer (a cancel
-// when none was queued).
-const DialogAnswer* recordDialog(const DialogRequest& request);
 
 // What the user does inside the next modal window; it must close the window.
+// Under Win32 it runs inside the window's own message loop.
 void onNextModal(std::function<void(Form&)> action);
-// For the backends: runs the queued action for a modal window. False when none was queued.
-bool runModalAction(Form& form);
 
 // The text of the label directly before the control in its window's order,
 // which screen readers take as the control's name; empty when there is none.
 std::wstring labelBefore(Control& control);
+
+// Makes the folder and every folder above it that is missing: in the headless
+// machine's memory, or on the real disk under Win32.
+void makeFolder(const std::wstring& path);
+// Removes the folder with every folder inside it (folders only: a file inside stops it).
+void removeFolder(const std::wstring& path);
+// Adds a drive whose medium cannot be read, as a drive without its disk; false
+// when the system offers no way to (the drive letter must be free).
+bool addUnreadableDrive(wchar_t letter);
+void removeDrive(wchar_t letter);
 
 }  // namespace testing
 

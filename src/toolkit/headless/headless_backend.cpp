@@ -1,23 +1,12 @@
 // The in-memory backend: windows and controls exist only as their state, and
-// the system is a fixed, predictable machine. Tests act on it through tk::user.
-#include <chrono>
+// the system is a fixed, predictable machine. Tests act on it through tk::user
+// (the testing library), which also answers its message boxes and dialogs.
 #include <cstdlib>
 #include <ctime>
-#include <cwctype>
-#include <stdexcept>
-#include <vector>
 
+#include "core/host.h"
 #include "toolkit/backend.h"
-#include "toolkit/choices.h"
-#include "toolkit/combo_box.h"
-#include "toolkit/controls.h"
-#include "toolkit/drive_list.h"
-#include "toolkit/folder_list.h"
-#include "toolkit/list_box.h"
-#include "toolkit/menu.h"
-#include "toolkit/text_box.h"
-#include "toolkit/testing.h"
-#include "toolkit/up_down.h"
+#include "toolkit/common_dialog.h"
 #include "version.h"
 
 namespace tk {
@@ -32,12 +21,8 @@ public:
     void updateBounds() override {}
     void updateMenu(MenuItem&) override {}
     void refresh() override {}
-    void runModal() override {
-        Form& form = form_;  // closing the window by its close box ends this peer
-        if (!testing::runModalAction(form))
-            throw std::logic_error("a modal window opened with no user action queued for it");
-        if (form.loaded() && form.Visible()) throw std::logic_error("the modal window was left open");
-    }
+    // Nobody is there to act in the window: it stays as it is.
+    void runModal() override {}
 
 private:
     Form& form_;
@@ -76,10 +61,8 @@ public:
     float screenWidthTwips() override { return 1024 * 15.0f; }
     float screenHeightTwips() override { return 768 * 15.0f; }
 
-    int messageBox(const std::wstring& text, int style, const std::wstring& caption) override {
-        const int answer = testing::recordMessageBox(text, style, caption);
-        return answer ? answer : testing::defaultAnswer(style);
-    }
+    // Nobody is there to read the box: it counts as closed with OK.
+    int messageBox(const std::wstring&, int, const std::wstring&) override { return lorvane::mb::Ok; }
 
     VersionInfo versionInfo() override {
         return {LORVANE_WIDE(LORVANE_COMPANY_NAME), LORVANE_WIDE(LORVANE_PRODUCT_NAME), LORVANE_VERSION_MAJOR,
@@ -91,140 +74,16 @@ public:
     WindowFound activateWindowByTitle(const std::wstring&) override { return WindowFound::None; }
     void sendEnterAndWait() override {}
 
-    int showOpenDialog(CommonDialog& dialog, const testing::DialogAnswer* answer) override {
-        if (!answer || answer->kind != testing::DialogAnswer::Choose) return dialog.CancelError ? cdl::Cancel : 0;
-        dialog.FileName = answer->path;
-        return 0;
-    }
-
-    int showFontDialog(CommonDialog& dialog, const testing::DialogAnswer* answer) override {
-        if (!answer || answer->kind != testing::DialogAnswer::Choose) return dialog.CancelError ? cdl::Cancel : 0;
-        dialog.FontName = answer->fontName;
-        dialog.FontSize = answer->fontSize;
-        dialog.FontBold = answer->fontBold;
-        dialog.FontItalic = answer->fontItalic;
-        return 0;
-    }
+    // Nobody is there to choose: the dialogs are cancelled.
+    int showOpenDialog(CommonDialog& dialog) override { return dialog.CancelError ? cdl::Cancel : 0; }
+    int showFontDialog(CommonDialog& dialog) override { return dialog.CancelError ? cdl::Cancel : 0; }
 };
 
 }  // namespace
 
-Backend& backend() {
+Backend& systemBackend() {
     static HeadlessBackend instance;
     return instance;
 }
 
-std::wstring testing::labelBefore(Control& control) {
-    const std::vector<Control*> order = windowOrder(control.parent());
-    Control* previous = nullptr;
-    for (Control* c : order) {
-        if (c == &control) break;
-        previous = c;
-    }
-    auto* label = dynamic_cast<Label*>(previous);
-    return label ? label->Caption() : std::wstring{};
-}
-
-namespace user {
-
-void click(Button& button) { button.raiseClick(); }
-
-void choose(MenuItem& item) { item.raiseClick(); }
-
-void click(CheckBox& box) { box.userToggled(); }
-void click(OptionButton& option) { option.userChose(); }
-void type(TextBox& box, const std::wstring& text) { box.userTyped(text); }
-
-void select(ListBox& list, int index) {
-    if (index < 0 || index >= list.ListCount()) throw std::out_of_range("no such item in the list");
-    std::vector<bool> selected(static_cast<size_t>(list.ListCount()), false);
-    if (list.multiSelect != MultiSelect::None) {
-        for (int i = 0; i < list.ListCount(); ++i) selected[static_cast<size_t>(i)] = list.Selected(i);
-        selected[static_cast<size_t>(index)] = !selected[static_cast<size_t>(index)];
-    } else {
-        selected[static_cast<size_t>(index)] = true;
-    }
-    list.userSelected(index, selected);
-}
-
-void doubleClick(ListBox& list, int index) {
-    select(list, index);
-    list.userDoubleClicked();
-}
-
-void closeBox(Form& form) {
-    if (form.loaded() && form.ControlBox) form.backendCloseRequested();
-}
-
-void spin(UpDown& upDown, int steps) {
-    for (int i = 0; i < (steps < 0 ? -steps : steps); ++i) upDown.userSpin(steps < 0 ? -1 : 1);
-}
-
-void pressKey(OptionButton& option, int key) {
-    if (!option.effectivelyEnabled()) return;
-    if (key != key::Up && key != key::Down && key != key::Left && key != key::Right) return;
-    OptionButton& target = option.arrowTarget(key == key::Down || key == key::Right);
-    if (!target.Value()) target.userChose();
-}
-
-void select(ComboBox& box, int index) {
-    if (index < 0 || index >= box.ListCount()) throw std::out_of_range("no such item in the combo box");
-    box.userSelected(index);
-}
-
-void pressKey(ComboBox& box, int key) {
-    if (key == key::Up || key == key::Down) {
-        // The closed box moves its selection one item, never past either end.
-        const int index = box.ListIndex() < 0 ? 0 : box.ListIndex() + (key == key::Down ? 1 : -1);
-        if (index >= 0 && index < box.ListCount()) box.userSelected(index);
-        return;
-    }
-    const int typed = box.userKeyPress(key);
-    if (typed == 0) return;
-    std::wstring text = box.Text();
-    if (typed == key::Back) {
-        if (!text.empty()) text.pop_back();
-    } else if (typed >= 0x20) {
-        text += static_cast<wchar_t>(typed);
-    }
-    box.userEdited(text);
-}
-
-void select(DriveList& list, const std::wstring& drive) {
-    list.Refresh();  // opening the list reads the drives again
-    const std::wint_t letter = drive.empty() ? 0 : std::towupper(static_cast<std::wint_t>(drive[0]));
-    for (int i = 0; i < list.ListCount(); ++i)
-        if (static_cast<std::wint_t>(list.drive(i).letter) == letter) return list.userChose(i);
-    throw std::out_of_range("no such drive in the list");
-}
-
-void select(FolderList& list, int row) {
-    if (row < 0 || row >= list.ListCount()) throw std::out_of_range("no such row in the folder list");
-    list.userHighlighted(row);
-}
-
-void doubleClick(FolderList& list, int row) {
-    select(list, row);
-    list.userOpened(row);
-}
-
-void pressKey(FolderList& list, int key) {
-    if (key == key::Return) return list.userOpened(list.ListIndex());
-    const int row = list.ListIndex() + (key == key::Down ? 1 : key == key::Up ? -1 : 0);
-    if (row >= 0 && row < list.ListCount()) list.userHighlighted(row);
-}
-
-void press(Form& form, Shortcut shortcut) {
-    for (MenuItem* item : form.menus())
-        if (item->shortcut() == shortcut) return item->raiseClick();
-}
-
-void resize(Form& form, float width, float height) {
-    float extraWidth = 0, extraHeight = 0;
-    backend().frameExtent(form, extraWidth, extraHeight);
-    form.backendResized(width > extraWidth ? width - extraWidth : 0.0f,
-                        height > extraHeight ? height - extraHeight : 0.0f);
-}
-
-}  // namespace user
 }  // namespace tk

@@ -98,33 +98,4 @@ std::vector<std::wstring> subfolders(const std::wstring& path) {
 }
 
 }  // namespace files
-
-namespace testing {
-
-void makeFolder(const std::wstring& path) {
-    const std::wstring folder = withSeparator(path);
-    for (std::size_t end = folder.find(L'\\', 3); end != std::wstring::npos;
-         end = folder.find(L'\\', end + 1))
-        CreateDirectoryW(folder.substr(0, end).c_str(), nullptr);
-}
-
-void removeFolder(const std::wstring& path) {
-    std::vector<std::wstring> inner;
-    forEachFolder(path, true, [&](const std::wstring& name) { inner.push_back(withSeparator(path) + name); });
-    for (const std::wstring& folder : inner) removeFolder(folder);
-    RemoveDirectoryW(path.c_str());
-}
-
-// The drive stands for a folder that does not exist: listed, but nothing can be read from it.
-bool addUnreadableDrive(wchar_t letter) {
-    const wchar_t device[] = {letter, L':', L'\0'};
-    return DefineDosDeviceW(0, device, L"C:\\lorvane-no-medium-d41d8cd9") != FALSE;
-}
-
-void removeDrive(wchar_t letter) {
-    const wchar_t device[] = {letter, L':', L'\0'};
-    DefineDosDeviceW(DDD_REMOVE_DEFINITION, device, nullptr);
-}
-
-}  // namespace testing
 }  // namespace tk

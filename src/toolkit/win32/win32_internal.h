@@ -2,6 +2,8 @@
 #pragma once
 
 #include <windows.h>
+// after windows.h
+#include <commdlg.h>
 
 #include <exception>
 #include <functional>
@@ -12,7 +14,6 @@
 #include "toolkit/control.h"
 #include "toolkit/font.h"
 #include "toolkit/form.h"
-#include "toolkit/testing.h"
 
 namespace tk::win32 {
 
@@ -21,15 +22,22 @@ int dpiOf(HWND hwnd);
 
 HWND formWindow(const Form& form);
 HWND controlWindow(const Control& control);
+// The program's window that is this HWND; nullptr for any other window.
+Form* formOf(HWND hwnd);
 
 // Window styles that give the form its border, title bar and buttons.
 DWORD formStyle(const Form& form);
 DWORD formExStyle(const Form& form);
 
 // An exception that escaped a handler inside a window procedure waits here
-// until the code that sent the message can rethrow it.
+// until the code that sent the message can rethrow it, or the message loop
+// that delivered it reports it (reportHeldFailure, after each message: the
+// message box, and the window of the message closed).
 void holdException(std::exception_ptr error);
 void rethrowHeldException();
+void reportHeldFailure(HWND where);
+// Throws tk::Failure with the text and the system's reason for the last error.
+[[noreturn]] void throwLastError(const std::wstring& what);
 
 std::unique_ptr<FormPeer> createFormPeer(Form& form);
 
@@ -41,7 +49,7 @@ const Font& effectiveFont(const Control& control);
 RECT pixelRect(const Control& control, int dpi);
 // The window that draws the control: its frame's, or its form's.
 HWND containerWindow(const Control& control);
-// The registered class of frames (and of forms), ready for CreateWindowEx.
+// The registered class of frames, ready for CreateWindowEx.
 const wchar_t* frameClassName();
 // The class of the program's own windows, which other instances look for.
 const wchar_t* formClassName();
@@ -79,8 +87,10 @@ private:
     HWND hwnd_;
 };
 
-int showOpenDialog(CommonDialog& dialog, const testing::DialogAnswer* answer);
-int showFontDialog(CommonDialog& dialog, const testing::DialogAnswer* answer);
+// The standard dialogs; a hook, when given, sees the dialog's messages (the
+// window tests answer it so).
+int showOpenDialog(CommonDialog& dialog, LPOFNHOOKPROC hook = nullptr);
+int showFontDialog(CommonDialog& dialog, LPCFHOOKPROC hook = nullptr);
 
 // Creates the native side of a control; nullptr for a kind that has no window.
 std::unique_ptr<ChildWindowPeer> createChildPeer(Control& control, HWND parent, int id);
@@ -90,6 +100,23 @@ std::unique_ptr<ChildWindowPeer> createStaticPeer(Control& control, HWND parent,
 // nullptr for any other control.
 HBRUSH labelColors(HDC dc, HWND child);
 HACCEL acceleratorsOf(HWND hwnd);
+
+// A window's menu bar and the accelerator table of its items' shortcuts.
+struct MenuBar {
+    HMENU menu = nullptr;  // nullptr when the window has no menus; the window destroys it
+    HACCEL accelerators = nullptr;
+
+    MenuBar() = default;
+    MenuBar(const MenuBar&) = delete;
+    MenuBar& operator=(const MenuBar&) = delete;
+    ~MenuBar();
+    // Numbers the items (commandId) and makes the menus of the form's bar.
+    void build(Form& form);
+    // Shows the item's Enabled on the bar.
+    void showEnabled(HWND window, const Form& form, const MenuItem& item) const;
+};
+// Runs the click of the form's menu item with this command number.
+void runMenuCommand(const Form& form, int id);
 
 // The window that keyboard navigation (Tab, Enter, access keys) goes to.
 HWND dialogNavigationWindow();

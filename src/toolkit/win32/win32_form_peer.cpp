@@ -1,17 +1,11 @@
-// Windows and controls as real HWNDs: every control is a child window of its
-// window or of the frame that holds it.
-#include <algorithm>
-#include <functional>
-#include <map>
-#include <stdexcept>
+// A window of the program as a real top-level HWND: its class, its procedure,
+// its modal loop, and the focus and keyboard handling of a dialog box.
 #include <utility>
 #include <vector>
 
 #include "resource_ids.h"
 #include "toolkit/controls.h"
 #include "toolkit/events.h"
-#include "toolkit/menu.h"
-#include "toolkit/testing.h"
 #include "toolkit/twips.h"
 #include "toolkit/win32/win32_internal.h"
 
@@ -19,69 +13,63 @@ namespace tk::win32 {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"LorvaneForm";
-constexpr wchar_t kFrameClass[] = L"LorvaneFrame";
-constexpr int kFirstMenuId = 1000;
 
-std::exception_ptr heldException;
 HWND navigationWindow = nullptr;
 
+class Win32FormPeer;
 LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
-void registerClasses() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = formProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_LOGO));
-    wc.lpszClassName = kFormClass;
-    RegisterClassExW(&wc);
-    wc.lpfnWndProc = frameProc;
-    wc.hIcon = nullptr;
-    wc.lpszClassName = kFrameClass;
-    RegisterClassExW(&wc);
+void registerFormClass() {
+    static const bool registered = [] {
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = formProc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_LOGO));
+        wc.lpszClassName = kFormClass;
+        if (!RegisterClassExW(&wc)) throwLastError(L"ｳｨﾝﾄﾞｳ ｸﾗｽを登録できません。");
+        return true;
+    }();
+    (void)registered;
 }
 
 int px(float twips, int dpi) { return twipsToPixels(twips, dpi); }
 
-class Win32FormPeer;
-
-Win32FormPeer* peerOf(HWND hwnd) {
-    return reinterpret_cast<Win32FormPeer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-}
-
 class Win32FormPeer final : public FormPeer {
 public:
     explicit Win32FormPeer(Form& form) : form_(form) {
-        registerClasses();
+        registerFormClass();
         const int dpi = dpiOf(nullptr);
         RECT r{0, 0, px(form.ScaleWidth(), dpi), px(form.ScaleHeight(), dpi)};
-        buildMenu();
-        AdjustWindowRectEx(&r, formStyle(form), menu_ != nullptr, formExStyle(form));
-        hwnd_ = CreateWindowExW(formExStyle(form), kFormClass, form.Caption().c_str(), formStyle(form),
-                                px(form.Left(), dpi), px(form.Top(), dpi), r.right - r.left, r.bottom - r.top,
-                                nullptr, menu_, GetModuleHandleW(nullptr), nullptr);
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        createChildren(form, hwnd_);
+        menuBar_.build(form);
+        AdjustWindowRectEx(&r, formStyle(form), menuBar_.menu != nullptr, formExStyle(form));
+        // The procedure attaches this peer at WM_NCCREATE, before any other message.
+        if (!CreateWindowExW(formExStyle(form), kFormClass, form.Caption().c_str(), formStyle(form),
+                             px(form.Left(), dpi), px(form.Top(), dpi), r.right - r.left, r.bottom - r.top, nullptr,
+                             menuBar_.menu, GetModuleHandleW(nullptr), this)) {
+            hwnd_ = nullptr;
+            if (IsMenu(menuBar_.menu)) DestroyMenu(menuBar_.menu);
+            throwLastError(L"ｳｨﾝﾄﾞｳを作成できません。");
+        }
+        try {
+            createChildren(form, hwnd_);
+        } catch (...) {
+            detachControls(form);
+            detach();
+            throw;
+        }
     }
 
-    ~Win32FormPeer() override {
-        if (navigationWindow == hwnd_) navigationWindow = nullptr;
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        enableOthers();
-        DestroyWindow(hwnd_);
-        if (accelerators_) DestroyAcceleratorTable(accelerators_);
-    }
+    ~Win32FormPeer() override { detach(); }
 
+    // Called by the procedure at WM_NCCREATE and when the window is destroyed.
+    void attach(HWND hwnd) { hwnd_ = hwnd; }
     HWND hwnd() const { return hwnd_; }
     Form& form() const { return form_; }
-    HACCEL accelerators() const { return accelerators_; }
+    HACCEL accelerators() const { return menuBar_.accelerators; }
 
     void show() override {
         ShowWindow(hwnd_, SW_SHOW);
@@ -103,30 +91,14 @@ public:
     void updateBounds() override {
         const int dpi = dpiOf(hwnd_);
         RECT r{0, 0, px(form_.ScaleWidth(), dpi), px(form_.ScaleHeight(), dpi)};
-        AdjustWindowRectEx(&r, formStyle(form_), menu_ != nullptr, formExStyle(form_));
+        AdjustWindowRectEx(&r, formStyle(form_), menuBar_.menu != nullptr, formExStyle(form_));
         updatingBounds_ = true;
         SetWindowPos(hwnd_, nullptr, px(form_.Left(), dpi), px(form_.Top(), dpi), r.right - r.left,
                      r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
         updatingBounds_ = false;
     }
 
-    void updateMenu(MenuItem& item) override {
-        if (!menu_) return;
-        if (item.menu()) {
-            EnableMenuItem(menu_, static_cast<UINT>(item.commandId),
-                           MF_BYCOMMAND | (item.Enabled() ? MF_ENABLED : MF_GRAYED));
-        } else {
-            const auto& menus = form_.menus();
-            int position = 0;
-            for (MenuItem* m : menus) {
-                if (m == &item) break;
-                if (!m->menu()) ++position;
-            }
-            EnableMenuItem(menu_, static_cast<UINT>(position),
-                           MF_BYPOSITION | (item.Enabled() ? MF_ENABLED : MF_GRAYED));
-            DrawMenuBar(hwnd_);
-        }
-    }
+    void updateMenu(MenuItem& item) override { menuBar_.showEnabled(hwnd_, form_, item); }
 
     void refresh() override {
         RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -137,12 +109,6 @@ public:
         // Closing the window by its close box ends this peer: only locals are safe afterwards.
         Form& form = form_;
         const HWND window = hwnd_;
-        if (testing::active()) {
-            if (!testing::runModalAction(form))
-                throw std::logic_error("a modal window opened with no user action queued for it");
-            if (form.loaded() && form.Visible()) throw std::logic_error("the modal window was left open");
-            return;
-        }
         // The other windows of the program wait until the modal one is gone.
         for (Form* other : loadedForms()) {
             HWND h = formWindow(*other);
@@ -162,6 +128,7 @@ public:
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             }
+            reportHeldFailure(msg.hwnd);
         }
         if (form.loaded()) enableOthers();  // else the peer went with the window and did it
     }
@@ -219,6 +186,7 @@ public:
         }
     }
 
+private:
     // Notifications that name their control by handle rather than by WM_COMMAND.
     static bool childMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         HWND from = msg == WM_NOTIFY ? reinterpret_cast<NMHDR*>(lp)->hwndFrom : reinterpret_cast<HWND>(lp);
@@ -229,16 +197,13 @@ public:
         return handled;
     }
 
-private:
     bool command(WPARAM wp, LPARAM lp) {
         if (lp != 0) {  // a control's notification
             if (ChildWindowPeer* child = ChildWindowPeer::of(reinterpret_cast<HWND>(lp)))
                 runGuarded([child, code = HIWORD(wp)] { child->notify(code); });
             return true;
         }
-        const int id = LOWORD(wp);  // a menu item or its shortcut
-        for (MenuItem* item : form_.menus())
-            if (item->commandId == id) runGuarded([item] { item->raiseClick(); });
+        runMenuCommand(form_, LOWORD(wp));  // a menu item or its shortcut
         return true;
     }
 
@@ -261,43 +226,19 @@ private:
         if (HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE)) SetFocus(first);
     }
 
-    void buildMenu() {
-        std::vector<ACCEL> accels;
-        int nextId = kFirstMenuId;
-        for (MenuItem* top : form_.menus()) {
-            if (top->menu()) continue;
-            if (!menu_) menu_ = CreateMenu();
-            HMENU popup = CreatePopupMenu();
-            for (MenuItem* item : top->items()) {
-                item->commandId = nextId++;
-                std::wstring text = item->Caption();
-                if (item->shortcut() == Shortcut::CtrlO) {
-                    text += L"\tCtrl+O";
-                    accels.push_back({FVIRTKEY | FCONTROL, 'O', static_cast<WORD>(item->commandId)});
-                } else if (item->shortcut() == Shortcut::F3) {
-                    text += L"\tF3";
-                    accels.push_back({FVIRTKEY, VK_F3, static_cast<WORD>(item->commandId)});
-                }
-                AppendMenuW(popup, MF_STRING | (item->Enabled() ? MF_ENABLED : MF_GRAYED),
-                            static_cast<UINT_PTR>(item->commandId), text.c_str());
-            }
-            AppendMenuW(menu_, MF_POPUP | (top->Enabled() ? MF_ENABLED : MF_GRAYED),
-                        reinterpret_cast<UINT_PTR>(popup), top->Caption().c_str());
-        }
-        if (!accels.empty()) accelerators_ = CreateAcceleratorTableW(accels.data(), static_cast<int>(accels.size()));
-    }
-
     // Controls are created in window order: the z-order, which the keyboard follows
     // and in which a label comes directly before the control it names.
     void createChildren(Container& container, HWND parent) {
         for (Control* control : windowOrder(container)) {
             auto peer = createChildPeer(*control, parent, nextControlId_++);
             if (!peer) continue;
+            if (!peer->hwnd()) throwLastError(L"ｺﾝﾄﾛｰﾙを作成できません。");
             ChildWindowPeer* child = peer.get();
             control->attachPeer(std::move(peer));
             if (auto* frame = dynamic_cast<Frame*>(control)) createChildren(*frame, child->hwnd());
         }
     }
+
     // After a change of resolution every control is placed and lettered again.
     void relayout(Container& container) {
         for (Control* control : container.children()) {
@@ -310,44 +251,48 @@ private:
         InvalidateRect(hwnd_, nullptr, TRUE);
     }
 
+    static void detachControls(Container& container) {
+        for (Control* control : container.children()) {
+            if (auto* inner = dynamic_cast<Container*>(control)) detachControls(*inner);
+            control->detachPeer();
+        }
+    }
+
     void enableOthers() {
         for (HWND h : std::exchange(disabled_, {}))
             if (IsWindow(h)) EnableWindow(h, TRUE);
     }
 
+    // The window goes; from here on its messages reach no peer.
+    void detach() {
+        if (!hwnd_) return;
+        if (navigationWindow == hwnd_) navigationWindow = nullptr;
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        enableOthers();
+        DestroyWindow(std::exchange(hwnd_, nullptr));
+    }
+
     Form& form_;
     HWND hwnd_ = nullptr;
-    HMENU menu_ = nullptr;
-    HACCEL accelerators_ = nullptr;
+    MenuBar menuBar_;
     HWND focus_ = nullptr;
     int nextControlId_ = 100;
     bool updatingBounds_ = false;
     std::vector<HWND> disabled_;  // the program's other windows, while this one is modal
 };
 
-// A frame's etched box, with its caption over the upper edge.
-void paintFrame(HWND hwnd, Frame& frame) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    const int dpi = dpiOf(hwnd);
-    RECT box;
-    GetClientRect(hwnd, &box);
-    HGDIOBJ old = SelectObject(dc, fontFor(effectiveFont(frame), dpi));
-    TEXTMETRICW tm;
-    GetTextMetricsW(dc, &tm);
-    if (!frame.Caption().empty()) box.top += tm.tmHeight / 2;
-    DrawEdge(dc, &box, EDGE_ETCHED, BF_RECT);
-    if (!frame.Caption().empty()) {
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        SetTextColor(dc, GetSysColor(frame.effectivelyEnabled() ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-        RECT text{px(120, dpi), 0, box.right, tm.tmHeight};
-        DrawTextW(dc, (L" " + frame.Caption() + L" ").c_str(), -1, &text, DT_SINGLELINE | DT_NOCLIP);
-    }
-    SelectObject(dc, old);
-    EndPaint(hwnd, &ps);
+Win32FormPeer* peerOf(HWND hwnd) {
+    return reinterpret_cast<Win32FormPeer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
+// The one procedure of the program's windows: the peer passed to CreateWindowEx
+// is attached as the window's first message arrives, and gets every later one.
 LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* peer = static_cast<Win32FormPeer*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(peer));
+        peer->attach(hwnd);
+    }
     if (Win32FormPeer* peer = peerOf(hwnd)) {
         LRESULT result = 0;
         if (peer->handle(msg, wp, lp, result)) return result;
@@ -355,99 +300,20 @@ LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-// A frame passes its children's notifications on to its window and draws its box.
-LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-        case WM_COMMAND:
-        case WM_NOTIFY:
-        case WM_VSCROLL:
-        case WM_HSCROLL: return SendMessageW(GetAncestor(hwnd, GA_ROOT), msg, wp, lp);
-        case WM_CTLCOLORSTATIC:
-            if (HBRUSH brush = labelColors(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)))
-                return reinterpret_cast<LRESULT>(brush);
-            break;
-        case WM_PAINT: {
-            ChildWindowPeer* peer = ChildWindowPeer::of(hwnd);
-            if (auto* frame = peer ? dynamic_cast<Frame*>(&peer->control()) : nullptr) {
-                paintFrame(hwnd, *frame);
-                return 0;
-            }
-            break;
-        }
-        default: break;
-    }
-    return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
 }  // namespace
 
-// Fonts are made once per description and resolution and kept for the run.
-HFONT fontFor(const Font& font, int dpi) {
-    static std::map<std::pair<std::wstring, int>, HFONT> cache;
-    const std::wstring key = font.Name + L"|" + std::to_wstring(font.Size) + (font.Bold ? L"b" : L"") +
-                             (font.Italic ? L"i" : L"") + (font.Underline ? L"u" : L"") +
-                             std::to_wstring(font.Charset);
-    HFONT& handle = cache[{key, dpi}];
-    if (!handle) {
-        const int height = -static_cast<int>(font.Size * dpi / 72.0f + 0.5f);
-        handle = CreateFontW(height, 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, font.Italic, font.Underline, FALSE,
-                             static_cast<BYTE>(font.Charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.Name.c_str());
-    }
-    return handle;
-}
-
-const Font& effectiveFont(const Control& control) {
-    return control.hasOwnFont() ? control.Font() : control.form().font;
-}
-
-// The control's rectangle in pixels, relative to its container's client area.
-RECT pixelRect(const Control& control, int dpi) {
-    const int left = twipsToPixels(control.Left(), dpi), top = twipsToPixels(control.Top(), dpi);
-    return RECT{left, top, left + twipsToPixels(control.Width(), dpi), top + twipsToPixels(control.Height(), dpi)};
-}
-
-HWND containerWindow(const Control& control) {
-    if (auto* frame = dynamic_cast<const Frame*>(&control.parent())) return controlWindow(*frame);
-    return formWindow(control.form());
-}
-
-void runGuarded(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (...) {
-        holdException(std::current_exception());
-    }
-}
-
-const wchar_t* frameClassName() {
-    registerClasses();
-    return kFrameClass;
-}
-
 const wchar_t* formClassName() { return kFormClass; }
-
-int dpiOf(HWND hwnd) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (hwnd && getDpiForWindow) {
-        if (const UINT dpi = getDpiForWindow(hwnd)) return static_cast<int>(dpi);
-    }
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
 
 HWND formWindow(const Form& form) {
     auto* peer = dynamic_cast<Win32FormPeer*>(form.peer());
     return peer ? peer->hwnd() : nullptr;
 }
 
-HWND controlWindow(const Control& control) {
-    auto* peer = dynamic_cast<ChildWindowPeer*>(control.peer());
-    return peer ? peer->hwnd() : nullptr;
+Form* formOf(HWND hwnd) {
+    wchar_t cls[64] = {};
+    if (!hwnd || !GetClassNameW(hwnd, cls, 64) || lstrcmpW(cls, kFormClass) != 0) return nullptr;
+    Win32FormPeer* peer = peerOf(hwnd);
+    return peer ? &peer->form() : nullptr;
 }
 
 DWORD formStyle(const Form& form) {
@@ -471,14 +337,6 @@ DWORD formExStyle(const Form& form) {
     DWORD ex = WS_EX_CONTROLPARENT;
     if (form.borderStyle == BorderStyle::FixedDialog) ex |= WS_EX_DLGMODALFRAME;
     return ex;
-}
-
-void holdException(std::exception_ptr error) {
-    if (!heldException) heldException = error;
-}
-
-void rethrowHeldException() {
-    if (std::exception_ptr error = std::exchange(heldException, nullptr)) std::rethrow_exception(error);
 }
 
 HWND dialogNavigationWindow() { return navigationWindow; }

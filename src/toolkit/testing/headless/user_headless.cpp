@@ -1,0 +1,134 @@
+// The user's actions on the in-memory windows: each calls the model's user...()
+// method that the Win32 peers call for the same action.
+#include <cwctype>
+#include <stdexcept>
+#include <vector>
+
+#include "toolkit/backend.h"
+#include "toolkit/choices.h"
+#include "toolkit/combo_box.h"
+#include "toolkit/controls.h"
+#include "toolkit/drive_list.h"
+#include "toolkit/folder_list.h"
+#include "toolkit/list_box.h"
+#include "toolkit/menu.h"
+#include "toolkit/testing.h"
+#include "toolkit/text_box.h"
+#include "toolkit/up_down.h"
+
+namespace tk {
+
+std::wstring testing::labelBefore(Control& control) {
+    const std::vector<Control*> order = windowOrder(control.parent());
+    Control* previous = nullptr;
+    for (Control* c : order) {
+        if (c == &control) break;
+        previous = c;
+    }
+    auto* label = dynamic_cast<Label*>(previous);
+    return label ? label->Caption() : std::wstring{};
+}
+
+namespace user {
+
+void click(Button& button) { button.raiseClick(); }
+
+void choose(MenuItem& item) { item.raiseClick(); }
+
+void click(CheckBox& box) { box.userToggled(); }
+void click(OptionButton& option) { option.userChose(); }
+void type(TextBox& box, const std::wstring& text) { box.userTyped(text); }
+
+void select(ListBox& list, int index) {
+    if (index < 0 || index >= list.ListCount()) throw std::out_of_range("no such item in the list");
+    std::vector<bool> selected(static_cast<size_t>(list.ListCount()), false);
+    if (list.multiSelect != MultiSelect::None) {
+        for (int i = 0; i < list.ListCount(); ++i) selected[static_cast<size_t>(i)] = list.Selected(i);
+        selected[static_cast<size_t>(index)] = !selected[static_cast<size_t>(index)];
+    } else {
+        selected[static_cast<size_t>(index)] = true;
+    }
+    list.userSelected(index, selected);
+}
+
+void doubleClick(ListBox& list, int index) {
+    select(list, index);
+    list.userDoubleClicked();
+}
+
+void closeBox(Form& form) {
+    if (form.loaded() && form.ControlBox) form.backendCloseRequested();
+}
+
+void spin(UpDown& upDown, int steps) {
+    for (int i = 0; i < (steps < 0 ? -steps : steps); ++i) upDown.userSpin(steps < 0 ? -1 : 1);
+}
+
+void pressKey(OptionButton& option, int key) {
+    if (!option.effectivelyEnabled()) return;
+    if (key != key::Up && key != key::Down && key != key::Left && key != key::Right) return;
+    OptionButton& target = option.arrowTarget(key == key::Down || key == key::Right);
+    if (!target.Value()) target.userChose();
+}
+
+void select(ComboBox& box, int index) {
+    if (index < 0 || index >= box.ListCount()) throw std::out_of_range("no such item in the combo box");
+    box.userSelected(index);
+}
+
+void pressKey(ComboBox& box, int key) {
+    if (key == key::Up || key == key::Down) {
+        // The closed box moves its selection one item, never past either end.
+        const int index = box.ListIndex() < 0 ? 0 : box.ListIndex() + (key == key::Down ? 1 : -1);
+        if (index >= 0 && index < box.ListCount()) box.userSelected(index);
+        return;
+    }
+    const int typed = box.userKeyPress(key);
+    if (typed == 0) return;
+    std::wstring text = box.Text();
+    if (typed == key::Back) {
+        if (!text.empty()) text.pop_back();
+    } else if (typed >= 0x20) {
+        text += static_cast<wchar_t>(typed);
+    }
+    box.userEdited(text);
+}
+
+void select(DriveList& list, const std::wstring& drive) {
+    list.Refresh();  // opening the list reads the drives again
+    const std::wint_t letter = drive.empty() ? 0 : std::towupper(static_cast<std::wint_t>(drive[0]));
+    for (int i = 0; i < list.ListCount(); ++i)
+        if (static_cast<std::wint_t>(list.drive(i).letter) == letter) return list.userChose(i);
+    throw std::out_of_range("no such drive in the list");
+}
+
+void select(FolderList& list, int row) {
+    if (row < 0 || row >= list.ListCount()) throw std::out_of_range("no such row in the folder list");
+    list.userHighlighted(row);
+}
+
+void doubleClick(FolderList& list, int row) {
+    select(list, row);
+    list.userOpened(row);
+}
+
+void pressKey(FolderList& list, int key) {
+    if (key == key::Return) return list.userOpened(list.ListIndex());
+    const int row = list.ListIndex() + (key == key::Down ? 1 : key == key::Up ? -1 : 0);
+    if (row >= 0 && row < list.ListCount()) list.userHighlighted(row);
+}
+
+void press(Form& form, Shortcut shortcut) {
+    for (MenuItem* item : form.menus())
+        if (item->shortcut() == shortcut) return item->raiseClick();
+}
+
+void resize(Form& form, float width, float height) {
+    float extraWidth = 0, extraHeight = 0;
+    backend().frameExtent(form, extraWidth, extraHeight);
+    form.backendResized(width > extraWidth ? width - extraWidth : 0.0f,
+                        height > extraHeight ? height - extraHeight : 0.0f);
+}
+
+}  // namespace user
+}  // namespace tk

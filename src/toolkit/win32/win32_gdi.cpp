@@ -1,0 +1,60 @@
+// Drawing helpers that need no window of their own: fonts, resolution, and
+// where a control lies in pixels.
+#include <map>
+#include <utility>
+
+#include "toolkit/controls.h"
+#include "toolkit/twips.h"
+#include "toolkit/win32/win32_internal.h"
+
+namespace tk::win32 {
+
+// Fonts are made once per description and resolution and kept for the run.
+HFONT fontFor(const Font& font, int dpi) {
+    static std::map<std::pair<std::wstring, int>, HFONT> cache;
+    const std::wstring key = font.Name + L"|" + std::to_wstring(font.Size) + (font.Bold ? L"b" : L"") +
+                             (font.Italic ? L"i" : L"") + (font.Underline ? L"u" : L"") +
+                             std::to_wstring(font.Charset);
+    HFONT& handle = cache[{key, dpi}];
+    if (!handle) {
+        const int height = -static_cast<int>(font.Size * dpi / 72.0f + 0.5f);
+        handle = CreateFontW(height, 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, font.Italic, font.Underline, FALSE,
+                             static_cast<BYTE>(font.Charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.Name.c_str());
+    }
+    return handle;
+}
+
+const Font& effectiveFont(const Control& control) {
+    return control.hasOwnFont() ? control.Font() : control.form().font;
+}
+
+RECT pixelRect(const Control& control, int dpi) {
+    const int left = twipsToPixels(control.Left(), dpi), top = twipsToPixels(control.Top(), dpi);
+    return RECT{left, top, left + twipsToPixels(control.Width(), dpi), top + twipsToPixels(control.Height(), dpi)};
+}
+
+HWND containerWindow(const Control& control) {
+    if (auto* frame = dynamic_cast<const Frame*>(&control.parent())) return controlWindow(*frame);
+    return formWindow(control.form());
+}
+
+HWND controlWindow(const Control& control) {
+    auto* peer = dynamic_cast<ChildWindowPeer*>(control.peer());
+    return peer ? peer->hwnd() : nullptr;
+}
+
+int dpiOf(HWND hwnd) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (hwnd && getDpiForWindow) {
+        if (const UINT dpi = getDpiForWindow(hwnd)) return static_cast<int>(dpi);
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+}  // namespace tk::win32
