@@ -1,0 +1,94 @@
+// A failure that escapes a handler reaches the user: the message loop shows it
+// with the stop icon under the application's title, closes the window it
+// happened in, and ends the program in order when no window is left.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <stdexcept>
+
+#include "core/host.h"
+#include "toolkit/app.h"
+#include "toolkit/controls.h"
+#include "toolkit/events.h"
+#include "toolkit/form.h"
+#include "toolkit/testing.h"
+#include "toolkit/win32/win32_internal.h"
+
+namespace tk {
+namespace {
+
+const std::wstring kFirstLine = L"予期しないｴﾗｰが発生しました。";
+
+class FailingForm final : public Form {
+public:
+    explicit FailingForm(std::wstring caption) {
+        Caption(caption);
+        clientSize(3000, 1500);
+        cmdGo.Move(60, 60, 1500, 400);
+        cmdGo.Caption(L"実行");
+    }
+    Button cmdGo{*this, L"cmdGo"};
+    std::function<void()> onLoad;
+    int unloads = 0;
+
+protected:
+    void Form_Load() override {
+        if (onLoad) onLoad();
+    }
+    void Form_Unload() override { ++unloads; }
+};
+
+struct Case {
+    const char* name;
+    std::function<void()> fault;
+    bool inLoad;             // the window's Form_Load fails as it is first shown
+    bool otherWindowOpen;    // a second window stays on screen
+    std::wstring expected;
+};
+
+class FailureReport : public ::testing::TestWithParam<Case> {};
+
+TEST_P(FailureReport, ShownAndTheWindowClosed) {
+    const Case& c = GetParam();
+    testing::begin();
+    FailingForm other(L"Lorvane - other");
+    FailingForm failing(L"Lorvane - failing");
+    if (c.inLoad) failing.onLoad = c.fault;
+    failing.cmdGo.Click = c.fault;
+
+    RunMessageLoop([&] {
+        PostQuitMessage(0);  // after what is queued: the loop returns once the failure is handled
+        if (c.otherWindowOpen) other.Show();
+        failing.Show();
+        PostMessageW(win32::controlWindow(failing.cmdGo), BM_CLICK, 0, 0);
+    });
+
+    const auto& shown = testing::shownMessages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, c.expected);
+    EXPECT_EQ(shown[0].style, lorvane::mb::Critical);
+    EXPECT_EQ(shown[0].caption, AppTitle());
+    EXPECT_FALSE(failing.loaded());
+    EXPECT_EQ(failing.unloads, c.inLoad ? 0 : 1);
+    EXPECT_EQ(other.loaded(), c.otherWindowOpen);
+    EXPECT_EQ(testing::overrides().allFormsUnloaded, !c.otherWindowOpen);
+    unloadAllForms();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Handlers, FailureReport,
+    ::testing::Values(
+        Case{"StandardException", [] { throw std::runtime_error("broken handler"); }, false, true,
+             kFirstLine + L"\r\n\r\nbroken handler"},
+        Case{"UserText", [] { throw Failure(L"ﾃﾞｨｽｸに空きがありません。"); }, false, true,
+             kFirstLine + L"\r\n\r\nﾃﾞｨｽｸに空きがありません。"},
+        Case{"AnythingElse", [] { throw 42; }, false, true, kFirstLine},
+        Case{"OnlyWindowEndsTheProgram", [] { throw std::runtime_error("broken"); }, false, false,
+             kFirstLine + L"\r\n\r\nbroken"},
+        Case{"FirstWindowsLoad", [] { throw std::runtime_error("no start"); }, true, false,
+             kFirstLine + L"\r\n\r\nno start"}),
+    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tk
