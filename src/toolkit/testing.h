@@ -146,11 +146,12 @@ void resize(Form& form, float width, float height);
 namespace key {
 constexpr int Back = 0x08;
 constexpr int Return = 0x0D;
-// Keys that type no character: 0x10000 and the virtual-key code.
-constexpr int Left = 0x10025;
-constexpr int Up = 0x10026;
-constexpr int Right = 0x10027;
-constexpr int Down = 0x10028;
+// Keys that type no character: VirtualKey plus the virtual-key code.
+constexpr int VirtualKey = 0x10000;
+constexpr int Left = VirtualKey + 0x25;
+constexpr int Up = VirtualKey + 0x26;
+constexpr int Right = VirtualKey + 0x27;
+constexpr int Down = VirtualKey + 0x28;
 }  // namespace key
 
 }  // namespace tk

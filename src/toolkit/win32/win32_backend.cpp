@@ -1,5 +1,5 @@
 // The Win32 backend's services: the system, the message loop, message boxes,
-// other instances and windows.
+// the standard dialogs; other instances' windows are in win32_other_instances.cpp.
 #include <vector>
 
 #include "toolkit/backend.h"
@@ -23,75 +23,6 @@ std::wstring directoryFrom(UINT (*query)(LPWSTR, UINT)) {
 UINT windowsDirectoryW(LPWSTR buffer, UINT size) { return GetWindowsDirectoryW(buffer, size); }
 UINT systemDirectoryW(LPWSTR buffer, UINT size) { return GetSystemDirectoryW(buffer, size); }
 
-std::wstring windowTitle(HWND hwnd) {
-    const int length = GetWindowTextLengthW(hwnd);
-    std::wstring title(static_cast<size_t>(length) + 1, L'\0');
-    title.resize(static_cast<size_t>(GetWindowTextW(hwnd, title.data(), length + 1)));
-    return title;
-}
-
-std::wstring windowClass(HWND hwnd) {
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    return name;
-}
-
-struct TitleSearch {
-    std::wstring title;
-    bool prefix = false;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK matchTitle(HWND hwnd, LPARAM lp) {
-    auto* search = reinterpret_cast<TitleSearch*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    // Only the program's own windows: another program's window of that title is not ours to press keys in.
-    if (pid == GetCurrentProcessId() || !IsWindowVisible(hwnd) || windowClass(hwnd) != win32::formClassName())
-        return TRUE;
-    const std::wstring title = windowTitle(hwnd);
-    const bool match = search->prefix ? title.rfind(search->title, 0) == 0 : title == search->title;
-    if (!match) return TRUE;
-    search->found = hwnd;
-    return FALSE;
-}
-
-// The visible top-level windows of the process that owns a window.
-struct InstanceWindows {
-    DWORD processId = 0;
-    HWND frontMost = nullptr;  // the first in Z order that takes input
-    bool modalOpen = false;    // one of the program's windows is disabled: a modal window is over it
-};
-
-BOOL CALLBACK addInstanceWindow(HWND hwnd, LPARAM lp) {
-    auto* instance = reinterpret_cast<InstanceWindows*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != instance->processId || !IsWindowVisible(hwnd)) return TRUE;
-    const bool enabled = IsWindowEnabled(hwnd);
-    if (!enabled && windowClass(hwnd) == win32::formClassName()) instance->modalOpen = true;
-    if (enabled && !instance->frontMost && !(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW))
-        instance->frontMost = hwnd;
-    return TRUE;
-}
-
-InstanceWindows instanceWindows(HWND window) {
-    InstanceWindows instance;
-    GetWindowThreadProcessId(window, &instance.processId);
-    EnumWindows(addInstanceWindow, reinterpret_cast<LPARAM>(&instance));
-    return instance;
-}
-
-void bringToFront(HWND window) {
-    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
-    SetForegroundWindow(window);
-    // The other program activates its window in its own time: wait until it
-    // has, so that a key sent next reaches it and not the window before it.
-    for (int waited = 0; GetForegroundWindow() != window && waited < 2000; waited += 10) Sleep(10);
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
-}
-
 // The active window's shortcuts and dialog keys first, as in a dialog box.
 void deliver(MSG& msg) {
     if (HWND active = win32::dialogNavigationWindow()) {
@@ -109,10 +40,11 @@ public:
 
     void frameExtent(const Form& form, float& extraWidth, float& extraHeight) override {
         const int dpi = win32::dpiOf(win32::formWindow(form));
-        RECT r{0, 0, 1000, 1000};
+        constexpr int kClient = 1000;  // any client size: the frame around it is the same
+        RECT r{0, 0, kClient, kClient};
         AdjustWindowRectEx(&r, win32::formStyle(form), !form.menus().empty(), win32::formExStyle(form));
-        extraWidth = pixelsToTwips(r.right - r.left - 1000, dpi);
-        extraHeight = pixelsToTwips(r.bottom - r.top - 1000, dpi);
+        extraWidth = pixelsToTwips(r.right - r.left - kClient, dpi);
+        extraHeight = pixelsToTwips(r.bottom - r.top - kClient, dpi);
     }
 
     void allFormsUnloaded() override { PostQuitMessage(0); }
@@ -204,35 +136,9 @@ public:
     }
 
     WindowFound activateWindowByTitle(const std::wstring& title) override {
-        TitleSearch search{title, false, nullptr};
-        EnumWindows(matchTitle, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) {
-            search.prefix = true;
-            EnumWindows(matchTitle, reinterpret_cast<LPARAM>(&search));
-        }
-        if (!search.found) return WindowFound::None;
-        // A message box, the picker or a file dialog is open: the user answers it, not us.
-        const InstanceWindows instance = instanceWindows(search.found);
-        const bool takesInput = IsWindowEnabled(search.found) && !instance.modalOpen;
-        bringToFront(takesInput || !instance.frontMost ? search.found : instance.frontMost);
-        return takesInput ? WindowFound::TakesInput : WindowFound::Busy;
+        return win32::activateWindowByTitle(title);
     }
-
-    void sendEnterAndWait() override {
-        INPUT keys[2] = {};
-        keys[0].type = keys[1].type = INPUT_KEYBOARD;
-        keys[0].ki.wVk = keys[1].ki.wVk = VK_RETURN;
-        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(2, keys, sizeof(INPUT));
-        // The key has been handled once the receiving program waits for input again.
-        DWORD pid = 0;
-        if (HWND target = GetForegroundWindow()) GetWindowThreadProcessId(target, &pid);
-        if (!pid || pid == GetCurrentProcessId()) return;
-        if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid)) {
-            WaitForInputIdle(process, 5000);
-            CloseHandle(process);
-        }
-    }
+    void sendEnterAndWait() override { win32::sendEnterAndWait(); }
 
     int showOpenDialog(CommonDialog& dialog) override { return win32::showOpenDialog(dialog); }
     int showFontDialog(CommonDialog& dialog) override { return win32::showFontDialog(dialog); }

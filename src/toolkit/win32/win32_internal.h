@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "toolkit/app.h"
 #include "toolkit/common_dialog.h"
 #include "toolkit/control.h"
 #include "toolkit/font.h"
@@ -117,6 +118,11 @@ struct MenuBar {
 };
 // Runs the click of the form's menu item with this command number.
 void runMenuCommand(const Form& form, int id);
+
+// Another instance's window (win32_other_instances.cpp), as tk::ActivateWindowByTitle
+// and tk::SendEnterAndWait describe.
+WindowFound activateWindowByTitle(const std::wstring& title);
+void sendEnterAndWait();
 
 // The window that keyboard navigation (Tab, Enter, access keys) goes to.
 HWND dialogNavigationWindow();

@@ -130,9 +130,9 @@ void deliverKey(HWND target, UINT msg, WPARAM wp) {
 }
 
 void pressKeyIn(HWND target, int key) {
-    if (key >= 0x10000) {
-        deliverKey(target, WM_KEYDOWN, static_cast<WPARAM>(key - 0x10000));
-        deliverKey(target, WM_KEYUP, static_cast<WPARAM>(key - 0x10000));
+    if (key >= key::VirtualKey) {
+        deliverKey(target, WM_KEYDOWN, static_cast<WPARAM>(key - key::VirtualKey));
+        deliverKey(target, WM_KEYUP, static_cast<WPARAM>(key - key::VirtualKey));
         return;
     }
     const SHORT scan = VkKeyScanW(static_cast<wchar_t>(key));
@@ -210,7 +210,8 @@ void press(Form& form, Shortcut shortcut) {
     BYTE keys[256];
     GetKeyboardState(keys);
     const BYTE control = keys[VK_CONTROL];
-    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    constexpr BYTE kDown = 0x80;  // the high bit of a key's state: held down
+    keys[VK_CONTROL] = ctrl ? kDown : 0;
     SetKeyboardState(keys);
     MSG msg{GetFocus() ? GetFocus() : hwnd, WM_KEYDOWN, static_cast<WPARAM>(ctrl ? 'O' : VK_F3), 1, 0, {0, 0}};
     TranslateAcceleratorW(hwnd, accelerators, &msg);
