@@ -25,11 +25,18 @@ ShowLogForm::ShowLogForm() {
 
     mnuOpenFile.Click = [this] { mnuOpenFile_Click(); };
     mnuCloseFile.Click = [this] { mnuCloseFile_Click(); };
+    mnuReload.Click = [this] { mnuReload_Click(); };
     mnuExit.Click = [this] { mnuExit_Click(); };
+    mnuSerach.Click = [this] { mnuSerach_Click(); };
+    mnuSerachNext.Click = [this] { mnuSerachNext_Click(); };
+    mnuSerachBack.Click = [this] { mnuSerachBack_Click(); };
     mnuFont.Click = [this] { mnuFont_Click(); };
-    // Searching is not offered: the items are there, greyed, and do nothing.
-    mnuSerach.Enabled(false);
+    dlgFind.FindNext = [this] { dlgFind_FindNext(); };
+    // Nothing to read again until a file is shown, nothing to find again until a text was sought.
+    mnuReload.Enabled(false);
     mnuSerachNext.Enabled(false);
+    mnuSerachBack.Enabled(false);
+    mnuSerachBack.Visible(false);
 }
 
 std::int32_t ShowLogForm::SelectLogFile(std::wstring& path) {
@@ -64,8 +71,7 @@ void ShowLogForm::Form_Activate() {
         Unload();
         return;
     }
-    rtfShowLog.FileName(path);
-    FirstOpen = 0;
+    ShowFile(path);
 }
 
 // The view keeps its place and takes the rest of the window; never a negative size.
@@ -78,16 +84,58 @@ void ShowLogForm::Form_Unload() {
     frmMenu->Show();
 }
 
+void ShowLogForm::ShowFile(const std::wstring& path) {
+    rtfShowLog.FileName(path);
+    FirstOpen = 0;
+    mnuReload.Enabled(true);
+}
+
 void ShowLogForm::mnuOpenFile_Click() {
     std::wstring path;
     if (SelectLogFile(path) == 1) return;
-    rtfShowLog.FileName(path);
-    FirstOpen = 0;
+    ShowFile(path);
 }
 
 void ShowLogForm::mnuCloseFile_Click() {
     rtfShowLog.FileName(L"");
     rtfShowLog.Refresh();
+    mnuReload.Enabled(false);
+}
+
+// A backup may still be writing the log: what it added is shown.
+void ShowLogForm::mnuReload_Click() {
+    std::wstring failure;
+    if (!rtfShowLog.Reload(&failure))
+        MsgBox(rtfShowLog.FileName() + L"\r\n\r\n" + failure, mb::Critical);
+}
+
+// The dialog offers the selection when it is on one line, else the last text sought.
+void ShowLogForm::mnuSerach_Click() {
+    const std::wstring selected = rtfShowLog.SelText();
+    if (!selected.empty() && selected.find_first_of(L"\r\n") == std::wstring::npos) dlgFind.FindWhat = selected;
+    dlgFind.Show();
+}
+
+void ShowLogForm::mnuSerachNext_Click() {
+    SearchLog(dlgFind.Down);
+}
+
+void ShowLogForm::mnuSerachBack_Click() {
+    SearchLog(!dlgFind.Down);
+}
+
+void ShowLogForm::dlgFind_FindNext() {
+    mnuSerachNext.Enabled(!dlgFind.FindWhat.empty());
+    mnuSerachBack.Enabled(!dlgFind.FindWhat.empty());
+    SearchLog(dlgFind.Down);
+}
+
+// The search wraps nowhere: past the last match the user is told, and the
+// selection stays where it was. A search stopped with Esc says nothing.
+void ShowLogForm::SearchLog(bool down) {
+    if (dlgFind.FindWhat.empty()) return;
+    if (rtfShowLog.Find(dlgFind.FindWhat, dlgFind.MatchCase, down) == tk::SearchOutcome::NotFound)
+        MsgBox(L"「" + dlgFind.FindWhat + L"」が見つかりません。", mb::Exclamation);
 }
 
 void ShowLogForm::mnuExit_Click() {

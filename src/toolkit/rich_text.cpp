@@ -1,22 +1,38 @@
 #include "toolkit/rich_text.h"
 
-#include "toolkit/text_file.h"
+#include "toolkit/text_file_reload.h"
 
 namespace tk {
+namespace {
+
+std::string utf16le(const std::wstring& text) {
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>((c >> 8) & 0xFF);
+    }
+    return bytes;
+}
+
+}  // namespace
 
 void RichText::FileName(const std::wstring& path) {
     fileName_ = path;
-    text_.clear();
-    if (!richPeer() && !path.empty()) {
-        if (std::optional<std::string> bytes = readWholeFile(path))
-            text_ = isRtf(*bytes) ? rtfPlainText(*bytes) : TextFile(std::move(*bytes)).text();
-    }
+    file_ = TextFile();
+    selStart_ = selEnd_ = 0;
+    if (!richPeer()) read();
     changed(Property::Text);
+}
+
+void RichText::read() {
+    if (fileName_.empty()) return;
+    if (std::optional<std::string> bytes = readWholeFile(fileName_))
+        file_ = TextFile(isRtf(*bytes) ? utf16le(rtfPlainText(*bytes)) : std::move(*bytes));
 }
 
 std::wstring RichText::Text() const {
     if (RichTextPeer* view = richPeer()) return view->shownText();
-    return text_;
+    return file_.text();
 }
 
 void RichText::FontName(const std::wstring& name) {
@@ -45,6 +61,39 @@ void RichText::FontItalic(bool italic) {
 
 void RichText::Refresh() {
     if (RichTextPeer* view = richPeer()) view->refresh();
+}
+
+SearchOutcome RichText::Find(const std::wstring& text, bool matchCase, bool down) {
+    if (RichTextPeer* view = richPeer()) return view->find(text, matchCase, down);
+    const TextSearch search(text, file_.format(), matchCase);
+    const SearchResult result = search.find(file_.bytes(), down ? selEnd_ : selStart_, down);
+    if (result.outcome == SearchOutcome::Found) {
+        selStart_ = result.match.offset;
+        selEnd_ = result.match.offset + result.match.length;
+    }
+    return result.outcome;
+}
+
+std::wstring RichText::SelText() const {
+    if (RichTextPeer* view = richPeer()) return view->selectedText();
+    return file_.decode(selStart_, selEnd_);
+}
+
+bool RichText::Reload(std::wstring* failure) {
+    if (RichTextPeer* view = richPeer()) return view->reload(failure);
+    if (fileName_.empty()) return true;
+    std::optional<std::string> start = readFilePart(fileName_, 0, 5, failure);
+    if (!start) return false;
+    if (isRtf(*start)) {
+        std::optional<std::string> bytes = readWholeFile(fileName_);
+        if (!bytes) return false;
+        file_ = TextFile(utf16le(rtfPlainText(*bytes)));
+    } else if (reloadTextFile(file_, fileName_, failure) == ReloadOutcome::Failed) {
+        return false;
+    }
+    selEnd_ = std::min(selEnd_, file_.bytes().size());
+    selStart_ = std::min(selStart_, selEnd_);
+    return true;
 }
 
 }  // namespace tk

@@ -145,11 +145,24 @@ bool isRtf(std::string_view bytes) {
 }
 
 TextFile::TextFile(std::string bytes) : bytes_(std::move(bytes)), format_(detectTextFormat(bytes_)) {
+    starts_.push_back(format_.bomSize);
+    index(format_.bomSize);
+}
+
+void TextFile::append(std::string_view more) {
+    if (more.empty()) return;
+    // The last line may go on, and a CR that ended the line before may be followed by its LF.
+    starts_.pop_back();
+    if (starts_.empty()) starts_.push_back(format_.bomSize);
+    bytes_.append(more);
+    index(starts_.back());
+}
+
+void TextFile::index(std::size_t start) {
     const std::size_t size = bytes_.size();
-    std::size_t start = format_.bomSize;
-    starts_.push_back(start);
+    std::size_t longest = 0;  // bytes
     const auto lineEndsAt = [&](std::size_t next) {
-        longest_ = std::max(longest_, next - start);
+        longest = std::max(longest, next - start);
         starts_.push_back(start = next);
     };
     if (format_.encoding == TextEncoding::Utf16LE || format_.encoding == TextEncoding::Utf16BE) {
@@ -168,7 +181,7 @@ TextFile::TextFile(std::string bytes) : bytes_(std::move(bytes)), format_(detect
                 if (crlf) i += 2;
             }
         }
-        longest_ = std::max(longest_, size - start) / 2;
+        longest_ = std::max(longest_, std::max(longest, size - start) / 2);
     } else {
         // A line feed byte never occurs inside a Shift-JIS or UTF-8 character.
         const char* data = bytes_.data();
@@ -177,7 +190,7 @@ TextFile::TextFile(std::string bytes) : bytes_(std::move(bytes)), format_(detect
             if (*p++ == '\r' && p < end && *p == '\n') ++p;
             lineEndsAt(static_cast<std::size_t>(p - data));
         }
-        longest_ = std::max(longest_, size - start);
+        longest_ = std::max(longest_, std::max(longest, size - start));
     }
 }
 
@@ -198,6 +211,26 @@ std::string_view TextFile::raw(std::size_t index) const {
         end -= (end - begin) % 2;
     }
     return std::string_view(bytes_).substr(begin, end - begin);
+}
+
+std::size_t TextFile::lineAt(std::size_t offset) const {
+    const auto after = std::upper_bound(starts_.begin(), starts_.end(), offset);
+    return after == starts_.begin() ? 0 : static_cast<std::size_t>(after - starts_.begin()) - 1;
+}
+
+std::wstring TextFile::decode(std::size_t begin, std::size_t end) const {
+    const std::string_view bytes = std::string_view(bytes_).substr(begin, end > begin ? end - begin : 0);
+    switch (format_.encoding) {
+        case TextEncoding::Utf8:
+            return decodeUtf8(bytes);
+        case TextEncoding::Utf16LE:
+            return decodeUtf16(bytes, false);
+        case TextEncoding::Utf16BE:
+            return decodeUtf16(bytes, true);
+        case TextEncoding::Ansi:
+            break;
+    }
+    return decodeAnsi(bytes);
 }
 
 std::wstring TextFile::line(std::size_t index) const {

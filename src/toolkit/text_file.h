@@ -46,6 +46,11 @@ public:
     explicit TextFile(std::string bytes);
 
     TextEncoding encoding() const { return format_.encoding; }
+    const TextFormat& format() const { return format_; }
+    // The file's bytes, byte-order mark included.
+    std::string_view bytes() const { return bytes_; }
+    // The bytes a log writer added since; the encoding stays as it was found.
+    void append(std::string_view more);
     // Lines are ended by CR LF, LF or CR alone; the text after the last line end
     // (perhaps nothing) is a line too, so there is always at least one.
     std::size_t lineCount() const { return starts_.size(); }
@@ -55,7 +60,15 @@ public:
     // Every line, joined by CR LF.
     std::wstring text() const;
 
+    // Where the line begins, in bytes; and the line that holds a byte.
+    std::size_t lineStart(std::size_t index) const { return starts_.at(index); }
+    std::size_t lineAt(std::size_t offset) const;
+    // Bytes of the file, decoded.
+    std::wstring decode(std::size_t begin, std::size_t end) const;
+
 private:
+    // Indexes the lines that begin at or after `start`, a line start.
+    void index(std::size_t start);
     // The line's bytes, without its line end.
     std::string_view raw(std::size_t index) const;
 

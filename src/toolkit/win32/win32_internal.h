@@ -10,9 +10,15 @@
 
 #include "toolkit/common_dialog.h"
 #include "toolkit/control.h"
+#include "toolkit/find_dialog.h"
 #include "toolkit/font.h"
 #include "toolkit/form.h"
 #include "toolkit/testing.h"
+
+namespace tk {
+class MenuItem;
+enum class Shortcut;
+}  // namespace tk
 
 namespace tk::win32 {
 
@@ -79,11 +85,24 @@ private:
 };
 
 int showOpenDialog(CommonDialog& dialog, const testing::DialogAnswer* answer);
+std::unique_ptr<FindDialogPeer> createFindDialogPeer(FindDialog& dialog);
+// The registered message by which a find dialog reports to its owner, and its handling.
+UINT findMessage();
+void onFindMessage(LPARAM lp);
+// Keyboard navigation inside an open modeless dialog; true when the message went to one.
+bool modelessDialogMessage(MSG& msg);
 int showFontDialog(CommonDialog& dialog, const testing::DialogAnswer* answer);
 
 // Creates the native side of a windowed control; nullptr for a windowless one.
 std::unique_ptr<ChildWindowPeer> createChildPeer(Control& control, HWND parent, int id);
 HACCEL acceleratorsOf(HWND hwnd);
+// A menu shortcut's key, its modifier flags (FCONTROL, FSHIFT) and its text in the menu.
+struct ShortcutKey {
+    WORD key = 0;
+    BYTE modifiers = 0;
+    const wchar_t* text = L"";
+};
+ShortcutKey shortcutKey(Shortcut shortcut);
 
 // The window that keyboard navigation (Tab, Enter, access keys) goes to.
 HWND dialogNavigationWindow();

@@ -13,6 +13,7 @@
 
 #include "toolkit/font.h"
 #include "toolkit/text_file.h"
+#include "toolkit/text_search.h"
 #include "toolkit/win32/win32_internal.h"
 
 namespace tk {
@@ -40,6 +41,16 @@ public:
 
     // The window's messages; false lets the default procedure run.
     bool handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+    // Finding and reloading (win32_rich_text_find.cpp), on byte offsets into the file.
+    // The match after the selection (down) or before it (up) is selected and
+    // shown with a few lines around it.
+    SearchOutcome find(const std::wstring& text, bool matchCase, bool down, const SearchProgress& progress);
+    std::wstring selectedText() const;
+    // Reads the file again. When it grew while its last line was in sight, the
+    // new last line is shown; otherwise the top line and the selection stay.
+    // False when it cannot be read: the view keeps what it had.
+    bool reload(const std::wstring& path, std::wstring* failure);
 
 private:
     struct Position {
@@ -73,6 +84,11 @@ private:
     void placeCaret();
     void selectAll();
     void copy() const;
+
+    std::size_t offsetOf(Position at) const;
+    Position positionOf(std::size_t offset) const;
+    // Selects from..to and scrolls it into sight with lines of context around it.
+    void showRange(Position from, Position to);
 
     HWND hwnd_;
     TextFile file_;
