@@ -109,10 +109,13 @@ void ShowLogForm::mnuReload_Click() {
         MsgBox(rtfShowLog.FileName() + L"\r\n\r\n" + failure, mb::Critical);
 }
 
-// The dialog offers the selection when it is on one line, else the last text sought.
+// The dialog offers the selection when it is on one line and fits in its text
+// box, else the last text sought.
 void ShowLogForm::mnuSerach_Click() {
-    const std::wstring selected = rtfShowLog.SelText();
-    if (!selected.empty() && selected.find_first_of(L"\r\n") == std::wstring::npos) dlgFind.FindWhat = selected;
+    constexpr std::size_t kLongest = 255;
+    const std::wstring selected = rtfShowLog.SelText(kLongest + 1);
+    if (!selected.empty() && selected.size() <= kLongest && selected.find_first_of(L"\r\n") == std::wstring::npos)
+        dlgFind.FindWhat = selected;
     dlgFind.Show();
 }
 

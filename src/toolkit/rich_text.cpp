@@ -74,9 +74,10 @@ SearchOutcome RichText::Find(const std::wstring& text, bool matchCase, bool down
     return result.outcome;
 }
 
-std::wstring RichText::SelText() const {
-    if (RichTextPeer* view = richPeer()) return view->selectedText();
-    return file_.decode(selStart_, selEnd_);
+std::wstring RichText::SelText(std::size_t limit) const {
+    if (RichTextPeer* view = richPeer()) return view->selectedText(limit);
+    // No character takes more than four bytes.
+    return file_.decode(selStart_, std::min(selEnd_, selStart_ + std::min(selEnd_, limit) * 4)).substr(0, limit);
 }
 
 bool RichText::Reload(std::wstring* failure) {

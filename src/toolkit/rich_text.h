@@ -19,7 +19,7 @@ public:
     virtual std::wstring shownText() const = 0;
     virtual void refresh() = 0;
     virtual SearchOutcome find(const std::wstring& text, bool matchCase, bool down) = 0;
-    virtual std::wstring selectedText() const = 0;
+    virtual std::wstring selectedText(std::size_t limit) const = 0;
     virtual bool reload(std::wstring* failure) = 0;
 
 protected:
@@ -51,8 +51,9 @@ public:
     // Looks for the text after the selection (down) or before it (up), never
     // wrapping round; a match is selected and scrolled into sight.
     SearchOutcome Find(const std::wstring& text, bool matchCase, bool down);
-    // The selected text.
-    std::wstring SelText() const;
+    // The selected text, or its first `limit` characters (more or less one, at a
+    // character that takes two).
+    std::wstring SelText(std::size_t limit = std::wstring::npos) const;
     // Reads the shown file again, as a program that writes it may have added to
     // it. False when it cannot be read (failure: the system's description); the
     // view then keeps what it showed.

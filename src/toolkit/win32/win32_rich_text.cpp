@@ -189,14 +189,14 @@ public:
         return outcome;
     }
 
-    std::wstring selectedText() const override {
-        if (!rich_) return plain_.selectedText();
+    std::wstring selectedText(std::size_t limit) const override {
+        if (!rich_) return plain_.selectedText(limit);
         CHARRANGE range{};
         SendMessageW(rich_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
         std::wstring text(static_cast<std::size_t>(std::max(0L, range.cpMax - range.cpMin)) + 1, L'\0');
         text.resize(static_cast<std::size_t>(
             SendMessageW(rich_, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()))));
-        return text;
+        return text.substr(0, limit);
     }
 
     // An RTF document is read and laid out again whole.

@@ -46,7 +46,7 @@ public:
     // The match after the selection (down) or before it (up) is selected and
     // shown with a few lines around it.
     SearchOutcome find(const std::wstring& text, bool matchCase, bool down, const SearchProgress& progress);
-    std::wstring selectedText() const;
+    std::wstring selectedText(std::size_t limit) const;
     // Reads the file again. When it grew while its last line was in sight, the
     // new last line is shown; otherwise the top line and the selection stay.
     // False when it cannot be read: the view keeps what it had.

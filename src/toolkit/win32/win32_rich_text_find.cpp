@@ -42,9 +42,12 @@ PlainTextView::Position PlainTextView::positionOf(std::size_t offset) const {
     return {line, file_.decode(file_.lineStart(line), offset).size()};
 }
 
-std::wstring PlainTextView::selectedText() const {
+// No character takes more than four bytes.
+std::wstring PlainTextView::selectedText(std::size_t limit) const {
     const Position from = std::min(caret_, anchor_), to = std::max(caret_, anchor_);
-    return file_.decode(offsetOf(from), offsetOf(to));
+    const std::size_t start = offsetOf(from);
+    return file_.decode(start, std::min(offsetOf(to), start + std::min(limit, file_.bytes().size()) * 4))
+        .substr(0, limit);
 }
 
 SearchOutcome PlainTextView::find(const std::wstring& text, bool matchCase, bool down,
