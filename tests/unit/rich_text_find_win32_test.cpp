@@ -124,5 +124,19 @@ TEST_F(RichTextFind, ReloadFollowsTheEndOnlyWhenTheEndWasInSight) {
     }
 }
 
+// Esc pressed while a search goes through a large log stops it: nothing is
+// selected, and the window's title is its own again.
+TEST_F(RichTextFind, EscStopsASearch) {
+    std::ofstream(path_, std::ios::binary) << std::string(24 << 20, 'x') << "\r\nfound\r\n";
+    form_.view.FileName(path_.wstring());
+    PostMessageW(hwnd_, WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_EQ(form_.view.Find(L"found", true, true), SearchOutcome::Cancelled);
+    EXPECT_EQ(form_.view.SelText(), L"");
+    wchar_t title[64] = {};
+    GetWindowTextW(GetAncestor(hwnd_, GA_ROOT), title, 64);
+    EXPECT_STREQ(title, L"Lorvane - find");
+    EXPECT_EQ(form_.view.Find(L"found", true, true), SearchOutcome::Found) << "no Esc this time";
+}
+
 }  // namespace
 }  // namespace tk
