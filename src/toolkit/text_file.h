@@ -57,7 +57,11 @@ public:
 
     TextEncoding encoding() const { return format_.encoding; }
     const TextFormat& format() const { return format_; }
+    // The file's bytes, byte-order mark included.
     std::string_view bytes() const { return bytes_; }
+    // The bytes a log writer added since; the encoding stays as it was found.
+    // Only the lines from the old last one on are indexed.
+    void append(std::string_view more);
 
     // Lines are ended by CR LF, LF or CR alone; the text after the last line end
     // (perhaps nothing) is a line too, so there is always at least one.

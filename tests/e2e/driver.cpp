@@ -737,4 +737,24 @@ std::optional<std::string> screenshot(const Window& window, const std::string& n
     return utf8(file);
 }
 
+void pressChord(const Window& window, const std::vector<UINT>& keys) {
+    SetForegroundWindow(window.handle());
+    waitUntil("the window to be in front for the keyboard", kAnswerTimeout,
+              [&] { return GetForegroundWindow() == window.handle(); }, [&] { return window.describe(); });
+    std::vector<INPUT> inputs;
+    const auto key = [&](UINT vk, bool up) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = static_cast<WORD>(vk);
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+        const bool extended = (vk >= VK_PRIOR && vk <= VK_DOWN) || vk == VK_INSERT || vk == VK_DELETE;
+        input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+        inputs.push_back(input);
+    };
+    for (UINT vk : keys) key(vk, false);
+    for (auto it = keys.rbegin(); it != keys.rend(); ++it) key(*it, true);
+    if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
+        throw DriverError("the keys could not be pressed in " + window.describe());
+}
+
 }  // namespace e2e

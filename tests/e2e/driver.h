@@ -199,6 +199,9 @@ private:
 std::string describe(const WindowQuery& query);
 // The window in front, which gets the keyboard's input, of whichever program.
 Window foregroundWindow();
+// Brings the window to the front and presses the keys together on the keyboard
+// (SendInput), the first one first, then lets them go: {VK_CONTROL, 'F'}.
+void pressChord(const Window& window, const std::vector<UINT>& keys);
 
 // Rows of the window's client area, as shown on the screen, that hold dark
 // pixels (text, in a view with a light background).
