@@ -18,9 +18,6 @@ namespace tk {
 // The text in the system's ANSI code page, with no best-fit mapping; nothing
 // when a character has no place in it. Each toolkit backend provides it.
 std::optional<std::string> encodeAnsi(std::wstring_view text);
-// Whether the byte begins a double-byte character of the ANSI code page (932:
-// 81-9F and E0-FC). Each toolkit backend provides it.
-bool isAnsiLeadByte(unsigned char byte);
 
 // The other case of a letter that has one (ASCII, Latin-1, full-width Latin,
 // Greek, Cyrillic); any other character is its own.

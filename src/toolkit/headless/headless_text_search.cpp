@@ -20,8 +20,4 @@ std::optional<std::string> encodeAnsi(std::wstring_view text) {
     return out;
 }
 
-bool isAnsiLeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 }  // namespace tk

@@ -1,4 +1,4 @@
-// The needle in the system's ANSI code page, and its lead bytes.
+// The needle in the system's ANSI code page.
 #include <windows.h>
 
 #include <climits>
@@ -14,8 +14,8 @@ std::optional<std::string> encodeAnsi(std::wstring_view text) {
     if (text.size() > INT_MAX / 4) return std::nullopt;
     const int length = static_cast<int>(text.size());
     BOOL usedDefault = FALSE;
-    const int size =
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr, &usedDefault);
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0,
+                                         nullptr, &usedDefault);
     if (size <= 0 || usedDefault) return std::nullopt;
     std::string bytes(static_cast<std::size_t>(size), '\0');
     if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, bytes.data(), size, nullptr,
@@ -23,10 +23,6 @@ std::optional<std::string> encodeAnsi(std::wstring_view text) {
         usedDefault)
         return std::nullopt;
     return bytes;
-}
-
-bool isAnsiLeadByte(unsigned char byte) {
-    return IsDBCSLeadByte(byte) != FALSE;
 }
 
 }  // namespace tk
