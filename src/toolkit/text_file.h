@@ -108,8 +108,13 @@ private:
     std::optional<std::uint64_t> nextLine(std::uint64_t from, std::uint64_t limit) const;
 
     void index();
+    // Counts and remembers the lines after the given one, the last remembered
+    // being mark; longest so far in bytes.
+    void index(Mark from, Mark mark, std::uint64_t longest);
 
     std::shared_ptr<const void> owner_;
+    // The bytes when this file holds them itself: appended to in place while no copy shares them.
+    std::shared_ptr<std::string> own_;
     std::string_view bytes_;
     TextFormat format_;
     std::vector<Mark> marks_;

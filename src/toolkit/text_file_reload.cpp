@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <new>
 
 namespace tk {
 namespace {
@@ -14,27 +13,23 @@ constexpr std::size_t kCompared = 4096;  // bytes at each end of the old text th
 ReloadOutcome reloadTextFile(TextFile& file, const std::wstring& path, std::wstring* failure) {
     const std::string_view old = file.bytes();
     const std::size_t head = std::min(old.size(), kCompared), tail = std::min(old.size(), kCompared);
-    try {
-        const std::optional<std::string> start = readFilePart(path, 0, head, failure);
-        if (!start) return ReloadOutcome::Failed;
-        // An empty text had no bytes to tell its encoding by: it is found anew.
-        if (!old.empty() && *start == old.substr(0, head)) {
-            const std::optional<std::string> end =
-                readFilePart(path, old.size() - tail, std::numeric_limits<std::size_t>::max(), failure);
-            if (!end) return ReloadOutcome::Failed;
-            if (end->size() >= tail && std::string_view(*end).substr(0, tail) == old.substr(old.size() - tail)) {
-                file.append(std::string_view(*end).substr(tail));
-                return ReloadOutcome::Grown;
-            }
+    const std::optional<std::string> start = readFilePart(path, 0, head, failure);
+    if (!start) return ReloadOutcome::Failed;
+    // An empty text had no bytes to tell its encoding by: it is found anew.
+    if (!old.empty() && *start == old.substr(0, head)) {
+        const std::optional<std::string> end =
+            readFilePart(path, old.size() - tail, std::numeric_limits<std::size_t>::max(), failure);
+        if (!end) return ReloadOutcome::Failed;
+        if (end->size() >= tail && std::string_view(*end).substr(0, tail) == old.substr(old.size() - tail)) {
+            file.append(std::string_view(*end).substr(tail));
+            return ReloadOutcome::Grown;
         }
-        std::optional<std::string> whole = readFilePart(path, 0, std::numeric_limits<std::size_t>::max(), failure);
-        if (!whole) return ReloadOutcome::Failed;
-        file = TextFile(std::move(*whole));
-        return ReloadOutcome::Replaced;
-    } catch (const std::bad_alloc&) {
-        if (failure) *failure = L"メモリが不足しています。";
-        return ReloadOutcome::Failed;
     }
+    std::optional<std::string> whole =
+        readFilePart(path, 0, std::numeric_limits<std::size_t>::max(), failure);
+    if (!whole) return ReloadOutcome::Failed;
+    file = TextFile(std::move(*whole));
+    return ReloadOutcome::Replaced;
 }
 
 }  // namespace tk

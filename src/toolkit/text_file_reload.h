@@ -23,7 +23,8 @@ enum class ReloadOutcome {
 };
 
 // Brings the text up to date with the file. When its first and last bytes as
-// they were are still there, only what was added is read.
+// they were are still there, only what was added is read. Memory running out
+// throws std::bad_alloc and leaves the text as it was.
 ReloadOutcome reloadTextFile(TextFile& file, const std::wstring& path, std::wstring* failure);
 
 }  // namespace tk
