@@ -83,8 +83,7 @@ void ShowLogForm::Form_Activate() {
 // shown can be read again.
 bool ShowLogForm::ShowLogFile(const std::wstring& path) {
     if (!rtfShowLog.FileName(path)) {
-        MsgBox(L"ﾌｧｲﾙを読み込めませんでした。\r\n\r\n" + path + L"\r\n\r\n" + rtfShowLog.LoadError(),
-               mb::Critical);
+        TellUnreadable(path);
         return false;
     }
     FirstOpen = 0;
@@ -114,11 +113,15 @@ void ShowLogForm::mnuCloseFile_Click() {
     mnuReload.Enabled(false);
 }
 
-// A backup may still be writing the log: what it added is shown.
+void ShowLogForm::TellUnreadable(const std::wstring& path) {
+    MsgBox(L"ﾌｧｲﾙを読み込めませんでした。\r\n\r\n" + path + L"\r\n\r\n" + rtfShowLog.LoadError(),
+           mb::Critical);
+}
+
+// A backup may still be writing the log: what it added is shown. A log that
+// can no longer be read is said so, and the view keeps what it showed.
 void ShowLogForm::mnuReload_Click() {
-    std::wstring failure;
-    if (!rtfShowLog.Reload(&failure))
-        MsgBox(rtfShowLog.FileName() + L"\r\n\r\n" + failure, mb::Critical);
+    if (!rtfShowLog.Reload()) TellUnreadable(rtfShowLog.FileName());
 }
 
 // The dialog offers the selection when it is on one line and fits in its text
@@ -126,7 +129,8 @@ void ShowLogForm::mnuReload_Click() {
 void ShowLogForm::mnuSerach_Click() {
     constexpr std::size_t kLongest = 255;
     const std::wstring selected = rtfShowLog.SelText(kLongest + 1);
-    if (!selected.empty() && selected.size() <= kLongest && selected.find_first_of(L"\r\n") == std::wstring::npos)
+    if (!selected.empty() && selected.size() <= kLongest &&
+        selected.find_first_of(L"\r\n") == std::wstring::npos)
         dlgFind.FindWhat = selected;
     dlgFind.Show();
 }

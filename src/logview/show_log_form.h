@@ -51,6 +51,8 @@ private:
     std::int32_t SelectLogFile(std::wstring& path);
     // Loads the file into the view, or tells the user why it cannot be read: false.
     bool ShowLogFile(const std::wstring& path);
+    // Tells the user the file cannot be read, with the view's reason.
+    void TellUnreadable(const std::wstring& path);
 
     // Searches for the dialog's text, and says so when there is no more of it.
     void SearchLog(bool down);

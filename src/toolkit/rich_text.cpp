@@ -83,22 +83,25 @@ SearchOutcome RichText::Find(const std::wstring& text, bool matchCase, bool down
 std::wstring RichText::SelText(std::size_t limit) const {
     if (RichTextPeer* view = richPeer()) return view->selectedText(limit);
     // No character takes more than four bytes.
-    return file_.decode(selStart_, std::min(selEnd_, selStart_ + std::min(selEnd_, limit) * 4)).substr(0, limit);
+    const std::uint64_t most =
+        limit > (selEnd_ - selStart_) / 4 ? selEnd_ - selStart_ : std::uint64_t{limit} * 4;
+    return file_.decode(selStart_, file_.boundaryBefore(selStart_, selStart_ + most)).substr(0, limit);
 }
 
-bool RichText::Reload(std::wstring* failure) {
-    if (RichTextPeer* view = richPeer()) return view->reload(failure);
+bool RichText::Reload() {
+    loadError_.clear();
+    if (RichTextPeer* view = richPeer()) return view->reload(loadError_);
     if (fileName_.empty()) return true;
-    std::optional<std::string> start = readFilePart(fileName_, 0, 5, failure);
+    std::optional<std::string> start = readFilePart(fileName_, 0, 5, &loadError_);
     if (!start) return false;
     if (isRtf(*start)) {
-        std::optional<std::string> bytes = readWholeFile(fileName_);
+        std::optional<std::string> bytes = readWholeFile(fileName_, &loadError_);
         if (!bytes) return false;
         file_ = TextFile(utf16le(rtfPlainText(*bytes)));
-    } else if (reloadTextFile(file_, fileName_, failure) == ReloadOutcome::Failed) {
+    } else if (reloadTextFile(file_, fileName_, &loadError_) == ReloadOutcome::Failed) {
         return false;
     }
-    selEnd_ = std::min(selEnd_, file_.bytes().size());
+    selEnd_ = std::min<std::uint64_t>(selEnd_, file_.bytes().size());
     selStart_ = std::min(selStart_, selEnd_);
     return true;
 }

@@ -23,7 +23,9 @@ public:
     virtual void refresh() = 0;
     virtual SearchOutcome find(const std::wstring& text, bool matchCase, bool down) = 0;
     virtual std::wstring selectedText(std::size_t limit) const = 0;
-    virtual bool reload(std::wstring* failure) = 0;
+    // Reads the shown file again; false, with the system's description in
+    // error, when it cannot be read: then the view is unchanged.
+    virtual bool reload(std::wstring& error) = 0;
 
 protected:
     ~RichTextPeer() = default;
@@ -60,9 +62,9 @@ public:
     // character that takes two).
     std::wstring SelText(std::size_t limit = std::wstring::npos) const;
     // Reads the shown file again, as a program that writes it may have added to
-    // it. False when it cannot be read (failure: the system's description); the
-    // view then keeps what it showed.
-    bool Reload(std::wstring* failure);
+    // it. False when it cannot be read; the view then keeps what it showed, and
+    // LoadError() holds the system's description of why.
+    bool Reload();
 
 private:
     RichTextPeer* richPeer() const { return dynamic_cast<RichTextPeer*>(peer()); }

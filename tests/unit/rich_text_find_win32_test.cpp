@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <algorithm>
 #include <string>
 
 #include "toolkit/form.h"
@@ -84,8 +84,11 @@ TEST_F(RichTextFind, AMatchIsShownWithLinesAroundIt) {
         bool down;
         long long line;
     };
-    const Case cases[] = {{"line 0500", true, 500}, {"line 0900", true, 900}, {"line 0020", false, 20},
-                          {"line 0999", true, 999}, {"line 0000", false, 0}};
+    const Case cases[] = {{"line 0500", true, 500},
+                          {"line 0900", true, 900},
+                          {"line 0020", false, 20},
+                          {"line 0999", true, 999},
+                          {"line 0000", false, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         const std::wstring text(c.text, c.text + std::char_traits<char>::length(c.text));
@@ -112,8 +115,7 @@ TEST_F(RichTextFind, ReloadFollowsTheEndOnlyWhenTheEndWasInSight) {
         }
         const long long topBefore = top();
         std::ofstream(path_, std::ios::binary | std::ios::app) << lines(5000, 5050);
-        std::wstring failure;
-        ASSERT_TRUE(form_.view.Reload(&failure));
+        ASSERT_TRUE(form_.view.Reload());
         EXPECT_EQ(lineCount(), before + 50);
         if (c.atEnd) {
             EXPECT_EQ(top(), lineCount() - visible_) << "the new last line is in sight";
@@ -122,6 +124,24 @@ TEST_F(RichTextFind, ReloadFollowsTheEndOnlyWhenTheEndWasInSight) {
             EXPECT_EQ(form_.view.SelText(), L"line 0300");
         }
     }
+}
+
+// A log that another program now holds without sharing is said to be unreadable,
+// and the view keeps its lines, its place and its selection.
+TEST_F(RichTextFind, ReloadOfAnUnreadableLogKeepsTheView) {
+    ASSERT_EQ(form_.view.Find(L"line 0600", true, true), SearchOutcome::Found);
+    const long long topBefore = top(), before = lineCount();
+    std::ofstream(path_, std::ios::binary | std::ios::app) << lines(5000, 5050);
+    HANDLE held = CreateFileW(path_.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(form_.view.Reload());
+    CloseHandle(held);
+    EXPECT_FALSE(form_.view.LoadError().empty());
+    EXPECT_EQ(lineCount(), before);
+    EXPECT_EQ(top(), topBefore);
+    EXPECT_EQ(form_.view.SelText(), L"line 0600");
+    EXPECT_TRUE(form_.view.Reload()) << "readable again";
+    EXPECT_EQ(lineCount(), before + 50);
 }
 
 // Esc pressed while a search goes through a large log stops it: nothing is

@@ -15,7 +15,6 @@
 
 #include "core/host.h"
 #include "toolkit/rich_text.h"
-#include "toolkit/text_file_reload.h"
 #include "toolkit/win32/win32_rich_text.h"
 #include "toolkit/win32/win32_system_access.h"
 
@@ -162,7 +161,8 @@ public:
         HCURSOR cursor = SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
         HWND window = GetAncestor(hwnd(), GA_ROOT);
         std::wstring title(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-        title.resize(static_cast<std::size_t>(GetWindowTextW(window, title.data(), static_cast<int>(title.size()))));
+        title.resize(
+            static_cast<std::size_t>(GetWindowTextW(window, title.data(), static_cast<int>(title.size()))));
         const ULONGLONG started = GetTickCount64();
         bool titled = false;
         const SearchOutcome outcome =
@@ -172,8 +172,9 @@ public:
                     if (msg.wParam == VK_ESCAPE) return false;
                 if (GetTickCount64() - started >= 500) {
                     const auto percent = static_cast<unsigned>(static_cast<double>(searched) * 100 / total);
-                    SetWindowTextW(window, (title + L" - 検索中 " + std::to_wstring(percent) +
-                                            L"%（Esc キーで中止）").c_str());
+                    SetWindowTextW(
+                        window,
+                        (title + L" - 検索中 " + std::to_wstring(percent) + L"%（Esc キーで中止）").c_str());
                     titled = true;
                 }
                 return true;
@@ -194,13 +195,11 @@ public:
     }
 
     // An RTF document is read and laid out again whole.
-    bool reload(std::wstring* failure) override {
-        const std::wstring& path = view_.FileName();
+    bool reload(std::wstring& error) override {
+        const std::wstring path = view_.FileName();
         if (path.empty()) return true;
-        if (!rich_) return plain_.reload(path, failure);
-        if (!readFilePart(path, 0, 1, failure)) return false;
-        load();
-        return true;
+        if (!rich_) return plain_.reload(path, error);
+        return load(path, error);
     }
 
     bool handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

@@ -59,15 +59,17 @@ public:
     // Forgets what was measured, after memory ran out.
     void dropLayout();
 
-    // Finding and reloading (win32_rich_text_find.cpp), on byte offsets into the file.
-    // The match after the selection (down) or before it (up) is selected and
-    // shown with a few lines around it.
+    // Finding and reloading (win32_rich_text_find.cpp). The match after the
+    // selection (down) or before it (up) is selected and shown with a few lines
+    // around it.
     SearchOutcome find(const std::wstring& text, bool matchCase, bool down, const SearchProgress& progress);
+    // The selection's first limit characters at most.
     std::wstring selectedText(std::size_t limit) const;
     // Reads the file again. When it grew while its last line was in sight, the
     // new last line is shown; otherwise the top line and the selection stay.
-    // False when it cannot be read: the view keeps what it had.
-    bool reload(const std::wstring& path, std::wstring* failure);
+    // False, with the system's description in error, when it cannot be read:
+    // the view keeps what it had.
+    bool reload(const std::wstring& path, std::wstring& error);
 
 private:
     struct Position {
