@@ -4,31 +4,17 @@
 #include <algorithm>
 
 #include "toolkit/text_file_reload.h"
+#include "toolkit/win32/win32_system_access.h"
 
 namespace tk {
-namespace {
-
-// The system's description of the last error, in the user's language.
-std::wstring lastErrorText() {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        GetLastError(), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring description(text ? text : L"", length);
-    LocalFree(text);
-    while (!description.empty() && (description.back() == L'\n' || description.back() == L'\r'))
-        description.pop_back();
-    return description;
-}
-
-}  // namespace
 
 std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes,
                                         std::wstring* failure) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     const auto fail = [&] {
-        if (failure) *failure = lastErrorText();
+        if (failure) *failure = lorvane::SystemErrorText(GetLastError());
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
         return std::nullopt;
     };
@@ -36,8 +22,9 @@ std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t 
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size)) return fail();
     const auto total = static_cast<std::uint64_t>(size.QuadPart);
-    std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(total > offset ? total - offset : 0, maxBytes)),
-                      '\0');
+    std::string bytes(
+        static_cast<std::size_t>(std::min<std::uint64_t>(total > offset ? total - offset : 0, maxBytes)),
+        '\0');
     LARGE_INTEGER from{};
     from.QuadPart = static_cast<LONGLONG>(offset);
     if (!SetFilePointerEx(file, from, nullptr, FILE_BEGIN)) return fail();
