@@ -7,6 +7,7 @@
 #include "core/datetime.h"
 #include "toolkit/app.h"
 #include "toolkit/common_dialog.h"
+#include "toolkit/find_dialog.h"
 #include "toolkit/form.h"
 
 namespace tk {
@@ -42,6 +43,8 @@ public:
     // The standard dialogs: 0 when the user chose, else the dialog's cdl:: result.
     virtual int showOpenDialog(CommonDialog& dialog) = 0;
     virtual int showFontDialog(CommonDialog& dialog) = 0;
+    // The modeless find dialog's native side.
+    virtual std::unique_ptr<FindDialogPeer> createFindDialogPeer(FindDialog& dialog) = 0;
 };
 
 // The backend in use: this build's own, unless another has been put in front.

@@ -7,6 +7,7 @@
 #include "core/host.h"
 #include "toolkit/backend.h"
 #include "toolkit/common_dialog.h"
+#include "toolkit/find_dialog.h"
 #include "version.h"
 
 namespace tk {
@@ -26,6 +27,13 @@ public:
 
 private:
     Form& form_;
+};
+
+// The dialog is its model's state: tests press its button through tk::user.
+class HeadlessFindDialogPeer final : public FindDialogPeer {
+public:
+    void show() override {}
+    void close() override {}
 };
 
 class HeadlessBackend final : public Backend {
@@ -77,6 +85,9 @@ public:
     // Nobody is there to choose: the dialogs are cancelled.
     int showOpenDialog(CommonDialog& dialog) override { return dialog.CancelError ? cdl::Cancel : 0; }
     int showFontDialog(CommonDialog& dialog) override { return dialog.CancelError ? cdl::Cancel : 0; }
+    std::unique_ptr<FindDialogPeer> createFindDialogPeer(FindDialog&) override {
+        return std::make_unique<HeadlessFindDialogPeer>();
+    }
 };
 
 }  // namespace

@@ -15,6 +15,8 @@ namespace tk::testing::detail {
 int recordMessageBox(const std::wstring& text, int style, const std::wstring& caption);
 // Records a standard dialog; the answer the test queued, else a cancel.
 DialogAnswer recordDialog(const DialogRequest& request);
+// Records a modeless dialog, which no queued answer is for.
+void noteDialog(const DialogRequest& request);
 // The action queued for the next modal window; empty when none was.
 std::function<void(Form&)> takeModalAction();
 

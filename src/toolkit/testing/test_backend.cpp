@@ -9,6 +9,24 @@
 namespace tk::testing {
 namespace {
 
+// The find dialog as the system's backend shows it, noted each time it opens.
+class NotedFindDialog final : public FindDialogPeer {
+public:
+    NotedFindDialog(FindDialog& dialog, std::unique_ptr<FindDialogPeer> shown)
+        : dialog_(dialog), shown_(std::move(shown)) {}
+    void show() override {
+        const long flags =
+            fr::HideWholeWord | (dialog_.Down ? fr::Down : 0) | (dialog_.MatchCase ? fr::MatchCase : 0);
+        detail::noteDialog({L"find", L"", dialog_.FindWhat, L"", flags});
+        shown_->show();
+    }
+    void close() override { shown_->close(); }
+
+private:
+    FindDialog& dialog_;
+    std::unique_ptr<FindDialogPeer> shown_;
+};
+
 class TestBackend final : public Backend {
 public:
     std::unique_ptr<FormPeer> createFormPeer(Form& form) override { return system().createFormPeer(form); }
@@ -72,6 +90,10 @@ public:
             detail::recordDialog({L"font", dialog.DialogTitle, dialog.FontName, L"", dialog.Flags});
         if (answer.kind == DialogAnswer::Fail) return cdl::Failure;
         return detail::answerFontDialog(system(), dialog, answer);
+    }
+
+    std::unique_ptr<FindDialogPeer> createFindDialogPeer(FindDialog& dialog) override {
+        return std::make_unique<NotedFindDialog>(dialog, system().createFindDialogPeer(dialog));
     }
 
 private:

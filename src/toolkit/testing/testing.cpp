@@ -82,6 +82,8 @@ int recordMessageBox(const std::wstring& text, int style, const std::wstring& ca
     return answer;
 }
 
+void noteDialog(const DialogRequest& request) { dialogs.push_back(request); }
+
 std::function<void(Form&)> takeModalAction() {
     if (modalActions.empty()) return {};
     auto action = std::move(modalActions.front());

@@ -25,6 +25,7 @@ UINT systemDirectoryW(LPWSTR buffer, UINT size) { return GetSystemDirectoryW(buf
 
 // The active window's shortcuts and dialog keys first, as in a dialog box.
 void deliver(MSG& msg) {
+    if (win32::modelessDialogMessage(msg)) return;
     if (HWND active = win32::dialogNavigationWindow()) {
         if (HACCEL accelerators = win32::acceleratorsOf(active))
             if (TranslateAcceleratorW(active, accelerators, &msg)) return;
@@ -142,6 +143,9 @@ public:
 
     int showOpenDialog(CommonDialog& dialog) override { return win32::showOpenDialog(dialog); }
     int showFontDialog(CommonDialog& dialog) override { return win32::showFontDialog(dialog); }
+    std::unique_ptr<FindDialogPeer> createFindDialogPeer(FindDialog& dialog) override {
+        return win32::createFindDialogPeer(dialog);
+    }
 };
 
 }  // namespace

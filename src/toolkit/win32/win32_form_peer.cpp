@@ -182,7 +182,12 @@ public:
                 relayout(form_);
                 return true;
             }
-            default: return false;
+            default:
+                if (msg == findMessage()) {
+                    onFindMessage(lp);
+                    return true;
+                }
+                return false;
         }
     }
 

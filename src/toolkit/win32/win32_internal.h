@@ -13,8 +13,14 @@
 #include "toolkit/app.h"
 #include "toolkit/common_dialog.h"
 #include "toolkit/control.h"
+#include "toolkit/find_dialog.h"
 #include "toolkit/font.h"
 #include "toolkit/form.h"
+
+namespace tk {
+class MenuItem;
+enum class Shortcut;
+}  // namespace tk
 
 namespace tk::win32 {
 
@@ -92,6 +98,14 @@ private:
 // window tests answer it so).
 int showOpenDialog(CommonDialog& dialog, LPOFNHOOKPROC hook = nullptr);
 int showFontDialog(CommonDialog& dialog, LPCFHOOKPROC hook = nullptr);
+std::unique_ptr<FindDialogPeer> createFindDialogPeer(FindDialog& dialog);
+// The open find dialog's window; nullptr when it is not open.
+HWND findDialogWindow(FindDialog& dialog);
+// The registered message by which a find dialog reports to its owner, and its handling.
+UINT findMessage();
+void onFindMessage(LPARAM lp);
+// Keyboard navigation inside an open modeless dialog; true when the message went to one.
+bool modelessDialogMessage(MSG& msg);
 
 // Creates the native side of a control; nullptr for a kind that has no window.
 std::unique_ptr<ChildWindowPeer> createChildPeer(Control& control, HWND parent, int id);
@@ -101,6 +115,13 @@ std::unique_ptr<ChildWindowPeer> createStaticPeer(Control& control, HWND parent,
 // nullptr for any other control.
 HBRUSH labelColors(HDC dc, HWND child);
 HACCEL acceleratorsOf(HWND hwnd);
+// A menu shortcut's key, its modifier flags (FCONTROL, FSHIFT) and its text in the menu.
+struct ShortcutKey {
+    WORD key = 0;
+    BYTE modifiers = 0;
+    const wchar_t* text = L"";
+};
+ShortcutKey shortcutKey(Shortcut shortcut);
 
 // A window's menu bar and the accelerator table of its items' shortcuts.
 struct MenuBar {

@@ -9,20 +9,6 @@ namespace {
 
 constexpr int kFirstMenuId = 1000;
 
-struct ShortcutKey {
-    const wchar_t* label;  // shown after a tab, at the item's right
-    ACCEL accel;
-};
-
-ShortcutKey keyOf(Shortcut shortcut, WORD command) {
-    switch (shortcut) {
-        case Shortcut::CtrlO: return {L"\tCtrl+O", {FVIRTKEY | FCONTROL, 'O', command}};
-        case Shortcut::F3: return {L"\tF3", {FVIRTKEY, VK_F3, command}};
-        case Shortcut::None: break;
-    }
-    return {L"", {}};
-}
-
 UINT enabledFlag(const MenuItem& item) { return item.Enabled() ? MF_ENABLED : MF_GRAYED; }
 
 }  // namespace
@@ -42,10 +28,15 @@ void MenuBar::build(Form& form) {
         if (!menu || !popup) throwLastError(L"ﾒﾆｭｰを作成できません。");
         for (MenuItem* item : top->items()) {
             item->commandId = nextId++;
-            const ShortcutKey key = keyOf(item->shortcut(), static_cast<WORD>(item->commandId));
-            if (key.accel.cmd) accels.push_back(key.accel);
-            AppendMenuW(popup, MF_STRING | enabledFlag(*item), static_cast<UINT_PTR>(item->commandId),
-                        (item->Caption() + key.label).c_str());
+            std::wstring text = item->Caption();
+            if (const ShortcutKey key = shortcutKey(item->shortcut()); key.key) {
+                text += L"\t";
+                text += key.text;
+                accels.push_back({static_cast<BYTE>(FVIRTKEY | key.modifiers), key.key,
+                                  static_cast<WORD>(item->commandId)});
+            }
+            if (!item->Visible()) continue;  // out of the menu, its shortcut still works
+            AppendMenuW(popup, MF_STRING | enabledFlag(*item), static_cast<UINT_PTR>(item->commandId), text.c_str());
         }
         AppendMenuW(menu, MF_POPUP | enabledFlag(*top), reinterpret_cast<UINT_PTR>(popup), top->Caption().c_str());
     }
@@ -66,6 +57,18 @@ void MenuBar::showEnabled(HWND window, const Form& form, const MenuItem& item) c
     }
     EnableMenuItem(menu, position, MF_BYPOSITION | enabledFlag(item));
     DrawMenuBar(window);
+}
+
+ShortcutKey shortcutKey(Shortcut shortcut) {
+    switch (shortcut) {
+        case Shortcut::CtrlO: return {'O', FCONTROL, L"Ctrl+O"};
+        case Shortcut::CtrlF: return {'F', FCONTROL, L"Ctrl+F"};
+        case Shortcut::F3: return {VK_F3, 0, L"F3"};
+        case Shortcut::ShiftF3: return {VK_F3, FSHIFT, L"Shift+F3"};
+        case Shortcut::F5: return {VK_F5, 0, L"F5"};
+        case Shortcut::None: break;
+    }
+    return {};
 }
 
 void runMenuCommand(const Form& form, int id) {

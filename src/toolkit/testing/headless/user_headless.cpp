@@ -9,6 +9,7 @@
 #include "toolkit/combo_box.h"
 #include "toolkit/controls.h"
 #include "toolkit/drive_list.h"
+#include "toolkit/find_dialog.h"
 #include "toolkit/folder_list.h"
 #include "toolkit/list_box.h"
 #include "toolkit/menu.h"
@@ -121,6 +122,15 @@ void pressKey(FolderList& list, int key) {
 void press(Form& form, Shortcut shortcut) {
     for (MenuItem* item : form.menus())
         if (item->shortcut() == shortcut) return item->raiseClick();
+}
+
+void findNext(FindDialog& dialog, const std::wstring& text, bool matchCase, bool down) {
+    if (!dialog.Visible()) throw std::logic_error("the find dialog is not open");
+    dialog.userFindNext(text, matchCase, down);
+}
+
+void close(FindDialog& dialog) {
+    if (dialog.Visible()) dialog.userClosed();
 }
 
 void resize(Form& form, float width, float height) {

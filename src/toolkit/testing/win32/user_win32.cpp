@@ -206,16 +206,18 @@ void press(Form& form, Shortcut shortcut) {
     HWND hwnd = win32::formWindow(form);
     HACCEL accelerators = hwnd ? win32::acceleratorsOf(hwnd) : nullptr;
     if (!accelerators) throw std::logic_error("the window has no shortcuts: is it loaded?");
-    const bool ctrl = shortcut == Shortcut::CtrlO;
+    const win32::ShortcutKey key = win32::shortcutKey(shortcut);
     BYTE keys[256];
     GetKeyboardState(keys);
-    const BYTE control = keys[VK_CONTROL];
     constexpr BYTE kDown = 0x80;  // the high bit of a key's state: held down
-    keys[VK_CONTROL] = ctrl ? kDown : 0;
+    const BYTE control = keys[VK_CONTROL], shift = keys[VK_SHIFT];
+    keys[VK_CONTROL] = (key.modifiers & FCONTROL) ? kDown : 0;
+    keys[VK_SHIFT] = (key.modifiers & FSHIFT) ? kDown : 0;
     SetKeyboardState(keys);
-    MSG msg{GetFocus() ? GetFocus() : hwnd, WM_KEYDOWN, static_cast<WPARAM>(ctrl ? 'O' : VK_F3), 1, 0, {0, 0}};
+    MSG msg{GetFocus() ? GetFocus() : hwnd, WM_KEYDOWN, key.key, 1, 0, {0, 0}};
     TranslateAcceleratorW(hwnd, accelerators, &msg);
     keys[VK_CONTROL] = control;
+    keys[VK_SHIFT] = shift;
     SetKeyboardState(keys);
     win32::rethrowHeldException();
 }
