@@ -5,10 +5,12 @@
 #include <windows.h>
 
 #include <functional>
+#include <ostream>
 #include <stdexcept>
 
 #include "core/host.h"
 #include "toolkit/app.h"
+#include "toolkit/backend.h"
 #include "toolkit/controls.h"
 #include "toolkit/events.h"
 #include "toolkit/form.h"
@@ -44,8 +46,11 @@ struct Case {
     std::function<void()> fault;
     bool inLoad;             // the window's Form_Load fails as it is first shown
     bool otherWindowOpen;    // a second window stays on screen
+    bool modal;              // the failing window runs its own modal loop over the other
     std::wstring expected;
 };
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 class FailureReport : public ::testing::TestWithParam<Case> {};
 
@@ -57,16 +62,23 @@ TEST_P(FailureReport, ShownAndTheWindowClosed) {
     if (c.inLoad) failing.onLoad = c.fault;
     failing.cmdGo.Click = c.fault;
 
+    std::size_t shownByTheModalLoop = 0;
     RunMessageLoop([&] {
         PostQuitMessage(0);  // after what is queued: the loop returns once the failure is handled
         if (c.otherWindowOpen) other.Show();
         failing.Show();
         PostMessageW(win32::controlWindow(failing.cmdGo), BM_CLICK, 0, 0);
+        if (!c.modal) return;
+        systemBackend().runModal(failing);  // the real modal loop, not the test's script
+        shownByTheModalLoop = testing::shownMessages().size();
     });
 
     const auto& shown = testing::shownMessages();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, c.expected);
+    if (c.modal) {
+        EXPECT_EQ(shownByTheModalLoop, 1u);
+    }
     EXPECT_EQ(shown[0].style, lorvane::mb::Critical);
     EXPECT_EQ(shown[0].caption, AppTitle());
     EXPECT_FALSE(failing.loaded());
@@ -79,14 +91,16 @@ TEST_P(FailureReport, ShownAndTheWindowClosed) {
 INSTANTIATE_TEST_SUITE_P(
     Handlers, FailureReport,
     ::testing::Values(
-        Case{"StandardException", [] { throw std::runtime_error("broken handler"); }, false, true,
+        Case{"StandardException", [] { throw std::runtime_error("broken handler"); }, false, true, false,
              kFirstLine + L"\r\n\r\nbroken handler"},
-        Case{"UserText", [] { throw Failure(L"ﾃﾞｨｽｸに空きがありません。"); }, false, true,
+        Case{"InAModalLoop", [] { throw std::runtime_error("broken handler"); }, false, true, true,
+             kFirstLine + L"\r\n\r\nbroken handler"},
+        Case{"UserText", [] { throw Failure(L"ﾃﾞｨｽｸに空きがありません。"); }, false, true, false,
              kFirstLine + L"\r\n\r\nﾃﾞｨｽｸに空きがありません。"},
-        Case{"AnythingElse", [] { throw 42; }, false, true, kFirstLine},
-        Case{"OnlyWindowEndsTheProgram", [] { throw std::runtime_error("broken"); }, false, false,
+        Case{"AnythingElse", [] { throw 42; }, false, true, false, kFirstLine},
+        Case{"OnlyWindowEndsTheProgram", [] { throw std::runtime_error("broken"); }, false, false, false,
              kFirstLine + L"\r\n\r\nbroken"},
-        Case{"FirstWindowsLoad", [] { throw std::runtime_error("no start"); }, true, false,
+        Case{"FirstWindowsLoad", [] { throw std::runtime_error("no start"); }, true, false, false,
              kFirstLine + L"\r\n\r\nno start"}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
