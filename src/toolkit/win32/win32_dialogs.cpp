@@ -12,6 +12,8 @@
 namespace tk::win32 {
 namespace {
 
+constexpr std::size_t kLongestPath = 32768;  // the longest path the system takes, with its NUL
+
 // "description|pattern|..." becomes the double-NUL-terminated list the dialog wants.
 std::wstring nativeFilter(const std::wstring& filter) {
     if (filter.empty()) return std::wstring(2, L'\0');
@@ -36,7 +38,7 @@ int cancelled(const CommonDialog& dialog) {
 }  // namespace
 
 int showOpenDialog(CommonDialog& dialog, LPOFNHOOKPROC hook) {
-    std::vector<wchar_t> file(32768, L'\0');
+    std::vector<wchar_t> file(kLongestPath, L'\0');
     dialog.FileName.copy(file.data(), std::min(dialog.FileName.size(), file.size() - 1));
     const std::wstring filter = nativeFilter(dialog.Filter);
     OPENFILENAMEW ofn{};
@@ -65,7 +67,7 @@ int showFontDialog(CommonDialog& dialog, LPCFHOOKPROC hook) {
     LOGFONTW font{};
     const std::wstring& name = dialog.FontName;
     name.copy(font.lfFaceName, std::min<size_t>(name.size(), LF_FACESIZE - 1));
-    font.lfHeight = -static_cast<LONG>(dialog.FontSize * dpi / 72.0f + 0.5f);
+    font.lfHeight = fontHeight(dialog.FontSize, dpi);
     font.lfWeight = dialog.FontBold ? FW_BOLD : FW_NORMAL;
     font.lfItalic = dialog.FontItalic ? TRUE : FALSE;
     font.lfCharSet = DEFAULT_CHARSET;

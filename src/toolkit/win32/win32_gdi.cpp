@@ -9,6 +9,11 @@
 
 namespace tk::win32 {
 
+LONG fontHeight(float points, int dpi) {
+    constexpr float kPointsPerInch = 72.0f;
+    return -static_cast<LONG>(points * static_cast<float>(dpi) / kPointsPerInch + 0.5f);
+}
+
 // Fonts are made once per description and resolution and kept for the run.
 HFONT fontFor(const Font& font, int dpi) {
     static std::map<std::pair<std::wstring, int>, HFONT> cache;
@@ -17,10 +22,9 @@ HFONT fontFor(const Font& font, int dpi) {
                              std::to_wstring(font.Charset);
     HFONT& handle = cache[{key, dpi}];
     if (!handle) {
-        const int height = -static_cast<int>(font.Size * dpi / 72.0f + 0.5f);
-        handle = CreateFontW(height, 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, font.Italic, font.Underline, FALSE,
-                             static_cast<BYTE>(font.Charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.Name.c_str());
+        handle = CreateFontW(fontHeight(font.Size, dpi), 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, font.Italic,
+                             font.Underline, FALSE, static_cast<BYTE>(font.Charset), OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.Name.c_str());
     }
     return handle;
 }

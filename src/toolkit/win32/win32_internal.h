@@ -48,6 +48,8 @@ void reportHeldFailure(HWND where);
 
 std::unique_ptr<FormPeer> createFormPeer(Form& form);
 
+// The LOGFONT height (negative: the character height) of a size in points at a resolution.
+LONG fontHeight(float points, int dpi);
 // A font made once per description and resolution and kept for the run.
 HFONT fontFor(const Font& font, int dpi);
 // The control's own font, else its window's.
