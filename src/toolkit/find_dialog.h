@@ -52,11 +52,4 @@ private:
     bool visible_ = false;
 };
 
-// Flags of the dialog as a test sees them in shownDialogs().
-namespace fr {
-constexpr long Down = 0x1;
-constexpr long MatchCase = 0x4;
-constexpr long HideWholeWord = 0x10000;
-}  // namespace fr
-
 }  // namespace tk

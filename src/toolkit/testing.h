@@ -148,6 +148,13 @@ void close(FindDialog& dialog);
 void resize(Form& form, float width, float height);
 }  // namespace user
 
+// Flags of the find dialog as a test sees them in shownDialogs().
+namespace fr {
+constexpr long Down = 0x1;
+constexpr long MatchCase = 0x4;
+constexpr long HideWholeWord = 0x10000;
+}  // namespace fr
+
 namespace key {
 constexpr int Back = 0x08;
 constexpr int Return = 0x0D;
