@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "platform/platform_system_access.h"
+#include "platform/win32/scoped_handle.h"
+#include "platform/win32/system_text.h"
 
 namespace lorvane {
 namespace {
@@ -28,13 +30,7 @@ SystemResult FromError(DWORD error) {
 }
 
 std::wstring SystemDirectory() {
-    const UINT needed = GetSystemDirectoryW(nullptr, 0);
-    if (needed == 0) return {};
-    std::wstring directory(needed, L'\0');
-    const UINT length = GetSystemDirectoryW(directory.data(), needed);
-    if (length == 0 || length >= needed) return {};
-    directory.resize(length);
-    return directory;
+    return win32::systemText([](wchar_t* buffer, DWORD size) { return GetSystemDirectoryW(buffer, size); });
 }
 
 }  // namespace
@@ -60,14 +56,14 @@ SystemResult Win32SystemAccess::replaceFile(const std::wstring& path, std::strin
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         return FromError(ERROR_ACCESS_DENIED);
     // Next to the target, so that the rename stays on one volume and is atomic.
-    HANDLE file = INVALID_HANDLE_VALUE;
+    win32::AutoCloseHandle file;
     std::wstring temp;
-    for (unsigned attempt = 0; file == INVALID_HANDLE_VALUE; ++attempt) {
+    for (unsigned attempt = 0; !file.valid(); ++attempt) {
         temp =
             path + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) + L".tmp";
-        file =
-            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
+        file.reset(
+            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid()) {
             const DWORD error = GetLastError();
             if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt >= 100)
                 return FromError(error);
@@ -84,7 +80,8 @@ SystemResult Win32SystemAccess::replaceFile(const std::wstring& path, std::strin
         done += written;
     }
     if (error == ERROR_SUCCESS && !FlushFileBuffers(file)) error = GetLastError();
-    if (!CloseHandle(file) && error == ERROR_SUCCESS) error = GetLastError();
+    // Closing is where some file systems report a failed write: its answer counts.
+    if (!CloseHandle(file.release()) && error == ERROR_SUCCESS) error = GetLastError();
     if (error == ERROR_SUCCESS &&
         !MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         error = GetLastError();
@@ -150,10 +147,8 @@ std::wstring MachineEnvironment(const wchar_t* name) {
             value.clear();
         value.resize(wcsnlen(value.c_str(), value.size()));
     } else {
-        const DWORD length = GetEnvironmentVariableW(name, nullptr, 0);
-        if (length == 0) return {};
-        value.resize(length);
-        value.resize(GetEnvironmentVariableW(name, value.data(), length));
+        value = win32::systemText([&](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(name, buffer, size); });
+        if (value.empty()) return {};
     }
     const DWORD expanded = ExpandEnvironmentStringsW(value.c_str(), nullptr, 0);
     if (expanded == 0) return value;
@@ -251,15 +246,10 @@ std::wstring Win32SystemAccess::findProgram(const std::wstring& name) {
     std::vector<std::wstring> extensions = SplitList(MachineEnvironment(L"PATHEXT"));
     if (extensions.empty()) extensions = {L".COM", L".EXE", L".BAT", L".CMD"};
     for (const std::wstring& extension : extensions) {
-        const DWORD needed =
-            SearchPathW(directories.c_str(), name.c_str(), extension.c_str(), 0, nullptr, nullptr);
-        if (needed == 0) continue;
-        std::wstring found(needed, L'\0');
-        const DWORD length =
-            SearchPathW(directories.c_str(), name.c_str(), extension.c_str(), needed, found.data(), nullptr);
-        if (length == 0 || length >= needed) continue;
-        found.resize(length);
-        return found;
+        std::wstring found = win32::systemText([&](wchar_t* buffer, DWORD size) {
+            return SearchPathW(directories.c_str(), name.c_str(), extension.c_str(), size, buffer, nullptr);
+        });
+        if (!found.empty()) return found;
     }
     return {};
 }
@@ -273,36 +263,37 @@ ProgramRun Win32SystemAccess::runHidden(const std::wstring& program, const std::
         return run;
     }
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherited, 0)) {
+    win32::AutoCloseHandle readEnd, writeEnd;
+    if (!CreatePipe(readEnd.receive(), writeEnd.receive(), &inherited, 0)) {
         run.start = {Outcome::Failed, SystemErrorText(GetLastError())};
         return run;
     }
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
-                               OPEN_EXISTING, 0, nullptr);
+    win32::AutoCloseHandle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                             &inherited, OPEN_EXISTING, 0, nullptr));
 
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
     startup.wShowWindow = SW_HIDE;  // a hidden console window rather than none, so the batch runs as usual
-    startup.hStdInput = input == INVALID_HANDLE_VALUE ? nullptr : input;
+    startup.hStdInput = input.valid() ? input.get() : nullptr;
     startup.hStdOutput = startup.hStdError = writeEnd;
-    PROCESS_INFORMATION process{};
-    const BOOL started =
+    PROCESS_INFORMATION started{};
+    const BOOL ok =
         CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                       workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &process);
+                       workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &started);
     const DWORD startError = GetLastError();
     // Only the program holds the writing end now: the pipe ends when it does.
-    CloseHandle(writeEnd);
-    if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
-    if (!started) {
-        CloseHandle(readEnd);
+    writeEnd.reset();
+    input.reset();
+    if (!ok) {
         run.start = {Outcome::Failed, SystemErrorText(startError)};
         return run;
     }
-    CloseHandle(process.hThread);
+    // A program still running is left alone; closing the handles does not end it.
+    const win32::AutoCloseHandle process(started.hProcess);
+    CloseHandle(started.hThread);
 
     std::string bytes;
     {
@@ -311,28 +302,26 @@ ProgramRun Win32SystemAccess::runHidden(const std::wstring& program, const std::
             GetTickCount64() + static_cast<ULONGLONG>(std::max<long long>(timeout.count(), 0));
         for (;;) {
             ReadAvailable(readEnd, bytes);
-            if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) break;
+            if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) break;
             const ULONGLONG now = GetTickCount64();
             if (now >= deadline) break;
             // Woken by the end of the program or by new messages; the pipe is looked at
             // often enough that the program never waits long for room to write.
             const DWORD slice = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50));
-            MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, slice, QS_ALLINPUT);
+            const HANDLE waitFor = process;
+            MsgWaitForMultipleObjects(1, &waitFor, FALSE, slice, QS_ALLINPUT);
             PaintAndDropInput();
         }
     }
 
     DWORD exitCode = 0;
-    run.finished = WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0 &&
-                   GetExitCodeProcess(process.hProcess, &exitCode);
+    run.finished = WaitForSingleObject(process, 0) == WAIT_OBJECT_0 &&
+                   GetExitCodeProcess(process, &exitCode);
     if (run.finished) {
         ReadAvailable(readEnd, bytes);
         run.exitCode = exitCode;
     }
     run.output = TextFrom(bytes, codePage_ ? codePage_ : GetOEMCP());
-    // A program still running is left alone; closing the handles does not end it.
-    CloseHandle(readEnd);
-    CloseHandle(process.hProcess);
     return run;
 }
 

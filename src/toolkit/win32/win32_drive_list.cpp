@@ -13,18 +13,16 @@
 namespace tk::win32 {
 namespace {
 
+// Asked once a drive letter and kept for the run.
 HICON driveIcon(const files::DriveInfo& drive) {
-    static std::map<wchar_t, HICON> icons;
-    HICON& icon = icons[drive.letter];
+    static std::map<wchar_t, AutoDestroyIcon> icons;
+    AutoDestroyIcon& icon = icons[drive.letter];
     if (!icon) {
         // A floppy drive is shown by its kind alone: asking the drive itself would make it spin.
         const bool floppy =
             drive.type == files::DriveType::Removable && (drive.letter == L'A' || drive.letter == L'B');
         const wchar_t root[] = {drive.letter, L':', L'\\', L'\0'};
-        SHFILEINFOW info{};
-        if (SHGetFileInfoW(root, FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
-                           SHGFI_ICON | SHGFI_SMALLICON | (floppy ? SHGFI_USEFILEATTRIBUTES : 0)))
-            icon = info.hIcon;
+        icon = smallShellIcon(root, floppy ? SHGFI_USEFILEATTRIBUTES : 0);
     }
     return icon;
 }

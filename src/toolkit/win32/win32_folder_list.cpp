@@ -12,16 +12,11 @@
 namespace tk::win32 {
 namespace {
 
+// Asked once and kept for the run.
 HICON folderIcon(bool open) {
-    static HICON icons[2] = {};
-    HICON& icon = icons[open ? 1 : 0];
-    if (!icon) {
-        SHFILEINFOW info{};
-        if (SHGetFileInfoW(
-                L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
-                SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES | (open ? SHGFI_OPENICON : 0)))
-            icon = info.hIcon;
-    }
+    static AutoDestroyIcon icons[2];
+    AutoDestroyIcon& icon = icons[open ? 1 : 0];
+    if (!icon) icon = smallShellIcon(L"folder", SHGFI_USEFILEATTRIBUTES | (open ? SHGFI_OPENICON : 0));
     return icon;
 }
 

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "toolkit/win32/scoped.h"
 #include "toolkit/win32/win32_internal.h"
 
 namespace tk::win32 {
@@ -44,6 +45,9 @@ void stopOwnerDraw(HWND list);
 
 // Draws one row of an owner-drawn list: highlight, a small icon, the text.
 void drawIconRow(const DRAWITEMSTRUCT& item, HICON icon, int indentPixels, const wchar_t* text);
+// The shell's small icon for a folder or drive (flags: SHGFI_OPENICON, SHGFI_USEFILEATTRIBUTES);
+// none when the shell has no answer.
+AutoDestroyIcon smallShellIcon(const wchar_t* path, UINT flags);
 // Row height for a small icon and the control's font.
 int iconRowHeight(HWND list);
 

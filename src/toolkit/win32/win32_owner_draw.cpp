@@ -2,6 +2,7 @@
 #include <windows.h>
 // after windows.h
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 
@@ -37,14 +38,21 @@ void stopOwnerDraw(HWND list) {
 
 int iconRowHeight(HWND list) {
     const int dpi = dpiOf(list);
-    HDC dc = GetDC(list);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
     TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(list, dc);
+    {
+        const ScopedGetDC dc(list);
+        const ScopedSelectObject font(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+        GetTextMetricsW(dc, &tm);
+    }
     const int icon = MulDiv(16, dpi, 96);
     return std::max<int>(icon, tm.tmHeight) + MulDiv(2, dpi, 96);
+}
+
+AutoDestroyIcon smallShellIcon(const wchar_t* path, UINT flags) {
+    SHFILEINFOW info{};
+    if (!SHGetFileInfoW(path, FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON | flags))
+        return {};
+    return AutoDestroyIcon(info.hIcon);
 }
 
 void drawIconRow(const DRAWITEMSTRUCT& item, HICON icon, int indentPixels, const wchar_t* text) {
