@@ -14,13 +14,6 @@
 namespace lorvane {
 namespace {
 
-// Blanks only: tabs, ideographic spaces and everything else stay.
-std::wstring trimBlanks(const std::wstring& text) {
-    const std::size_t first = text.find_first_not_of(L' ');
-    if (first == std::wstring::npos) return {};
-    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
-}
-
 // A double quote ends the quoted argument in the command file; a control
 // character breaks its line.
 bool holdsUnsafeCharacter(const std::wstring& text) {
@@ -151,7 +144,7 @@ void SetBkInfoForm::cmdAddPath_Click() {
             lstBackupPath.ListIndex(i);
             found = trimBlanks(lstBackupPath.List(lstBackupPath.ListIndex())) == trimBlanks(chosen);
         }
-        if (!found) lstBackupPath.AddItem(trimBlanks(chosen));
+        if (!found) lstBackupPath.AddItem(std::wstring(trimBlanks(chosen)));
     }
     picker.Unload();
 }
@@ -182,7 +175,7 @@ std::wstring SetBkInfoForm::unsafeTextMessage() const {
     const std::wstring& log = txtLogFileName.Text();
     if (holdsUnsafeCharacter(log)) return L"ﾛｸﾞﾌｧｲﾙに \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。";
     // Looked at as the command line will hold it: "C:\LOGS\ " names no file either.
-    const std::wstring_view written = TrimBlanks(log);
+    const std::wstring_view written = trimBlanks(log);
     if (!written.empty() && (written.back() == L'\\' || written.back() == L'/'))
         return L"ﾛｸﾞﾌｧｲﾙにﾌｧｲﾙ名が指定されていません。";
     return {};

@@ -17,7 +17,7 @@
 namespace lorvane {
 namespace {
 
-SystemResult FromError(DWORD error) {
+SystemResult fromError(DWORD error) {
     switch (error) {
         case ERROR_ACCESS_DENIED:
         case ERROR_SHARING_VIOLATION:
@@ -29,7 +29,7 @@ SystemResult FromError(DWORD error) {
     }
 }
 
-std::wstring SystemDirectory() {
+std::wstring systemDirectory() {
     return win32::systemText([](wchar_t* buffer, DWORD size) { return GetSystemDirectoryW(buffer, size); });
 }
 
@@ -54,7 +54,7 @@ SystemResult Win32SystemAccess::replaceFile(const std::wstring& path, std::strin
     // beneath it; asking first keeps the outcome the same everywhere.
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        return FromError(ERROR_ACCESS_DENIED);
+        return fromError(ERROR_ACCESS_DENIED);
     // Next to the target, so that the rename stays on one volume and is atomic.
     win32::AutoCloseHandle file;
     std::wstring temp;
@@ -66,7 +66,7 @@ SystemResult Win32SystemAccess::replaceFile(const std::wstring& path, std::strin
         if (!file.valid()) {
             const DWORD error = GetLastError();
             if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt >= 100)
-                return FromError(error);
+                return fromError(error);
         }
     }
     DWORD error = ERROR_SUCCESS;
@@ -87,7 +87,7 @@ SystemResult Win32SystemAccess::replaceFile(const std::wstring& path, std::strin
         error = GetLastError();
     if (error != ERROR_SUCCESS) {
         DeleteFileW(temp.c_str());
-        return FromError(error);
+        return fromError(error);
     }
     return {};
 }
@@ -113,14 +113,14 @@ std::optional<std::string> Win32SystemAccess::toBatchCodePage(std::wstring_view 
 }
 
 std::wstring Win32SystemAccess::commandInterpreter() {
-    const std::wstring directory = SystemDirectory();
+    const std::wstring directory = systemDirectory();
     return directory.empty() ? directory : directory + L"\\cmd.exe";
 }
 
 namespace {
 
 // A registry value as a number: a DWORD, or a text of digits.
-std::optional<unsigned long> RegistryNumber(HKEY root, const wchar_t* key, const wchar_t* name) {
+std::optional<unsigned long> registryNumber(HKEY root, const wchar_t* key, const wchar_t* name) {
     DWORD type = 0;
     wchar_t data[64] = {};
     DWORD size = sizeof data - sizeof(wchar_t);
@@ -134,7 +134,7 @@ std::optional<unsigned long> RegistryNumber(HKEY root, const wchar_t* key, const
 
 // A value of the machine's environment, as the scheduler service hands it to its
 // jobs, with the variables in it expanded; the program's own when there is none.
-std::wstring MachineEnvironment(const wchar_t* name) {
+std::wstring machineEnvironment(const wchar_t* name) {
     const wchar_t* key = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
     DWORD size = 0;
     std::wstring value;
@@ -157,7 +157,7 @@ std::wstring MachineEnvironment(const wchar_t* name) {
     return result;
 }
 
-std::vector<std::wstring> SplitList(const std::wstring& list) {
+std::vector<std::wstring> splitList(const std::wstring& list) {
     std::vector<std::wstring> parts;
     std::size_t from = 0;
     for (std::size_t at; from <= list.size(); from = at + 1) {
@@ -196,7 +196,7 @@ private:
 // Paints the windows and drops the user's keys and clicks. Anything else posted
 // (a quit request, a click sent by another program) waits for the message loop,
 // so that no handler runs while the action waits.
-void PaintAndDropInput() {
+void paintAndDropInput() {
     MSG msg;
     const std::pair<UINT, UINT> input[] = {
         {WM_KEYFIRST, WM_KEYLAST}, {WM_MOUSEFIRST, WM_MOUSELAST}, {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK}};
@@ -209,7 +209,7 @@ void PaintAndDropInput() {
 }
 
 // What the pipe holds now, without waiting; only the last 64 KiB are kept.
-void ReadAvailable(HANDLE pipe, std::string& bytes) {
+void readAvailable(HANDLE pipe, std::string& bytes) {
     constexpr std::size_t kKept = 64 * 1024;
     char buffer[4096];
     DWORD available = 0;
@@ -222,7 +222,7 @@ void ReadAvailable(HANDLE pipe, std::string& bytes) {
     }
 }
 
-std::wstring TextFrom(const std::string& bytes, UINT codePage) {
+std::wstring textFrom(const std::string& bytes, UINT codePage) {
     if (bytes.empty() || bytes.size() > INT_MAX) return {};
     const int length = static_cast<int>(bytes.size());
     const int size = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
@@ -237,13 +237,13 @@ std::wstring TextFrom(const std::string& bytes, UINT codePage) {
 bool Win32SystemAccess::delayedExpansion() {
     const wchar_t* key = L"Software\\Microsoft\\Command Processor";
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-        if (RegistryNumber(root, key, L"DelayedExpansion").value_or(0) != 0) return true;
+        if (registryNumber(root, key, L"DelayedExpansion").value_or(0) != 0) return true;
     return false;
 }
 
 std::wstring Win32SystemAccess::findProgram(const std::wstring& name) {
-    const std::wstring directories = SystemDirectory() + L";" + MachineEnvironment(L"Path");
-    std::vector<std::wstring> extensions = SplitList(MachineEnvironment(L"PATHEXT"));
+    const std::wstring directories = systemDirectory() + L";" + machineEnvironment(L"Path");
+    std::vector<std::wstring> extensions = splitList(machineEnvironment(L"PATHEXT"));
     if (extensions.empty()) extensions = {L".COM", L".EXE", L".BAT", L".CMD"};
     for (const std::wstring& extension : extensions) {
         std::wstring found = win32::systemText([&](wchar_t* buffer, DWORD size) {
@@ -301,7 +301,7 @@ ProgramRun Win32SystemAccess::runHidden(const std::wstring& program, const std::
         const ULONGLONG deadline =
             GetTickCount64() + static_cast<ULONGLONG>(std::max<long long>(timeout.count(), 0));
         for (;;) {
-            ReadAvailable(readEnd, bytes);
+            readAvailable(readEnd, bytes);
             if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) break;
             const ULONGLONG now = GetTickCount64();
             if (now >= deadline) break;
@@ -310,7 +310,7 @@ ProgramRun Win32SystemAccess::runHidden(const std::wstring& program, const std::
             const DWORD slice = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50));
             const HANDLE waitFor = process;
             MsgWaitForMultipleObjects(1, &waitFor, FALSE, slice, QS_ALLINPUT);
-            PaintAndDropInput();
+            paintAndDropInput();
         }
     }
 
@@ -318,10 +318,10 @@ ProgramRun Win32SystemAccess::runHidden(const std::wstring& program, const std::
     run.finished = WaitForSingleObject(process, 0) == WAIT_OBJECT_0 &&
                    GetExitCodeProcess(process, &exitCode);
     if (run.finished) {
-        ReadAvailable(readEnd, bytes);
+        readAvailable(readEnd, bytes);
         run.exitCode = exitCode;
     }
-    run.output = TextFrom(bytes, codePage_ ? codePage_ : GetOEMCP());
+    run.output = textFrom(bytes, codePage_ ? codePage_ : GetOEMCP());
     return run;
 }
 
