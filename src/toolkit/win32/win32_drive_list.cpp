@@ -44,9 +44,7 @@ public:
         updating_ = true;
         switch (what) {
             case Property::Items:
-                SendMessageW(hwnd(), CB_RESETCONTENT, 0, 0);
-                for (int i = 0; i < list_.ListCount(); ++i)
-                    SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list_.List(i).c_str()));
+                fillComboBox(hwnd(), list_);
                 [[fallthrough]];
             case Property::Selection:
                 SendMessageW(hwnd(), CB_SETCURSEL, static_cast<WPARAM>(list_.ListIndex()), 0);

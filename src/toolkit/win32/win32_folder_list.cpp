@@ -12,6 +12,9 @@
 namespace tk::win32 {
 namespace {
 
+// How far each level of folders stands in from the one above it.
+constexpr int kIndentPixels = 10;
+
 // Asked once and kept for the run.
 HICON folderIcon(bool open) {
     static AutoDestroyIcon icons[2];
@@ -68,7 +71,7 @@ public:
             drawIconRow(item, nullptr, 0, L"");
             return;
         }
-        const int step = MulDiv(10, dpiOf(hwnd()), 96);
+        const int step = atDpi(kIndentPixels, dpiOf(hwnd()));
         drawIconRow(item, folderIcon(row < list_.pathRows()), list_.indent(row) * step,
                     list_.List(row).c_str());
     }

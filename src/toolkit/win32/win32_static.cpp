@@ -120,6 +120,9 @@ private:
     Label& label_;
 };
 
+// A picture's icon is drawn at the size it was designed at unless it stretches.
+constexpr int kIconPixels = 32;
+
 class ImagePeer final : public ChildWindowPeer, private OwnerDrawn {
 public:
     ImagePeer(Image& image, HWND parent, int id)
@@ -134,11 +137,11 @@ private:
         FillRect(item.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
         if (!image_.pictureResource) return;
         HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
-                                                   MAKEINTRESOURCEW(image_.pictureResource), IMAGE_ICON, 32, 32,
+                                                   MAKEINTRESOURCEW(image_.pictureResource), IMAGE_ICON, kIconPixels, kIconPixels,
                                                    LR_DEFAULTCOLOR | LR_SHARED));
         if (!icon) return;
-        const int width = image_.Stretch ? r.right - r.left : 32;
-        const int height = image_.Stretch ? r.bottom - r.top : 32;
+        const int width = image_.Stretch ? r.right - r.left : kIconPixels;
+        const int height = image_.Stretch ? r.bottom - r.top : kIconPixels;
         DrawIconEx(item.hDC, r.left, r.top, icon, width, height, 0, nullptr, DI_NORMAL);
     }
 
