@@ -44,16 +44,22 @@ private:
     Handle handle_ = Release::none();
 };
 
+// For the kinds of handle whose "none" is NULL.
+template <class Handle>
+struct NullMeansNone {
+    static Handle none() { return nullptr; }
+    static bool valid(Handle h) { return h != nullptr; }
+};
+
 // Kernel objects: files, pipes, processes, threads. CreateFile's failure is
 // INVALID_HANDLE_VALUE, most other calls' is NULL; neither is closed.
-struct CloseKernelHandle {
-    static HANDLE none() { return nullptr; }
+struct CloseKernelHandle : NullMeansNone<HANDLE> {
     static bool valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
     static void close(HANDLE h) { CloseHandle(h); }
 };
 using AutoCloseHandle = Owned<HANDLE, CloseKernelHandle>;
 
-// A directory search of FindFirstFile.
+// A directory search of FindFirstFile, whose failure is INVALID_HANDLE_VALUE.
 struct CloseFind {
     static HANDLE none() { return INVALID_HANDLE_VALUE; }
     static bool valid(HANDLE h) { return h != INVALID_HANDLE_VALUE; }

@@ -41,18 +41,14 @@ private:
     HGDIOBJ previous_;
 };
 
-struct DeleteMemoryDC {
-    static HDC none() { return nullptr; }
-    static bool valid(HDC dc) { return dc != nullptr; }
+struct DeleteMemoryDC : lorvane::win32::NullMeansNone<HDC> {
     static void close(HDC dc) { DeleteDC(dc); }
 };
 // A memory device context of CreateCompatibleDC.
 using AutoDeleteDC = Owned<HDC, DeleteMemoryDC>;
 
 template <class Object>
-struct DeleteGdiObject {
-    static Object none() { return nullptr; }
-    static bool valid(Object object) { return object != nullptr; }
+struct DeleteGdiObject : lorvane::win32::NullMeansNone<Object> {
     static void close(Object object) { DeleteObject(object); }
 };
 // Fonts, pens, brushes and bitmaps the program made itself (never stock objects).
@@ -63,9 +59,7 @@ using AutoDeletePen = ScopedGdiObj<HPEN>;
 using AutoDeleteBrush = ScopedGdiObj<HBRUSH>;
 using AutoDeleteBitmap = ScopedGdiObj<HBITMAP>;
 
-struct DestroyIconHandle {
-    static HICON none() { return nullptr; }
-    static bool valid(HICON icon) { return icon != nullptr; }
+struct DestroyIconHandle : lorvane::win32::NullMeansNone<HICON> {
     static void close(HICON icon) { DestroyIcon(icon); }
 };
 // An icon the caller must destroy: the shell's (SHGetFileInfo), or LoadImage's without LR_SHARED.
