@@ -45,8 +45,8 @@ public:
 protected:
     ~ItemList() override = default;
     // For what a kind keeps beside each item: called once the item list has changed.
-    virtual void itemInserted(int index) { (void)index; }
-    virtual void itemRemoved(int index) { (void)index; }
+    virtual void itemInserted(int) {}
+    virtual void itemRemoved(int) {}
     virtual void itemsCleared() {}
 
     int listIndex_ = -1;
