@@ -63,7 +63,7 @@ MenuForm::MenuForm() {
     mnuVersion.Enabled(false);
 }
 
-void MenuForm::Form_Load() { subMoveForm(*this, 1); }
+void MenuForm::Form_Load() { subMoveForm(*this, placement::Centre); }
 
 void MenuForm::Form_Activate() {
     const Settings& settings = mdlMain();

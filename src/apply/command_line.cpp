@@ -48,7 +48,7 @@ std::wstring twoDigits(int value) {
 // The chosen days of the list that DateMode selects, ascending, comma-separated.
 std::wstring dayList(const ScheduleRecord& schedule) {
     std::wstring list;
-    if (schedule.DateMode == 1) {
+    if (schedule.DateMode == dateMode::DaysOfMonth) {
         for (std::size_t k = 0; k < schedule.RunDate.size(); ++k)
             if (schedule.RunDate[k] == kTrue) list += std::to_wstring(k + 1) + L",";
     } else {
@@ -70,7 +70,7 @@ std::wstring_view trimBlanks(std::wstring_view text) {
 std::wstring BuildBackupCommand(const BackupRecord& backup) {
     std::wstring line = L"ntbackup backup";
     for (const std::wstring& path : backup.BackupPath) line += L" " + folderArgument(path);
-    if (backup.WriteMode == 0) line += L" /a";
+    if (backup.WriteMode == writeMode::Append) line += L" /a";
     if (backup.Verify == 1) line += L" /v";
     if (backup.Restriction == 1) line += L" /r";
     const std::wstring_view guide = trimBlanks(backup.Guide);
@@ -79,22 +79,22 @@ std::wstring BuildBackupCommand(const BackupRecord& backup) {
     line += backup.Compression == 1 ? L" /hc:on" : L" /hc:off";
     if (backup.BackupMode >= 0 && backup.BackupMode <= 4) line += kBackupTypes[backup.BackupMode];
     line += L" /l " + quoted(doublePercents(trimBlanks(backup.LogFileName)));
-    if (backup.LogFileMode == 1) line += L" /e";
+    if (backup.LogFileMode == logFileMode::ExceptionsOnly) line += L" /e";
     return line;
 }
 
 std::wstring BuildAtCommand(const ScheduleRecord& schedule, DateTime now) {
     std::wstring line = L"at " + twoDigits(schedule.RunHour) + L":" + twoDigits(schedule.RunMinute);
     switch (schedule.RunUnit) {
-        case 2:
+        case runUnit::Tomorrow:
             line += L" /next:" + std::to_wstring(now.addDays(1).civil().day);
             break;
-        case 3: {
+        case runUnit::Every: {
             const std::wstring days = dayList(schedule);
             line += L" /every:" + (days.empty() ? std::wstring(kEveryDay) : days);
             break;
         }
-        case 4: {
+        case runUnit::Next: {
             const std::wstring days = dayList(schedule);
             if (!days.empty()) line += L" /next:" + days;
             break;

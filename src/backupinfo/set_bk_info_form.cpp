@@ -100,12 +100,12 @@ SetBkInfoForm::SetBkInfoForm() {
 }
 
 void SetBkInfoForm::Form_Load() {
-    subMoveForm(*this, 1);
+    subMoveForm(*this, placement::Centre);
     for (const wchar_t* type : {L"normal", L"copy", L"incremental", L"differential", L"daily"})
         cboBackupMode.AddItem(type);
 
     const BackupRecord& backup = mdlMain().BackupSettings;
-    (backup.WriteMode == 0 ? optWriteMode1 : optWriteMode2).Value(true);
+    (backup.WriteMode == writeMode::Append ? optWriteMode1 : optWriteMode2).Value(true);
     const std::pair<Int16, tk::CheckBox*> options[] = {
         {backup.Verify, &chkVerify},
         {backup.RegBackup, &chkRegBackup},
@@ -118,7 +118,7 @@ void SetBkInfoForm::Form_Load() {
     if (backup.BackupMode >= -1 && backup.BackupMode < cboBackupMode.ListCount())
         cboBackupMode.ListIndex(backup.BackupMode);
     txtLogFileName.Text(backup.LogFileName);
-    (backup.LogFileMode == 0 ? optLogFileMode1 : optLogFileMode2).Value(true);
+    (backup.LogFileMode == logFileMode::Everything ? optLogFileMode1 : optLogFileMode2).Value(true);
 
     // The folders of the last OK, so that the user edits the list rather than typing it again.
     for (const std::wstring& path : backup.BackupPath) lstBackupPath.AddItem(path);
@@ -199,7 +199,7 @@ void SetBkInfoForm::cmdOk_Click() {
     BackupRecord& backup = settings.BackupSettings;
     backup.BackupPath.clear();
     for (int i = 0; i < lstBackupPath.ListCount(); ++i) backup.BackupPath.push_back(lstBackupPath.List(i));
-    backup.WriteMode = optWriteMode1.Value() ? 0 : 1;
+    backup.WriteMode = optWriteMode1.Value() ? writeMode::Append : writeMode::Replace;
     backup.Verify = chkVerify.Value() == tk::checked::Checked ? 1 : 0;
     backup.RegBackup = chkRegBackup.Value() == tk::checked::Checked ? 1 : 0;
     backup.Restriction = chkRestriction.Value() == tk::checked::Checked ? 1 : 0;
@@ -207,7 +207,7 @@ void SetBkInfoForm::cmdOk_Click() {
     backup.Guide = txtGuide.Text();
     backup.BackupMode = static_cast<Int16>(cboBackupMode.ListIndex());
     backup.LogFileName = txtLogFileName.Text();
-    backup.LogFileMode = optLogFileMode1.Value() ? 0 : 1;
+    backup.LogFileMode = optLogFileMode1.Value() ? logFileMode::Everything : logFileMode::ExceptionsOnly;
     settings.BackupInfoSet = kTrue;
     Unload();
 }

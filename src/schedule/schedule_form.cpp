@@ -115,7 +115,7 @@ ScheduleForm::ScheduleForm() {
 }
 
 void ScheduleForm::Form_Load() {
-    subMoveForm(*this, 1);
+    subMoveForm(*this, placement::Centre);
     for (int day = 1; day <= kDays; ++day) lstDate.AddItem(std::to_wstring(day) + L"日");
     for (const wchar_t* weekday : kWeekdays) lstWeekday.AddItem(weekday);
     optDate.Value(true);      // runs the date-mode step
@@ -140,9 +140,12 @@ void ScheduleForm::cmdOk_Click() {
 
     Settings& settings = mdlMain();
     ScheduleRecord& schedule = settings.ScheduleSettings;
-    schedule.RunUnit = optRunToday.Value() ? 1 : optRunTomorrow.Value() ? 2 : optRunEvery.Value() ? 3 : 4;
-    schedule.DateMode = optDate.Value() ? 1 : 2;
-    if (schedule.DateMode == 1) {
+    schedule.RunUnit = optRunToday.Value()      ? runUnit::Today
+                       : optRunTomorrow.Value() ? runUnit::Tomorrow
+                       : optRunEvery.Value()    ? runUnit::Every
+                                                : runUnit::Next;
+    schedule.DateMode = optDate.Value() ? dateMode::DaysOfMonth : dateMode::Weekdays;
+    if (schedule.DateMode == dateMode::DaysOfMonth) {
         for (int k = 0; k < kDays; ++k) schedule.RunDate[static_cast<size_t>(k)] = flag(lstDate.Selected(k));
     } else {
         for (int k = 0; k < 7; ++k)

@@ -80,14 +80,18 @@ TEST_P(ItemChanges, TheChosenItemFollowsItsText) {
         std::vector<std::wstring> ticked;
         for (int i = 0; i < form.lstTicked.ListCount(); ++i)
             if (form.lstTicked.Selected(i)) ticked.push_back(form.lstTicked.List(i));
-        EXPECT_EQ(ticked, c.chosen.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{c.chosen});
+        EXPECT_EQ(ticked,
+                  c.chosen.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{c.chosen});
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     , ItemChanges,
     ::testing::Values(
-        ItemChange{"AddedFirst", [](tk::ItemList& l) { l.AddItem(L"木", 0); }, {L"木", L"日", L"月", L"火", L"水"}, L"火"},
+        ItemChange{"AddedFirst",
+                   [](tk::ItemList& l) { l.AddItem(L"木", 0); },
+                   {L"木", L"日", L"月", L"火", L"水"},
+                   L"火"},
         ItemChange{"AddedAtTheChosenPlace",
                    [](tk::ItemList& l) { l.AddItem(L"木", 2); },
                    {L"日", L"月", L"木", L"火", L"水"},
@@ -96,14 +100,19 @@ INSTANTIATE_TEST_SUITE_P(
                    [](tk::ItemList& l) { l.AddItem(L"木", 3); },
                    {L"日", L"月", L"火", L"木", L"水"},
                    L"火"},
-        ItemChange{"AddedAtTheEnd", [](tk::ItemList& l) { l.AddItem(L"木"); }, {L"日", L"月", L"火", L"水", L"木"}, L"火"},
+        ItemChange{"AddedAtTheEnd",
+                   [](tk::ItemList& l) { l.AddItem(L"木"); },
+                   {L"日", L"月", L"火", L"水", L"木"},
+                   L"火"},
         ItemChange{"AddedPastTheEnd",
                    [](tk::ItemList& l) { l.AddItem(L"木", 9); },
                    {L"日", L"月", L"火", L"水", L"木"},
                    L"火"},
-        ItemChange{"RemovedBeforeTheChosen", [](tk::ItemList& l) { l.RemoveItem(0); }, {L"月", L"火", L"水"}, L"火"},
+        ItemChange{
+            "RemovedBeforeTheChosen", [](tk::ItemList& l) { l.RemoveItem(0); }, {L"月", L"火", L"水"}, L"火"},
         ItemChange{"ChosenRemoved", [](tk::ItemList& l) { l.RemoveItem(2); }, {L"日", L"月", L"水"}, L""},
-        ItemChange{"RemovedAfterTheChosen", [](tk::ItemList& l) { l.RemoveItem(3); }, {L"日", L"月", L"火"}, L"火"},
+        ItemChange{
+            "RemovedAfterTheChosen", [](tk::ItemList& l) { l.RemoveItem(3); }, {L"日", L"月", L"火"}, L"火"},
         ItemChange{"Cleared", [](tk::ItemList& l) { l.Clear(); }, {}, L""},
         ItemChange{"NoSuchItemToRemove",
                    [](tk::ItemList& l) { EXPECT_THROW(l.RemoveItem(4), std::out_of_range); },

@@ -1,8 +1,7 @@
 // Every owner lets go of its handle when its scope ends, and not when the
 // handle was handed over (release) or moved to another owner.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <functional>
 #include <ostream>
@@ -37,7 +36,9 @@ std::function<void*(bool)> heldBy(Make make) {
     };
 }
 
-bool gdiObjectAlive(void* h) { return GetObjectType(static_cast<HGDIOBJ>(h)) != 0; }
+bool gdiObjectAlive(void* h) {
+    return GetObjectType(static_cast<HGDIOBJ>(h)) != 0;
+}
 
 bool iconAlive(void* h) {
     ICONINFO info{};
@@ -80,8 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
                       return GetHandleInformation(h, &flags) != FALSE;
                   },
                   [](void* h) { CloseHandle(h); }},
-        OwnerCase{"FolderSearch",
-                  heldBy<AutoFindClose>([] {
+        OwnerCase{"FolderSearch", heldBy<AutoFindClose>([] {
                       WIN32_FIND_DATAW found{};
                       return FindFirstFileW(systemFiles().c_str(), &found);
                   }),
@@ -90,25 +90,18 @@ INSTANTIATE_TEST_SUITE_P(
                       return FindNextFileW(h, &found) || GetLastError() != ERROR_INVALID_HANDLE;
                   },
                   [](void* h) { FindClose(h); }},
-        OwnerCase{"MemoryDC",
-                  heldBy<AutoDeleteDC>([] { return CreateCompatibleDC(nullptr); }),
-                  gdiObjectAlive,
-                  [](void* h) { DeleteDC(static_cast<HDC>(h)); }},
-        OwnerCase{"Font",
-                  heldBy<AutoDeleteFont>([] {
+        OwnerCase{"MemoryDC", heldBy<AutoDeleteDC>([] { return CreateCompatibleDC(nullptr); }),
+                  gdiObjectAlive, [](void* h) { DeleteDC(static_cast<HDC>(h)); }},
+        OwnerCase{"Font", heldBy<AutoDeleteFont>([] {
                       return CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
                                          0, 0, L"Tahoma");
                   }),
-                  gdiObjectAlive,
-                  [](void* h) { DeleteObject(static_cast<HGDIOBJ>(h)); }},
-        OwnerCase{"Brush",
-                  heldBy<AutoDeleteBrush>([] { return CreateSolidBrush(RGB(1, 2, 3)); }),
-                  gdiObjectAlive,
-                  [](void* h) { DeleteObject(static_cast<HGDIOBJ>(h)); }},
+                  gdiObjectAlive, [](void* h) { DeleteObject(static_cast<HGDIOBJ>(h)); }},
+        OwnerCase{"Brush", heldBy<AutoDeleteBrush>([] { return CreateSolidBrush(RGB(1, 2, 3)); }),
+                  gdiObjectAlive, [](void* h) { DeleteObject(static_cast<HGDIOBJ>(h)); }},
         OwnerCase{"Icon",
                   heldBy<AutoDestroyIcon>([] { return CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)); }),
-                  iconAlive,
-                  [](void* h) { DestroyIcon(static_cast<HICON>(h)); }}),
+                  iconAlive, [](void* h) { DestroyIcon(static_cast<HICON>(h)); }}),
     [](const ::testing::TestParamInfo<OwnerCase>& info) { return std::string(info.param.name); });
 
 TEST(OwnerHandOver, AMovedHandleIsClosedOnceByItsNewOwner) {
@@ -128,8 +121,8 @@ TEST(OwnerHandOver, AMovedHandleIsClosedOnceByItsNewOwner) {
 
 TEST(OwnerHandOver, ASelectedFontGivesWayToTheOneBeforeIt) {
     AutoDeleteDC dc(CreateCompatibleDC(nullptr));
-    AutoDeleteFont font(CreateFontW(-12, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
-                                    L"Tahoma"));
+    AutoDeleteFont font(
+        CreateFontW(-12, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
     const HGDIOBJ before = GetCurrentObject(dc, OBJ_FONT);
     {
         const ScopedSelectObject selected(dc, font);

@@ -147,7 +147,8 @@ std::wstring machineEnvironment(const wchar_t* name) {
             value.clear();
         value.resize(wcsnlen(value.c_str(), value.size()));
     } else {
-        value = win32::systemText([&](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(name, buffer, size); });
+        value = win32::systemText(
+            [&](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(name, buffer, size); });
         if (value.empty()) return {};
     }
     const DWORD expanded = ExpandEnvironmentStringsW(value.c_str(), nullptr, 0);

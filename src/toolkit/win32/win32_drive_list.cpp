@@ -13,6 +13,9 @@
 namespace tk::win32 {
 namespace {
 
+// CB_SETITEMHEIGHT's index for the closed box's own field rather than a row.
+constexpr WPARAM kSelectionField = static_cast<WPARAM>(-1);
+
 // Asked once a drive letter and kept for the run.
 HICON driveIcon(const files::DriveInfo& drive) {
     static std::map<wchar_t, AutoDestroyIcon> icons;
@@ -56,7 +59,7 @@ public:
                 const int dpi = dpiOf(GetParent(hwnd()));
                 const RECT r = pixelRect(control(), dpi);
                 const int border = GetSystemMetrics(SM_CYEDGE) * 2 + 2;
-                SendMessageW(hwnd(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+                SendMessageW(hwnd(), CB_SETITEMHEIGHT, kSelectionField,
                              std::max<LPARAM>(r.bottom - r.top - border, 1));
                 SendMessageW(hwnd(), CB_SETITEMHEIGHT, 0, iconRowHeight(hwnd()));
                 placeDropDown(hwnd(), control());

@@ -55,8 +55,8 @@ int iconRowHeight(HWND list) {
 
 AutoDestroyIcon smallShellIcon(const wchar_t* path, UINT flags) {
     SHFILEINFOW info{};
-    if (!SHGetFileInfoW(path, FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON | flags))
-        return {};
+    const UINT asked = SHGFI_ICON | SHGFI_SMALLICON | flags;
+    if (!SHGetFileInfoW(path, FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, asked)) return {};
     return AutoDestroyIcon(info.hIcon);
 }
 

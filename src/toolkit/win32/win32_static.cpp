@@ -136,9 +136,10 @@ private:
         const RECT& r = item.rcItem;
         FillRect(item.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
         if (!image_.pictureResource) return;
-        HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
-                                                   MAKEINTRESOURCEW(image_.pictureResource), IMAGE_ICON, kIconPixels, kIconPixels,
-                                                   LR_DEFAULTCOLOR | LR_SHARED));
+        // Shared: the system keeps the icon, so it is never destroyed here.
+        const HICON icon =
+            static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(image_.pictureResource),
+                                          IMAGE_ICON, kIconPixels, kIconPixels, LR_DEFAULTCOLOR | LR_SHARED));
         if (!icon) return;
         const int width = image_.Stretch ? r.right - r.left : kIconPixels;
         const int height = image_.Stretch ? r.bottom - r.top : kIconPixels;
