@@ -23,11 +23,18 @@ ShowLogForm::ShowLogForm() {
 
     mnuOpenFile.Click = [this] { mnuOpenFile_Click(); };
     mnuCloseFile.Click = [this] { mnuCloseFile_Click(); };
+    mnuReload.Click = [this] { mnuReload_Click(); };
     mnuExit.Click = [this] { mnuExit_Click(); };
+    mnuSerach.Click = [this] { mnuSerach_Click(); };
+    mnuSerachNext.Click = [this] { mnuSerachNext_Click(); };
+    mnuSerachBack.Click = [this] { mnuSerachBack_Click(); };
     mnuFont.Click = [this] { mnuFont_Click(); };
-    // Searching is not offered: the items are there, greyed, and do nothing.
-    mnuSerach.Enabled(false);
+    dlgFind.FindNext = [this] { dlgFind_FindNext(); };
+    // Nothing to read again until a file is shown, nothing to find again until a text was sought.
+    mnuReload.Enabled(false);
     mnuSerachNext.Enabled(false);
+    mnuSerachBack.Enabled(false);
+    mnuSerachBack.Visible(false);
 }
 
 std::int32_t ShowLogForm::SelectLogFile(std::wstring& path) {
@@ -66,18 +73,20 @@ void ShowLogForm::Form_Activate() {
         // As if the choice had been cancelled: the window does not stay open empty.
         FirstOpen = -1;
         Unload();
-        return;
     }
-    FirstOpen = 0;
 }
 
 // An empty view would look like an empty log, so a file that cannot be read is
-// said so, with the system's reason; the view keeps what it showed.
+// said so, with the system's reason; the view keeps what it showed. A file
+// shown can be read again.
 bool ShowLogForm::ShowLogFile(const std::wstring& path) {
-    if (rtfShowLog.FileName(path)) return true;
-    MsgBox(L"ﾌｧｲﾙを読み込めませんでした。\r\n\r\n" + path + L"\r\n\r\n" + rtfShowLog.LoadError(),
-           mb::Critical);
-    return false;
+    if (!rtfShowLog.FileName(path)) {
+        TellUnreadable(path);
+        return false;
+    }
+    FirstOpen = 0;
+    mnuReload.Enabled(true);
+    return true;
 }
 
 // The view keeps its place and takes the rest of the window; never a negative size.
@@ -88,13 +97,58 @@ void ShowLogForm::Form_Resize() {
 
 void ShowLogForm::mnuOpenFile_Click() {
     std::wstring path;
-    if (SelectLogFile(path) == 1 || !ShowLogFile(path)) return;
-    FirstOpen = 0;
+    if (SelectLogFile(path) == 1) return;
+    ShowLogFile(path);
 }
 
 void ShowLogForm::mnuCloseFile_Click() {
     rtfShowLog.FileName(L"");
     rtfShowLog.Refresh();
+    mnuReload.Enabled(false);
+}
+
+void ShowLogForm::TellUnreadable(const std::wstring& path) {
+    MsgBox(L"ﾌｧｲﾙを読み込めませんでした。\r\n\r\n" + path + L"\r\n\r\n" + rtfShowLog.LoadError(),
+           mb::Critical);
+}
+
+// A backup may still be writing the log: what it added is shown. A log that
+// can no longer be read is said so, and the view keeps what it showed.
+void ShowLogForm::mnuReload_Click() {
+    if (!rtfShowLog.Reload()) TellUnreadable(rtfShowLog.FileName());
+}
+
+// The dialog offers the selection when it is on one line and fits in its text
+// box, else the last text sought.
+void ShowLogForm::mnuSerach_Click() {
+    constexpr std::size_t kLongest = 255;
+    const std::wstring selected = rtfShowLog.SelText(kLongest + 1);
+    if (!selected.empty() && selected.size() <= kLongest &&
+        selected.find_first_of(L"\r\n") == std::wstring::npos)
+        dlgFind.FindWhat = selected;
+    dlgFind.Show();
+}
+
+void ShowLogForm::mnuSerachNext_Click() {
+    SearchLog(dlgFind.Down);
+}
+
+void ShowLogForm::mnuSerachBack_Click() {
+    SearchLog(!dlgFind.Down);
+}
+
+void ShowLogForm::dlgFind_FindNext() {
+    mnuSerachNext.Enabled(!dlgFind.FindWhat.empty());
+    mnuSerachBack.Enabled(!dlgFind.FindWhat.empty());
+    SearchLog(dlgFind.Down);
+}
+
+// The search wraps nowhere: past the last match the user is told, and the
+// selection stays where it was. A search stopped with Esc says nothing.
+void ShowLogForm::SearchLog(bool down) {
+    if (dlgFind.FindWhat.empty()) return;
+    if (rtfShowLog.Find(dlgFind.FindWhat, dlgFind.MatchCase, down) == tk::SearchOutcome::NotFound)
+        MsgBox(L"「" + dlgFind.FindWhat + L"」が見つかりません。", mb::Exclamation);
 }
 
 void ShowLogForm::mnuExit_Click() {

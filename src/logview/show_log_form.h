@@ -1,6 +1,6 @@
 // The log viewer: shows a log file that the user picks, can open another one,
-// empty the view and change its font. After every close the program shows
-// its main menu again.
+// read it again, find text in it, empty the view and change its font. Every
+// close shows the main menu again.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 
 #include "core/settings.h"
 #include "toolkit/common_dialog.h"
+#include "toolkit/find_dialog.h"
 #include "toolkit/form.h"
 #include "toolkit/menu.h"
 #include "toolkit/rich_text.h"
@@ -20,14 +21,18 @@ public:
 
     tk::RichText rtfShowLog{*this, L"rtfShowLog"};
     tk::CommonDialog dlgShowLog{*this, L"dlgShowLog"};
+    tk::FindDialog dlgFind{*this, L"dlgFind"};
 
     tk::MenuItem mnuFile{*this, L"mnuFile", L"ﾌｧｲﾙ(&F)"};
     tk::MenuItem mnuOpenFile{mnuFile, L"mnuOpenFile", L"開く(&O)", tk::Shortcut::CtrlO};
     tk::MenuItem mnuCloseFile{mnuFile, L"mnuCloseFile", L"閉じる(&C)"};
+    tk::MenuItem mnuReload{mnuFile, L"mnuReload", L"最新の情報に更新(&R)", tk::Shortcut::F5};
     tk::MenuItem mnuExit{mnuFile, L"mnuExit", L"終了(&X)"};
     tk::MenuItem mnuEdit{*this, L"mnuEdit", L"編集(&E)"};
-    tk::MenuItem mnuSerach{mnuEdit, L"mnuSerach", L"検索(&F)"};
+    tk::MenuItem mnuSerach{mnuEdit, L"mnuSerach", L"検索(&F)", tk::Shortcut::CtrlF};
     tk::MenuItem mnuSerachNext{mnuEdit, L"mnuSerachNext", L"次を検索(&N)", tk::Shortcut::F3};
+    // Not in the menu: Shift+F3 searches the other way.
+    tk::MenuItem mnuSerachBack{mnuEdit, L"mnuSerachBack", L"前を検索(&P)", tk::Shortcut::ShiftF3};
     tk::MenuItem mnuStyle{*this, L"mnuStyle", L"書式(&O)"};
     tk::MenuItem mnuFont{mnuStyle, L"mnuFont", L"ﾌｫﾝﾄ(&F)"};
 
@@ -45,9 +50,19 @@ private:
     std::int32_t SelectLogFile(std::wstring& path);
     // Loads the file into the view, or tells the user why it cannot be read: false.
     bool ShowLogFile(const std::wstring& path);
+    // Tells the user the file cannot be read, with the view's reason.
+    void TellUnreadable(const std::wstring& path);
+
+    // Searches for the dialog's text, and says so when there is no more of it.
+    void SearchLog(bool down);
 
     void mnuOpenFile_Click();
     void mnuCloseFile_Click();
+    void mnuReload_Click();
+    void mnuSerach_Click();
+    void mnuSerachNext_Click();
+    void mnuSerachBack_Click();
+    void dlgFind_FindNext();
     void mnuExit_Click();
     void mnuFont_Click();
 };

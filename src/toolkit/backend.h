@@ -7,6 +7,7 @@
 #include "core/datetime.h"
 #include "toolkit/app.h"
 #include "toolkit/common_dialog.h"
+#include "toolkit/find_dialog.h"
 #include "toolkit/form.h"
 #include "toolkit/testing.h"
 
@@ -41,6 +42,8 @@ public:
     // The standard dialogs; answer is the test's scripted answer (nullptr outside tests).
     virtual int showOpenDialog(CommonDialog& dialog, const testing::DialogAnswer* answer) = 0;
     virtual int showFontDialog(CommonDialog& dialog, const testing::DialogAnswer* answer) = 0;
+    // The modeless find dialog's native side.
+    virtual std::unique_ptr<FindDialogPeer> createFindDialogPeer(FindDialog& dialog) = 0;
 };
 
 Backend& backend();

@@ -11,7 +11,7 @@ namespace tk {
 class Form;
 
 // Keyboard shortcuts shown beside an item and handled while its window is active.
-enum class Shortcut { None, CtrlO, F3 };
+enum class Shortcut { None, CtrlO, CtrlF, F3, ShiftF3, F5 };
 
 class MenuItem {
 public:
@@ -31,6 +31,10 @@ public:
 
     bool Enabled() const { return enabled_; }
     void Enabled(bool enabled);
+    // A hidden item is not in the menu, but its shortcut works. Decided before
+    // the window is first shown.
+    bool Visible() const { return visible_; }
+    void Visible(bool visible) { visible_ = visible; }
 
     Handler Click;
     // Runs the click handler as choosing the item would (nothing when it or its menu is disabled).
@@ -45,6 +49,7 @@ private:
     std::wstring caption_;
     Shortcut shortcut_ = Shortcut::None;
     bool enabled_ = true;
+    bool visible_ = true;
     std::vector<MenuItem*> items_;
 };
 

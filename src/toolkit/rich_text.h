@@ -3,9 +3,12 @@
 // its encoding found from its bytes (see text_file.h).
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "toolkit/controls.h"
+#include "toolkit/text_file.h"
+#include "toolkit/text_search.h"
 
 namespace tk {
 
@@ -18,6 +21,11 @@ public:
     virtual bool load(const std::wstring& path, std::wstring& error) = 0;
     virtual std::wstring shownText() const = 0;
     virtual void refresh() = 0;
+    virtual SearchOutcome find(const std::wstring& text, bool matchCase, bool down) = 0;
+    virtual std::wstring selectedText(std::size_t limit) const = 0;
+    // Reads the shown file again; false, with the system's description in
+    // error, when it cannot be read: then the view is unchanged.
+    virtual bool reload(std::wstring& error) = 0;
 
 protected:
     ~RichTextPeer() = default;
@@ -47,12 +55,26 @@ public:
     // Repaints the view now.
     void Refresh();
 
+    // Looks for the text after the selection (down) or before it (up), never
+    // wrapping round; a match is selected and scrolled into sight.
+    SearchOutcome Find(const std::wstring& text, bool matchCase, bool down);
+    // The selected text, or its first `limit` characters (more or less one, at a
+    // character that takes two).
+    std::wstring SelText(std::size_t limit = std::wstring::npos) const;
+    // Reads the shown file again, as a program that writes it may have added to
+    // it. False when it cannot be read; the view then keeps what it showed, and
+    // LoadError() holds the system's description of why.
+    bool Reload();
+
 private:
     RichTextPeer* richPeer() const { return dynamic_cast<RichTextPeer*>(peer()); }
 
     std::wstring fileName_;
     std::wstring loadError_;
-    std::wstring text_;  // what is shown while no native view does the showing
+    // What is shown while no native view does the showing (RTF as its text in
+    // UTF-16), and the selection in its bytes.
+    TextFile file_;
+    std::uint64_t selStart_ = 0, selEnd_ = 0;
 };
 
 }  // namespace tk

@@ -28,6 +28,8 @@ const DialogAnswer* recordDialog(const DialogRequest& request) {
     return &currentAnswer;
 }
 
+void noteDialog(const DialogRequest& request) { dialogs.push_back(request); }
+
 void answerNextMessageBox(int result) { answers.push_back(result); }
 const std::vector<ShownMessage>& shownMessages() { return shown; }
 

@@ -18,6 +18,7 @@ class CheckBox;
 class Control;
 class ComboBox;
 class DriveList;
+class FindDialog;
 class FolderList;
 class Form;
 class ListBox;
@@ -83,7 +84,7 @@ inline void cancelDialog() { answerNextDialog(dialogAnswer(DialogAnswer::Cancel)
 inline void failDialog() { answerNextDialog(dialogAnswer(DialogAnswer::Fail)); }
 
 struct DialogRequest {
-    std::wstring kind;  // "open" or "font"
+    std::wstring kind;  // "open", "font" or "find"
     std::wstring title;
     std::wstring fileName;  // the initial file name, or the font name
     std::wstring filter;
@@ -93,6 +94,8 @@ const std::vector<DialogRequest>& shownDialogs();
 // For the toolkit: records a dialog and returns the queued answer (a cancel
 // when none was queued).
 const DialogAnswer* recordDialog(const DialogRequest& request);
+// For the toolkit: records a modeless dialog, which no queued answer is for.
+void noteDialog(const DialogRequest& request);
 
 // What the user does inside the next modal window; it must close the window.
 void onNextModal(std::function<void(Form&)> action);
@@ -131,8 +134,12 @@ void select(DriveList& list, const std::wstring& drive);
 // One click on the row: highlights it. A double-click opens its folder.
 void select(FolderList& list, int row);
 void doubleClick(FolderList& list, int row);
-// Presses the menu shortcut (Ctrl+O, F3) in the window.
+// Presses the menu shortcut (Ctrl+O, F3, ...) in the window.
 void press(Form& form, Shortcut shortcut);
+// In the open find dialog: types the text, sets the options and presses its find button.
+void findNext(FindDialog& dialog, const std::wstring& text, bool matchCase, bool down);
+// Closes the open find dialog with its cancel button.
+void close(FindDialog& dialog);
 // Drags the window's frame to this outer size, in twips.
 void resize(Form& form, float width, float height);
 }  // namespace user

@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <new>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -216,10 +217,9 @@ bool isRtf(std::string_view bytes) {
     return bytes.substr(0, 5) == "{\\rtf";
 }
 
-TextFile::TextFile(std::string bytes) {
-    auto owned = std::make_shared<const std::string>(std::move(bytes));
-    bytes_ = *owned;
-    owner_ = std::move(owned);
+TextFile::TextFile(std::string bytes) : own_(std::make_shared<std::string>(std::move(bytes))) {
+    bytes_ = *own_;
+    owner_ = own_;
     index();
 }
 
@@ -230,13 +230,68 @@ TextFile::TextFile(std::string_view bytes, std::shared_ptr<const void> owner)
 
 void TextFile::index() {
     format_ = detectTextFormat(bytes_);
+    const Mark first{format_.bomSize, 0};
+    marks_.push_back(first);
+    index(first, first, 0);
+}
+
+// The lines before the old last one stay as they were. That line may go on, and
+// when the old bytes ended in a CR, the line it ended may take the LF that follows
+// as its own: the lines are counted again from there, as a whole reading would.
+// When memory runs out, the file stays as it was.
+void TextFile::append(std::string_view more) {
+    if (more.empty()) return;
+    const std::uint64_t unit = wide() ? 2 : 1, oldSize = bytes_.size();
+    std::uint64_t from = lines_ - 1;
+    if (from > 0 && lineStart(from) == oldSize) {
+        const std::size_t low = format_.encoding == TextEncoding::Utf16BE ? 1 : 0;
+        if (bytes_[oldSize - unit + low] == '\r') --from;
+    }
+    const Mark restart{lineStart(from), from};
+    // Grows in place (amortized) while no copy of this file shares the bytes.
+    const bool inPlace = own_ && own_.use_count() <= 2;
+    const std::shared_ptr<std::string> oldOwn = own_;
+    const std::shared_ptr<const void> oldOwner = owner_;
+    const std::string_view oldBytes = bytes_;
+    std::vector<Mark> oldMarks = marks_;
+    const std::uint64_t oldLines = lines_, oldLongest = longest_;
+    if (inPlace) {
+        own_->append(more);
+    } else {
+        auto copy = std::make_shared<std::string>();
+        copy->reserve(oldSize + more.size() + oldSize / 4);
+        copy->append(bytes_);
+        copy->append(more);
+        own_ = std::move(copy);
+    }
+    owner_ = own_;
+    bytes_ = *own_;
+    try {
+        std::erase_if(marks_, [&](const Mark& m) { return m.line > restart.line; });
+        index(restart, marks_.back(), oldLongest * unit);
+    } catch (const std::bad_alloc&) {
+        if (inPlace) {
+            own_->resize(oldSize);
+            bytes_ = *own_;
+        } else {
+            own_ = oldOwn;
+            owner_ = oldOwner;
+            bytes_ = oldBytes;
+        }
+        marks_ = std::move(oldMarks);
+        lines_ = oldLines;
+        longest_ = oldLongest;
+        last_ = marks_.front();
+        throw;
+    }
+}
+
+void TextFile::index(Mark from, Mark mark, std::uint64_t longest) {
     const std::uint64_t size = bytes_.size();
-    std::uint64_t start = format_.bomSize;
-    marks_.push_back({start, 0});
+    std::uint64_t start = from.offset;
     // Every line start is counted; only some are remembered. Counted in locals,
     // which the compiler keeps in registers while the bytes are read.
-    Mark mark = marks_.back();
-    std::uint64_t lines = 1, longest = 0;
+    std::uint64_t lines = from.line + 1;
     const auto lineAt = [&](std::uint64_t next) {
         longest = std::max(longest, next - start);
         start = next;

@@ -57,7 +57,11 @@ public:
 
     TextEncoding encoding() const { return format_.encoding; }
     const TextFormat& format() const { return format_; }
+    // The file's bytes, byte-order mark included.
     std::string_view bytes() const { return bytes_; }
+    // The bytes a log writer added since; the encoding stays as it was found.
+    // Only the lines from the old last one on are indexed.
+    void append(std::string_view more);
 
     // Lines are ended by CR LF, LF or CR alone; the text after the last line end
     // (perhaps nothing) is a line too, so there is always at least one.
@@ -104,8 +108,13 @@ private:
     std::optional<std::uint64_t> nextLine(std::uint64_t from, std::uint64_t limit) const;
 
     void index();
+    // Counts and remembers the lines after the given one, the last remembered
+    // being mark; longest so far in bytes.
+    void index(Mark from, Mark mark, std::uint64_t longest);
 
     std::shared_ptr<const void> owner_;
+    // The bytes when this file holds them itself: appended to in place while no copy shares them.
+    std::shared_ptr<std::string> own_;
     std::string_view bytes_;
     TextFormat format_;
     std::vector<Mark> marks_;

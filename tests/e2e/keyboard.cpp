@@ -57,6 +57,14 @@ void pressKey(UINT virtualKey, bool shift) {
     send(inputs);
 }
 
+void pressChord(const Window& window, const std::vector<UINT>& keys) {
+    bringToFront(window);
+    std::vector<INPUT> inputs;
+    for (UINT key : keys) inputs.push_back(keyInput(key, false));
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) inputs.push_back(keyInput(*key, true));
+    send(inputs);
+}
+
 void typeText(const std::wstring& text) {
     for (wchar_t c : text) {
         INPUT down{};

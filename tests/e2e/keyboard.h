@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "driver.h"
 
@@ -14,6 +15,9 @@ namespace e2e {
 void bringToFront(const Window& window);
 // One key pressed and released; with shift held down when asked.
 void pressKey(UINT virtualKey, bool shift = false);
+// Brings the window to the front and presses the keys together, the first one
+// first, then lets them go: {VK_CONTROL, 'F'}.
+void pressChord(const Window& window, const std::vector<UINT>& keys);
 // Types the text character by character, as an input method hands it over.
 void typeText(const std::wstring& text);
 

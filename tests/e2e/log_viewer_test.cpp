@@ -56,8 +56,8 @@ TEST(LogViewer, ShowsALogInAnotherFontAndClosesBackToTheMenu) {
     app.waitUntilGone(menu, "the main menu", kStepTimeout);
     app.settle(viewer);
     EXPECT_EQ(viewer.menuOutline(),
-              "ﾌｧｲﾙ(&F) { 開く(&O) 閉じる(&C) 終了(&X) } 編集(&E) { 検索(&F) [greyed] 次を検索(&N) [greyed] } "
-              "書式(&O) { ﾌｫﾝﾄ(&F) }");
+              "ﾌｧｲﾙ(&F) { 開く(&O) 閉じる(&C) 最新の情報に更新(&R) 終了(&X) } "
+              "編集(&E) { 検索(&F) 次を検索(&N) [greyed] } 書式(&O) { ﾌｫﾝﾄ(&F) }");
     const Window view = viewer.children(L"LorvaneTextView").at(0);
     int designRows = 0;
     waitUntil("the log's lines to show", kStepTimeout, [&] { return (designRows = inkedRows(view)) > 8; },

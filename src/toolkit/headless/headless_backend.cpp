@@ -12,6 +12,7 @@
 #include "toolkit/combo_box.h"
 #include "toolkit/controls.h"
 #include "toolkit/drive_list.h"
+#include "toolkit/find_dialog.h"
 #include "toolkit/folder_list.h"
 #include "toolkit/list_box.h"
 #include "toolkit/menu.h"
@@ -41,6 +42,13 @@ public:
 
 private:
     Form& form_;
+};
+
+// The dialog is its model's state: tests press its button through tk::user.
+class HeadlessFindDialogPeer final : public FindDialogPeer {
+public:
+    void show() override {}
+    void close() override {}
 };
 
 class HeadlessBackend final : public Backend {
@@ -104,6 +112,10 @@ public:
         dialog.FontBold = answer->fontBold;
         dialog.FontItalic = answer->fontItalic;
         return 0;
+    }
+
+    std::unique_ptr<FindDialogPeer> createFindDialogPeer(FindDialog&) override {
+        return std::make_unique<HeadlessFindDialogPeer>();
     }
 };
 
@@ -217,6 +229,15 @@ void pressKey(FolderList& list, int key) {
 void press(Form& form, Shortcut shortcut) {
     for (MenuItem* item : form.menus())
         if (item->shortcut() == shortcut) return item->raiseClick();
+}
+
+void findNext(FindDialog& dialog, const std::wstring& text, bool matchCase, bool down) {
+    if (!dialog.Visible()) throw std::logic_error("the find dialog is not open");
+    dialog.userFindNext(text, matchCase, down);
+}
+
+void close(FindDialog& dialog) {
+    if (dialog.Visible()) dialog.userClosed();
 }
 
 void resize(Form& form, float width, float height) {

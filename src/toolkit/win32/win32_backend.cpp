@@ -139,6 +139,7 @@ public:
     int runMessageLoop() override {
         MSG msg;
         while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (win32::modelessDialogMessage(msg)) continue;
             HWND active = win32::dialogNavigationWindow();
             if (active) {
                 if (HACCEL accelerators = win32::acceleratorsOf(active))
@@ -272,6 +273,9 @@ public:
     }
     int showFontDialog(CommonDialog& dialog, const testing::DialogAnswer* answer) override {
         return win32::showFontDialog(dialog, answer);
+    }
+    std::unique_ptr<FindDialogPeer> createFindDialogPeer(FindDialog& dialog) override {
+        return win32::createFindDialogPeer(dialog);
     }
 };
 
@@ -469,15 +473,17 @@ void press(Form& form, Shortcut shortcut) {
     HWND hwnd = win32::formWindow(form);
     HACCEL accelerators = hwnd ? win32::acceleratorsOf(hwnd) : nullptr;
     if (!accelerators) throw std::logic_error("the window has no shortcuts: is it loaded?");
-    const bool ctrl = shortcut == Shortcut::CtrlO;
+    const win32::ShortcutKey key = win32::shortcutKey(shortcut);
     BYTE keys[256];
     GetKeyboardState(keys);
-    const BYTE control = keys[VK_CONTROL];
-    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    const BYTE control = keys[VK_CONTROL], shift = keys[VK_SHIFT];
+    keys[VK_CONTROL] = (key.modifiers & FCONTROL) ? 0x80 : 0;
+    keys[VK_SHIFT] = (key.modifiers & FSHIFT) ? 0x80 : 0;
     SetKeyboardState(keys);
-    MSG msg{GetFocus() ? GetFocus() : hwnd, WM_KEYDOWN, static_cast<WPARAM>(ctrl ? 'O' : VK_F3), 1, 0, {0, 0}};
+    MSG msg{GetFocus() ? GetFocus() : hwnd, WM_KEYDOWN, key.key, 1, 0, {0, 0}};
     TranslateAcceleratorW(hwnd, accelerators, &msg);
     keys[VK_CONTROL] = control;
+    keys[VK_SHIFT] = shift;
     SetKeyboardState(keys);
     win32::rethrowHeldException();
 }

@@ -215,7 +215,12 @@ public:
                 relayout(form_);
                 return true;
             }
-            default: return false;
+            default:
+                if (msg == findMessage()) {
+                    onFindMessage(lp);
+                    return true;
+                }
+                return false;
         }
     }
 
@@ -271,13 +276,13 @@ private:
             for (MenuItem* item : top->items()) {
                 item->commandId = nextId++;
                 std::wstring text = item->Caption();
-                if (item->shortcut() == Shortcut::CtrlO) {
-                    text += L"\tCtrl+O";
-                    accels.push_back({FVIRTKEY | FCONTROL, 'O', static_cast<WORD>(item->commandId)});
-                } else if (item->shortcut() == Shortcut::F3) {
-                    text += L"\tF3";
-                    accels.push_back({FVIRTKEY, VK_F3, static_cast<WORD>(item->commandId)});
+                if (const ShortcutKey key = shortcutKey(item->shortcut()); key.key) {
+                    text += L"\t";
+                    text += key.text;
+                    accels.push_back({static_cast<BYTE>(FVIRTKEY | key.modifiers), key.key,
+                                      static_cast<WORD>(item->commandId)});
                 }
+                if (!item->Visible()) continue;
                 AppendMenuW(popup, MF_STRING | (item->Enabled() ? MF_ENABLED : MF_GRAYED),
                             static_cast<UINT_PTR>(item->commandId), text.c_str());
             }
@@ -482,6 +487,18 @@ void rethrowHeldException() {
 }
 
 HWND dialogNavigationWindow() { return navigationWindow; }
+
+ShortcutKey shortcutKey(Shortcut shortcut) {
+    switch (shortcut) {
+        case Shortcut::CtrlO: return {'O', FCONTROL, L"Ctrl+O"};
+        case Shortcut::CtrlF: return {'F', FCONTROL, L"Ctrl+F"};
+        case Shortcut::F3: return {VK_F3, 0, L"F3"};
+        case Shortcut::ShiftF3: return {VK_F3, FSHIFT, L"Shift+F3"};
+        case Shortcut::F5: return {VK_F5, 0, L"F5"};
+        case Shortcut::None: break;
+    }
+    return {};
+}
 
 HACCEL acceleratorsOf(HWND hwnd) {
     Win32FormPeer* peer = hwnd ? peerOf(hwnd) : nullptr;

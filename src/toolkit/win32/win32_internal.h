@@ -10,9 +10,15 @@
 
 #include "toolkit/common_dialog.h"
 #include "toolkit/control.h"
+#include "toolkit/find_dialog.h"
 #include "toolkit/font.h"
 #include "toolkit/form.h"
 #include "toolkit/testing.h"
+
+namespace tk {
+class MenuItem;
+enum class Shortcut;
+}  // namespace tk
 
 namespace tk::win32 {
 
@@ -80,6 +86,12 @@ private:
 };
 
 int showOpenDialog(CommonDialog& dialog, const testing::DialogAnswer* answer);
+std::unique_ptr<FindDialogPeer> createFindDialogPeer(FindDialog& dialog);
+// The registered message by which a find dialog reports to its owner, and its handling.
+UINT findMessage();
+void onFindMessage(LPARAM lp);
+// Keyboard navigation inside an open modeless dialog; true when the message went to one.
+bool modelessDialogMessage(MSG& msg);
 int showFontDialog(CommonDialog& dialog, const testing::DialogAnswer* answer);
 
 // Creates the native side of a control; nullptr for a kind that has no window.
@@ -90,6 +102,13 @@ std::unique_ptr<ChildWindowPeer> createStaticPeer(Control& control, HWND parent,
 // nullptr for any other control.
 HBRUSH labelColors(HDC dc, HWND child);
 HACCEL acceleratorsOf(HWND hwnd);
+// A menu shortcut's key, its modifier flags (FCONTROL, FSHIFT) and its text in the menu.
+struct ShortcutKey {
+    WORD key = 0;
+    BYTE modifiers = 0;
+    const wchar_t* text = L"";
+};
+ShortcutKey shortcutKey(Shortcut shortcut);
 
 // The window that keyboard navigation (Tab, Enter, access keys) goes to.
 HWND dialogNavigationWindow();

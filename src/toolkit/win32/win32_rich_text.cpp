@@ -3,6 +3,8 @@
 #include <windows.h>
 // after windows.h
 #include <richedit.h>
+// FR_DOWN, FR_MATCHCASE
+#include <commdlg.h>
 
 #include <algorithm>
 #include <climits>
@@ -152,6 +154,54 @@ public:
         RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     }
 
+    // The wait cursor while it searches; after half a second its progress in the
+    // window's title, and Esc stops it.
+    SearchOutcome find(const std::wstring& text, bool matchCase, bool down) override {
+        if (rich_) return findInRichEdit(text, matchCase, down);
+        HCURSOR cursor = SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
+        HWND window = GetAncestor(hwnd(), GA_ROOT);
+        std::wstring title(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+        title.resize(
+            static_cast<std::size_t>(GetWindowTextW(window, title.data(), static_cast<int>(title.size()))));
+        const ULONGLONG started = GetTickCount64();
+        bool titled = false;
+        const SearchOutcome outcome =
+            plain_.find(text, matchCase, down, [&](std::size_t searched, std::size_t total) {
+                MSG msg;
+                while (PeekMessageW(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE))
+                    if (msg.wParam == VK_ESCAPE) return false;
+                if (GetTickCount64() - started >= 500) {
+                    const auto percent = static_cast<unsigned>(static_cast<double>(searched) * 100 / total);
+                    SetWindowTextW(
+                        window,
+                        (title + L" - 検索中 " + std::to_wstring(percent) + L"%（Esc キーで中止）").c_str());
+                    titled = true;
+                }
+                return true;
+            });
+        if (titled) SetWindowTextW(window, title.c_str());
+        SetCursor(cursor);
+        return outcome;
+    }
+
+    std::wstring selectedText(std::size_t limit) const override {
+        if (!rich_) return plain_.selectedText(limit);
+        CHARRANGE range{};
+        SendMessageW(rich_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        std::wstring text(static_cast<std::size_t>(std::max(0L, range.cpMax - range.cpMin)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(
+            SendMessageW(rich_, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()))));
+        return text.substr(0, limit);
+    }
+
+    // An RTF document is read and laid out again whole.
+    bool reload(std::wstring& error) override {
+        const std::wstring path = view_.FileName();
+        if (path.empty()) return true;
+        if (!rich_) return plain_.reload(path, error);
+        return load(path, error);
+    }
+
     bool handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         if (!rich_) return plain_.handle(msg, wp, lp, result);
         switch (msg) {
@@ -219,6 +269,20 @@ private:
         StreamSource source{rtf};
         EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, streamIn};
         SendMessageW(rich_, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    }
+
+    SearchOutcome findInRichEdit(const std::wstring& text, bool matchCase, bool down) {
+        CHARRANGE selection{};
+        SendMessageW(rich_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+        FINDTEXTEXW request{};
+        request.chrg = down ? CHARRANGE{selection.cpMax, -1} : CHARRANGE{selection.cpMin, 0};
+        request.lpstrText = text.c_str();
+        const WPARAM flags = (down ? FR_DOWN : 0) | (matchCase ? FR_MATCHCASE : 0);
+        if (SendMessageW(rich_, EM_FINDTEXTEXW, flags, reinterpret_cast<LPARAM>(&request)) < 0)
+            return SearchOutcome::NotFound;
+        SendMessageW(rich_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&request.chrgText));
+        SendMessageW(rich_, EM_SCROLLCARET, 0, 0);
+        return SearchOutcome::Found;
     }
 
     void closeRichEdit() {

@@ -15,6 +15,7 @@
 
 #include "toolkit/font.h"
 #include "toolkit/text_file.h"
+#include "toolkit/text_search.h"
 #include "toolkit/width_sums.h"
 #include "toolkit/win32/win32_internal.h"
 
@@ -57,6 +58,18 @@ public:
     bool handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     // Forgets what was measured, after memory ran out.
     void dropLayout();
+
+    // Finding and reloading (win32_rich_text_find.cpp). The match after the
+    // selection (down) or before it (up) is selected and shown with a few lines
+    // around it.
+    SearchOutcome find(const std::wstring& text, bool matchCase, bool down, const SearchProgress& progress);
+    // The selection's first limit characters at most.
+    std::wstring selectedText(std::size_t limit) const;
+    // Reads the file again. When it grew while its last line was in sight, the
+    // new last line is shown; otherwise the top line and the selection stay.
+    // False, with the system's description in error, when it cannot be read:
+    // the view keeps what it had.
+    bool reload(const std::wstring& path, std::wstring& error);
 
 private:
     struct Position {

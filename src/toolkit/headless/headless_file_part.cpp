@@ -1,0 +1,37 @@
+// Part of a file, read with the C library.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "toolkit/text_file_reload.h"
+
+namespace tk {
+
+std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes,
+                                        std::wstring* failure) {
+    const auto fail = [failure] {
+        if (failure) {
+            const std::string reason = std::strerror(errno);
+            *failure = std::wstring(reason.begin(), reason.end());
+        }
+        return std::nullopt;
+    };
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        std::fopen(std::filesystem::path(path).c_str(), "rb"), std::fclose);
+    if (!file) return fail();
+    if (std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) != 0) return fail();
+    std::string bytes;
+    char chunk[65536];
+    while (bytes.size() < maxBytes) {
+        const std::size_t want = std::min(sizeof chunk, maxBytes - bytes.size());
+        const std::size_t got = std::fread(chunk, 1, want, file.get());
+        bytes.append(chunk, got);
+        if (got < want) break;
+    }
+    if (std::ferror(file.get())) return fail();
+    return bytes;
+}
+
+}  // namespace tk

@@ -1,0 +1,30 @@
+// Reading a log again while the program that writes it may still be adding to it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "toolkit/text_file.h"
+
+namespace tk {
+
+// At most maxBytes of the file from offset on (fewer at its end); nothing when it
+// cannot be read, and then *failure holds the system's description of why. Each
+// toolkit backend provides it; the file is read while others may write it.
+std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes,
+                                        std::wstring* failure);
+
+enum class ReloadOutcome {
+    Grown,     // the file only had bytes added at its end (perhaps none): those were read
+    Replaced,  // the file is another one now: it was read whole
+    Failed,    // it could not be read: the text is as it was
+};
+
+// Brings the text up to date with the file. When its first and last bytes as
+// they were are still there, only what was added is read. Memory running out
+// throws std::bad_alloc and leaves the text as it was.
+ReloadOutcome reloadTextFile(TextFile& file, const std::wstring& path, std::wstring* failure);
+
+}  // namespace tk

@@ -1,0 +1,44 @@
+// Part of a file, read while the program that writes it holds it open.
+#include <windows.h>
+
+#include <algorithm>
+
+#include "toolkit/text_file_reload.h"
+#include "platform/win32/win32_system_access.h"
+
+namespace tk {
+
+std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes,
+                                        std::wstring* failure) {
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    const auto fail = [&] {
+        if (failure) *failure = lorvane::SystemErrorText(GetLastError());
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        return std::nullopt;
+    };
+    if (file == INVALID_HANDLE_VALUE) return fail();
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) return fail();
+    const auto total = static_cast<std::uint64_t>(size.QuadPart);
+    std::string bytes(
+        static_cast<std::size_t>(std::min<std::uint64_t>(total > offset ? total - offset : 0, maxBytes)),
+        '\0');
+    LARGE_INTEGER from{};
+    from.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file, from, nullptr, FILE_BEGIN)) return fail();
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD got = 0;
+        const auto want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 64u << 20));
+        if (!ReadFile(file, bytes.data() + done, want, &got, nullptr)) return fail();
+        if (got == 0) break;
+        done += got;
+    }
+    bytes.resize(done);  // a file that shrank while it was read
+    CloseHandle(file);
+    return bytes;
+}
+
+}  // namespace tk

@@ -1,0 +1,56 @@
+// Finding text in the plain-text view and reading its file again. Both work on
+// byte offsets into the file; the view turns them into lines only to show them.
+#include <windows.h>
+
+#include <algorithm>
+#include <new>
+
+#include "toolkit/text_file_reload.h"
+#include "toolkit/win32/win32_rich_text.h"
+#include "platform/win32/win32_system_access.h"
+
+namespace tk::win32 {
+
+// No character takes more than four bytes, so the first limit characters lie
+// within limit * 4 bytes: a large selection is never decoded whole.
+std::wstring PlainTextView::selectedText(std::size_t limit) const {
+    const std::uint64_t from = std::min(anchor_.offset, caret_.offset);
+    const std::uint64_t to = std::max(anchor_.offset, caret_.offset);
+    const std::uint64_t most = limit > (to - from) / 4 ? to - from : std::uint64_t{limit} * 4;
+    return file_.decode(from, file_.boundaryBefore(from, from + most)).substr(0, limit);
+}
+
+SearchOutcome PlainTextView::find(const std::wstring& text, bool matchCase, bool down,
+                                  const SearchProgress& progress) {
+    const std::uint64_t from = std::min(anchor_.offset, caret_.offset);
+    const std::uint64_t to = std::max(anchor_.offset, caret_.offset);
+    const TextSearch search(text, file_.format(), matchCase);
+    const SearchResult result = search.find(file_.bytes(), down ? to : from, down, progress);
+    if (result.outcome == SearchOutcome::Found)
+        select(result.match.offset, result.match.offset + result.match.length);
+    return result.outcome;
+}
+
+// The file is taken out of the view while it is brought up to date, so that its
+// bytes can grow in place; it goes back unchanged when that fails.
+bool PlainTextView::reload(const std::wstring& path, std::wstring& error) {
+    const bool lastLineShown = top_ + static_cast<std::uint64_t>(visibleLines()) >= file_.lineCount();
+    const std::uint64_t oldSize = file_.bytes().size();
+    TextFile file = std::move(file_);
+    ReloadOutcome outcome = ReloadOutcome::Failed;
+    try {
+        outcome = reloadTextFile(file, path, &error);
+    } catch (const std::bad_alloc&) {
+        error = lorvane::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    if (outcome == ReloadOutcome::Failed) {
+        file_ = std::move(file);
+        return false;
+    }
+    const bool grew = file.bytes().size() > oldSize;
+    show(std::move(file), true);
+    if (lastLineShown && grew) scrollTo(lastTop(), left_);
+    return true;
+}
+
+}  // namespace tk::win32
