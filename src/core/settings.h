@@ -16,24 +16,10 @@ constexpr Int16 kFalse = 0;
 
 // The values of the records' closed fields. The fields stay numbers: a value
 // outside these is kept as it is and treated as each reader documents.
-namespace writeMode {
-constexpr Int16 Append = 0;
-constexpr Int16 Replace = 1;
-}  // namespace writeMode
-namespace logFileMode {
-constexpr Int16 Everything = 0;
-constexpr Int16 ExceptionsOnly = 1;
-}  // namespace logFileMode
-namespace runUnit {
-constexpr Int16 Today = 1;
-constexpr Int16 Tomorrow = 2;
-constexpr Int16 Every = 3;
-constexpr Int16 Next = 4;
-}  // namespace runUnit
-namespace dateMode {
-constexpr Int16 DaysOfMonth = 1;
-constexpr Int16 Weekdays = 2;
-}  // namespace dateMode
+namespace writeMode { constexpr Int16 Append = 0, Replace = 1; }
+namespace logFileMode { constexpr Int16 Everything = 0, ExceptionsOnly = 1; }
+namespace runUnit { constexpr Int16 Today = 1, Tomorrow = 2, Every = 3, Next = 4; }
+namespace dateMode { constexpr Int16 DaysOfMonth = 1, Weekdays = 2; }
 
 // What is backed up and how. Strings are kept exactly as the dialog showed them.
 struct BackupRecord {

@@ -22,12 +22,8 @@ protected:
 
 // Where subMoveForm puts a window on the screen.
 namespace placement {
-constexpr Int16 Centre = 1;
-constexpr Int16 TopLeft = 2;
-constexpr Int16 TopRight = 3;
-constexpr Int16 BottomLeft = 4;
-constexpr Int16 BottomRight = 5;
-}  // namespace placement
+constexpr Int16 Centre = 1, TopLeft = 2, TopRight = 3, BottomLeft = 4, BottomRight = 5;
+}
 
 // Places the window on the screen by one of the placements; any other mode
 // shows an argument error.
