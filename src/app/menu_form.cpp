@@ -63,7 +63,7 @@ MenuForm::MenuForm() {
     mnuVersion.Enabled(false);
 }
 
-void MenuForm::Form_Load() { subMoveForm(*this, 1); }
+void MenuForm::Form_Load() { subMoveForm(*this, placement::Centre); }
 
 void MenuForm::Form_Activate() {
     const Settings& settings = mdlMain();
@@ -88,7 +88,7 @@ void MenuForm::cmdShowLog_Click() {
 }
 
 // Runs to its end here, asking and reporting by message boxes; the menu stays as it is.
-void MenuForm::cmdSetSystem_Click() { RunApplyAction(mdlMain()); }
+void MenuForm::cmdSetSystem_Click() { runApplyAction(mdlMain()); }
 
 void MenuForm::mnuExit_Click() { Unload(); }
 

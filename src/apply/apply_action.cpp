@@ -37,7 +37,7 @@ constexpr std::chrono::seconds kSchedulerWait{30};
 constexpr std::size_t kShownOutputLines = 15;
 
 // One character of a wide string: a surrogate pair counts as one.
-std::size_t CharLength(std::wstring_view text, std::size_t at) {
+std::size_t charLength(std::wstring_view text, std::size_t at) {
     if constexpr (sizeof(wchar_t) == 2) {
         if (text[at] >= 0xD800 && text[at] <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
             text[at + 1] <= 0xDFFF)
@@ -54,7 +54,7 @@ std::size_t Utf16Length(std::wstring_view text) {
     return n;
 }
 
-std::wstring CodePointText(std::wstring_view ch) {
+std::wstring codePointText(std::wstring_view ch) {
     unsigned long cp = static_cast<unsigned long>(ch[0]);
     if (ch.size() == 2) cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<unsigned long>(ch[1]) - 0xDC00);
     std::wstring code;
@@ -65,22 +65,22 @@ std::wstring CodePointText(std::wstring_view ch) {
     return printable ? std::wstring(ch) + L" (" + code + L")" : code;
 }
 
-std::wstring CharacterMessage(const wchar_t* headline, std::wstring_view ch, const std::wstring& text) {
+std::wstring characterMessage(const wchar_t* headline, std::wstring_view ch, const std::wstring& text) {
     std::wstring message = std::wstring(headline) + L"\r\n\r\n";
-    if (!ch.empty()) message += L"文字　：" + CodePointText(ch) + L"\r\n";
+    if (!ch.empty()) message += L"文字　：" + codePointText(ch) + L"\r\n";
     return message + L"設定値：" + text;
 }
 
 // A double quote would end a quoted text early; a line break or another control
 // character would end or garble the line. Tabs are quoted like blanks.
-bool Forbidden(wchar_t c) {
+bool forbidden(wchar_t c) {
     return c == L'"' || (c < 0x20 && c != L'\t') || c == 0x7F;
 }
 
-std::optional<std::wstring> FirstUnrepresentable(SystemAccess& access, std::wstring_view text) {
+std::optional<std::wstring> firstUnrepresentable(SystemAccess& access, std::wstring_view text) {
     if (access.toBatchCodePage(text)) return std::nullopt;
     for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = CharLength(text, at);
+        const std::size_t length = charLength(text, at);
         const std::wstring_view ch = text.substr(at, length);
         if (!access.toBatchCodePage(ch)) return std::wstring(ch);
         at += length;
@@ -94,7 +94,7 @@ struct Line {
 };
 
 // The refusal message for lines that must not be written, or nothing.
-std::optional<std::wstring> CheckLines(const BackupRecord& backup, const std::vector<Line>& lines) {
+std::optional<std::wstring> checkLines(const BackupRecord& backup, const std::vector<Line>& lines) {
     std::vector<const std::wstring*> typed;
     for (const std::wstring& path : backup.BackupPath) typed.push_back(&path);
     typed.push_back(&backup.Guide);
@@ -102,15 +102,15 @@ std::optional<std::wstring> CheckLines(const BackupRecord& backup, const std::ve
 
     for (const std::wstring* text : typed)
         for (std::size_t at = 0; at < text->size(); ++at)
-            if (Forbidden((*text)[at]))
-                return CharacterMessage(kForbidden, std::wstring_view(*text).substr(at, 1), *text);
+            if (forbidden((*text)[at]))
+                return characterMessage(kForbidden, std::wstring_view(*text).substr(at, 1), *text);
 
     SystemAccess& access = systemAccess();
     // With delayed expansion on, cmd.exe would expand !name! or drop a lone !.
     if (access.delayedExpansion())
         for (const std::wstring* text : typed)
             if (text->find(L'!') != std::wstring::npos)
-                return CharacterMessage(kDelayedExpansion, L"!", *text);
+                return characterMessage(kDelayedExpansion, L"!", *text);
 
     for (const Line& line : lines) {
         const auto tooLong = [&](const wchar_t* unit, std::size_t length) {
@@ -124,17 +124,17 @@ std::optional<std::wstring> CheckLines(const BackupRecord& backup, const std::ve
     }
 
     for (const std::wstring* text : typed)
-        if (auto ch = FirstUnrepresentable(access, *text))
-            return CharacterMessage(kUnrepresentable, *ch, *text);
+        if (auto ch = firstUnrepresentable(access, *text))
+            return characterMessage(kUnrepresentable, *ch, *text);
     for (const Line& line : lines)
-        if (auto ch = FirstUnrepresentable(access, line.text))
-            return CharacterMessage(kUnrepresentable, *ch, line.text);
+        if (auto ch = firstUnrepresentable(access, line.text))
+            return characterMessage(kUnrepresentable, *ch, line.text);
     return std::nullopt;
 }
 
 // Runs one step of writing or starting; a step that may not write is run again
 // as often as the user chooses Retry. True when it finally succeeded.
-bool RunStep(const std::function<SystemResult()>& step) {
+bool runStep(const std::function<SystemResult()>& step) {
     for (;;) {
         const SystemResult result = step();
         switch (result.outcome) {
@@ -152,7 +152,7 @@ bool RunStep(const std::function<SystemResult()>& step) {
 }
 
 // At most the last `count` lines of the text, without blank lines around them.
-std::wstring LastLines(std::wstring_view text, std::size_t count) {
+std::wstring lastLines(std::wstring_view text, std::size_t count) {
     std::vector<std::wstring> lines(1);
     for (wchar_t c : text) {
         if (c == L'\n')
@@ -172,7 +172,7 @@ std::wstring LastLines(std::wstring_view text, std::size_t count) {
 }
 
 // The success message when `at` accepted the job, else what keeps the user from believing it did.
-void ReportSchedulerAnswer(const ProgramRun& run) {
+void reportSchedulerAnswer(const ProgramRun& run) {
     if (!run.finished) {
         MsgBox(
             std::wstring(kSchedulerSilent) + L"\r\n\r\nat が " + std::to_wstring(kSchedulerWait.count()) +
@@ -181,7 +181,7 @@ void ReportSchedulerAnswer(const ProgramRun& run) {
         return;
     }
     if (run.exitCode != 0) {
-        const std::wstring output = LastLines(run.output, kShownOutputLines);
+        const std::wstring output = lastLines(run.output, kShownOutputLines);
         MsgBox(std::wstring(kSchedulerRefused) + L"\r\n\r\n終了ｺｰﾄﾞ：" + std::to_wstring(run.exitCode) +
                    L"\r\nat の出力：" + (output.empty() ? L"(なし)" : L"\r\n" + output),
                mb::Critical);
@@ -195,16 +195,16 @@ void ReportSchedulerAnswer(const ProgramRun& run) {
 SystemResult WriteOneLineFile(const std::wstring& path, const std::wstring& line) {
     SystemAccess& access = systemAccess();
     const std::optional<std::string> bytes = access.toBatchCodePage(line + L"\r\n");
-    if (!bytes) return {Outcome::Failed, CharacterMessage(kUnrepresentable, {}, line)};
+    if (!bytes) return {Outcome::Failed, characterMessage(kUnrepresentable, {}, line)};
     return access.replaceFile(path, *bytes);
 }
 
-void RunApplyAction(const Settings& settings) {
+void runApplyAction(const Settings& settings) {
     const std::wstring backupLine = BuildBackupCommand(settings.BackupSettings);
     const std::wstring atLine = BuildAtCommand(settings.ScheduleSettings, host().now());
 
     if (auto refusal =
-            CheckLines(settings.BackupSettings, {{L"tpbackup.cmd", backupLine}, {L"atcmd.bat", atLine}})) {
+            checkLines(settings.BackupSettings, {{L"tpbackup.cmd", backupLine}, {L"atcmd.bat", atLine}})) {
         MsgBox(*refusal, mb::Critical);
         return;
     }
@@ -224,17 +224,17 @@ void RunApplyAction(const Settings& settings) {
 
     const std::wstring commandFile = directory + L"\\tpbackup.cmd";
     const std::wstring batchFile = directory + L"\\atcmd.bat";
-    if (!RunStep([&] { return WriteOneLineFile(commandFile, backupLine); })) return;
-    if (!RunStep([&] { return WriteOneLineFile(batchFile, atLine); })) return;
+    if (!runStep([&] { return WriteOneLineFile(commandFile, backupLine); })) return;
+    if (!runStep([&] { return WriteOneLineFile(batchFile, atLine); })) return;
     // /q: the batch file does not echo its line, so the output is what `at` printed.
     ProgramRun run;
-    if (!RunStep([&] {
+    if (!runStep([&] {
             run = access.runHidden(access.commandInterpreter(), L"/q /c \"" + batchFile + L"\"", directory,
                                    kSchedulerWait);
             return run.start;
         }))
         return;
-    ReportSchedulerAnswer(run);
+    reportSchedulerAnswer(run);
 }
 
 }  // namespace lorvane

@@ -15,7 +15,7 @@ namespace lorvane {
 // a No writes nothing; a file that may not be written offers Retry and Cancel;
 // any other failure shows the system's own description and ends the action.
 // Changes neither record nor flag.
-void RunApplyAction(const Settings& settings);
+void runApplyAction(const Settings& settings);
 
 // Replaces the file with the line and CR LF in the batch code page.
 SystemResult WriteOneLineFile(const std::wstring& path, const std::wstring& line);

@@ -7,7 +7,7 @@ namespace lorvane {
 namespace {
 
 // cmd expands %...% in a batch file even inside quotes; %% stands for one %.
-std::wstring DoublePercents(std::wstring_view text) {
+std::wstring doublePercents(std::wstring_view text) {
     std::wstring result;
     result.reserve(text.size());
     for (wchar_t c : text) {
@@ -18,7 +18,7 @@ std::wstring DoublePercents(std::wstring_view text) {
 }
 
 // Backslashes before a closing quote escape it unless they come in pairs.
-std::wstring Quoted(std::wstring_view text) {
+std::wstring quoted(std::wstring_view text) {
     const std::size_t last = text.find_last_not_of(L'\\');
     const std::size_t trailing = last == std::wstring_view::npos ? text.size() : text.size() - last - 1;
     std::wstring result = L"\"";
@@ -28,10 +28,10 @@ std::wstring Quoted(std::wstring_view text) {
     return result;
 }
 
-std::wstring FolderArgument(std::wstring_view path) {
-    const std::wstring text = DoublePercents(TrimBlanks(path));
+std::wstring folderArgument(std::wstring_view path) {
+    const std::wstring text = doublePercents(trimBlanks(path));
     const bool needsQuotes = text.find_first_of(L" \t&|<>^(),;=") != std::wstring::npos;
-    return needsQuotes ? Quoted(text) : text;
+    return needsQuotes ? quoted(text) : text;
 }
 
 constexpr const wchar_t* kBackupTypes[] = {L" /t {normal}", L" /t {copy}", L" /t {incremental}",
@@ -40,15 +40,15 @@ constexpr const wchar_t* kBackupTypes[] = {L" /t {normal}", L" /t {copy}", L" /t
 constexpr const wchar_t* kWeekdayCodes[] = {L"Su", L"M", L"T", L"W", L"Th", L"F", L"S"};
 constexpr const wchar_t* kEveryDay = L"Su,M,T,W,Th,F,S";
 
-std::wstring TwoDigits(int value) {
-    if (value < 0) return L"-" + TwoDigits(-value);
+std::wstring twoDigits(int value) {
+    if (value < 0) return L"-" + twoDigits(-value);
     return (value < 10 ? L"0" : L"") + std::to_wstring(value);
 }
 
 // The chosen days of the list that DateMode selects, ascending, comma-separated.
-std::wstring DayList(const ScheduleRecord& schedule) {
+std::wstring dayList(const ScheduleRecord& schedule) {
     std::wstring list;
-    if (schedule.DateMode == 1) {
+    if (schedule.DateMode == dateMode::DaysOfMonth) {
         for (std::size_t k = 0; k < schedule.RunDate.size(); ++k)
             if (schedule.RunDate[k] == kTrue) list += std::to_wstring(k + 1) + L",";
     } else {
@@ -61,7 +61,7 @@ std::wstring DayList(const ScheduleRecord& schedule) {
 
 }  // namespace
 
-std::wstring_view TrimBlanks(std::wstring_view text) {
+std::wstring_view trimBlanks(std::wstring_view text) {
     const std::size_t first = text.find_first_not_of(L' ');
     if (first == std::wstring_view::npos) return {};
     return text.substr(first, text.find_last_not_of(L' ') - first + 1);
@@ -69,33 +69,33 @@ std::wstring_view TrimBlanks(std::wstring_view text) {
 
 std::wstring BuildBackupCommand(const BackupRecord& backup) {
     std::wstring line = L"ntbackup backup";
-    for (const std::wstring& path : backup.BackupPath) line += L" " + FolderArgument(path);
-    if (backup.WriteMode == 0) line += L" /a";
+    for (const std::wstring& path : backup.BackupPath) line += L" " + folderArgument(path);
+    if (backup.WriteMode == writeMode::Append) line += L" /a";
     if (backup.Verify == 1) line += L" /v";
     if (backup.Restriction == 1) line += L" /r";
-    const std::wstring_view guide = TrimBlanks(backup.Guide);
-    if (!guide.empty()) line += L" /d" + Quoted(DoublePercents(guide));
+    const std::wstring_view guide = trimBlanks(backup.Guide);
+    if (!guide.empty()) line += L" /d" + quoted(doublePercents(guide));
     if (backup.RegBackup == 1) line += L" /b";
     line += backup.Compression == 1 ? L" /hc:on" : L" /hc:off";
     if (backup.BackupMode >= 0 && backup.BackupMode <= 4) line += kBackupTypes[backup.BackupMode];
-    line += L" /l " + Quoted(DoublePercents(TrimBlanks(backup.LogFileName)));
-    if (backup.LogFileMode == 1) line += L" /e";
+    line += L" /l " + quoted(doublePercents(trimBlanks(backup.LogFileName)));
+    if (backup.LogFileMode == logFileMode::ExceptionsOnly) line += L" /e";
     return line;
 }
 
 std::wstring BuildAtCommand(const ScheduleRecord& schedule, DateTime now) {
-    std::wstring line = L"at " + TwoDigits(schedule.RunHour) + L":" + TwoDigits(schedule.RunMinute);
+    std::wstring line = L"at " + twoDigits(schedule.RunHour) + L":" + twoDigits(schedule.RunMinute);
     switch (schedule.RunUnit) {
-        case 2:
+        case runUnit::Tomorrow:
             line += L" /next:" + std::to_wstring(now.addDays(1).civil().day);
             break;
-        case 3: {
-            const std::wstring days = DayList(schedule);
+        case runUnit::Every: {
+            const std::wstring days = dayList(schedule);
             line += L" /every:" + (days.empty() ? std::wstring(kEveryDay) : days);
             break;
         }
-        case 4: {
-            const std::wstring days = DayList(schedule);
+        case runUnit::Next: {
+            const std::wstring days = dayList(schedule);
             if (!days.empty()) line += L" /next:" + days;
             break;
         }

@@ -1,21 +1,14 @@
 #include "apply/system_access.h"
 
-#include <stdexcept>
+#include "core/installed.h"
 
 namespace lorvane {
 namespace {
-SystemAccess* current = nullptr;
+constinit Installed<SystemAccess> installed("no system access installed");
 }
 
-SystemAccess& systemAccess() {
-    if (!current) throw std::logic_error("no system access installed");
-    return *current;
-}
+SystemAccess& systemAccess() { return installed.get(); }
 
-SystemAccess* setSystemAccess(SystemAccess* access) {
-    SystemAccess* previous = current;
-    current = access;
-    return previous;
-}
+SystemAccess* setSystemAccess(SystemAccess* access) { return installed.set(access); }
 
 }  // namespace lorvane

@@ -44,7 +44,7 @@ SelectPathForm::SelectPathForm() {
 }
 
 void SelectPathForm::Form_Load() {
-    subMoveForm(*this, 1);
+    subMoveForm(*this, placement::Centre);
     // The root of the drive that Windows lives on, such as C:\.
     const std::wstring root = subGetWindowsDir().substr(0, 3);
     drvPath.Drive(root);

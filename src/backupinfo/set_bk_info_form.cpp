@@ -14,13 +14,6 @@
 namespace lorvane {
 namespace {
 
-// Blanks only: tabs, ideographic spaces and everything else stay.
-std::wstring trimBlanks(const std::wstring& text) {
-    const std::size_t first = text.find_first_not_of(L' ');
-    if (first == std::wstring::npos) return {};
-    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
-}
-
 // A double quote ends the quoted argument in the command file; a control
 // character breaks its line.
 bool holdsUnsafeCharacter(const std::wstring& text) {
@@ -107,12 +100,12 @@ SetBkInfoForm::SetBkInfoForm() {
 }
 
 void SetBkInfoForm::Form_Load() {
-    subMoveForm(*this, 1);
+    subMoveForm(*this, placement::Centre);
     for (const wchar_t* type : {L"normal", L"copy", L"incremental", L"differential", L"daily"})
         cboBackupMode.AddItem(type);
 
     const BackupRecord& backup = mdlMain().BackupSettings;
-    (backup.WriteMode == 0 ? optWriteMode1 : optWriteMode2).Value(true);
+    (backup.WriteMode == writeMode::Append ? optWriteMode1 : optWriteMode2).Value(true);
     const std::pair<Int16, tk::CheckBox*> options[] = {
         {backup.Verify, &chkVerify},
         {backup.RegBackup, &chkRegBackup},
@@ -125,7 +118,7 @@ void SetBkInfoForm::Form_Load() {
     if (backup.BackupMode >= -1 && backup.BackupMode < cboBackupMode.ListCount())
         cboBackupMode.ListIndex(backup.BackupMode);
     txtLogFileName.Text(backup.LogFileName);
-    (backup.LogFileMode == 0 ? optLogFileMode1 : optLogFileMode2).Value(true);
+    (backup.LogFileMode == logFileMode::Everything ? optLogFileMode1 : optLogFileMode2).Value(true);
 
     // The folders of the last OK, so that the user edits the list rather than typing it again.
     for (const std::wstring& path : backup.BackupPath) lstBackupPath.AddItem(path);
@@ -151,7 +144,7 @@ void SetBkInfoForm::cmdAddPath_Click() {
             lstBackupPath.ListIndex(i);
             found = trimBlanks(lstBackupPath.List(lstBackupPath.ListIndex())) == trimBlanks(chosen);
         }
-        if (!found) lstBackupPath.AddItem(trimBlanks(chosen));
+        if (!found) lstBackupPath.AddItem(std::wstring(trimBlanks(chosen)));
     }
     picker.Unload();
 }
@@ -182,7 +175,7 @@ std::wstring SetBkInfoForm::unsafeTextMessage() const {
     const std::wstring& log = txtLogFileName.Text();
     if (holdsUnsafeCharacter(log)) return L"ﾛｸﾞﾌｧｲﾙに \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。";
     // Looked at as the command line will hold it: "C:\LOGS\ " names no file either.
-    const std::wstring_view written = TrimBlanks(log);
+    const std::wstring_view written = trimBlanks(log);
     if (!written.empty() && (written.back() == L'\\' || written.back() == L'/'))
         return L"ﾛｸﾞﾌｧｲﾙにﾌｧｲﾙ名が指定されていません。";
     return {};
@@ -206,7 +199,7 @@ void SetBkInfoForm::cmdOk_Click() {
     BackupRecord& backup = settings.BackupSettings;
     backup.BackupPath.clear();
     for (int i = 0; i < lstBackupPath.ListCount(); ++i) backup.BackupPath.push_back(lstBackupPath.List(i));
-    backup.WriteMode = optWriteMode1.Value() ? 0 : 1;
+    backup.WriteMode = optWriteMode1.Value() ? writeMode::Append : writeMode::Replace;
     backup.Verify = chkVerify.Value() == tk::checked::Checked ? 1 : 0;
     backup.RegBackup = chkRegBackup.Value() == tk::checked::Checked ? 1 : 0;
     backup.Restriction = chkRestriction.Value() == tk::checked::Checked ? 1 : 0;
@@ -214,7 +207,7 @@ void SetBkInfoForm::cmdOk_Click() {
     backup.Guide = txtGuide.Text();
     backup.BackupMode = static_cast<Int16>(cboBackupMode.ListIndex());
     backup.LogFileName = txtLogFileName.Text();
-    backup.LogFileMode = optLogFileMode1.Value() ? 0 : 1;
+    backup.LogFileMode = optLogFileMode1.Value() ? logFileMode::Everything : logFileMode::ExceptionsOnly;
     settings.BackupInfoSet = kTrue;
     Unload();
 }

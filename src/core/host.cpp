@@ -1,21 +1,14 @@
 #include "core/host.h"
 
-#include <stdexcept>
+#include "core/installed.h"
 
 namespace lorvane {
 namespace {
-Host* current = nullptr;
+constinit Installed<Host> installed("no host installed");
 }
 
-Host& host() {
-    if (!current) throw std::logic_error("no host installed");
-    return *current;
-}
+Host& host() { return installed.get(); }
 
-Host* setHost(Host* host) {
-    Host* previous = current;
-    current = host;
-    return previous;
-}
+Host* setHost(Host* host) { return installed.set(host); }
 
 }  // namespace lorvane

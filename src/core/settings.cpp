@@ -11,7 +11,7 @@ Settings& mdlMain() {
 
 void subSetStartValues(Settings& settings) {
     BackupRecord& backup = settings.BackupSettings;
-    backup.WriteMode = 0;
+    backup.WriteMode = writeMode::Append;
     backup.Verify = 0;
     backup.RegBackup = 0;
     backup.Restriction = 0;
@@ -19,7 +19,7 @@ void subSetStartValues(Settings& settings) {
     backup.Guide.clear();
     backup.BackupMode = 0;
     backup.LogFileName = subGetWindowsDir() + L"\\tpbackup.log";
-    backup.LogFileMode = 0;
+    backup.LogFileMode = logFileMode::Everything;
     settings.ScheduleSet = kFalse;
     settings.BackupInfoSet = kFalse;
 }

@@ -14,10 +14,17 @@ using Int16 = std::int16_t;
 constexpr Int16 kTrue = -1;
 constexpr Int16 kFalse = 0;
 
+// The values of the records' closed fields. The fields stay numbers: a value
+// outside these is kept as it is and treated as each reader documents.
+namespace writeMode { constexpr Int16 Append = 0, Replace = 1; }
+namespace logFileMode { constexpr Int16 Everything = 0, ExceptionsOnly = 1; }
+namespace runUnit { constexpr Int16 Today = 1, Tomorrow = 2, Every = 3, Next = 4; }
+namespace dateMode { constexpr Int16 DaysOfMonth = 1, Weekdays = 2; }
+
 // What is backed up and how. Strings are kept exactly as the dialog showed them.
 struct BackupRecord {
     std::vector<std::wstring> BackupPath;  // folders, in the order of the dialog's list
-    Int16 WriteMode = 0;                   // 0 append, 1 replace
+    Int16 WriteMode = writeMode::Append;
     Int16 Verify = 0;                      // on/off options: 1 on, 0 off
     Int16 RegBackup = 0;
     Int16 Restriction = 0;
@@ -25,13 +32,13 @@ struct BackupRecord {
     std::wstring Guide;                    // description of the backup set
     Int16 BackupMode = 0;                  // 0 normal .. 4 daily, -1 none chosen
     std::wstring LogFileName;
-    Int16 LogFileMode = 0;                 // 0 everything, 1 exceptions only
+    Int16 LogFileMode = logFileMode::Everything;
 };
 
 // When the backup job runs.
 struct ScheduleRecord {
-    Int16 RunUnit = 0;                // 1 today, 2 tomorrow, 3 every, 4 next
-    Int16 DateMode = 0;               // 1 days of the month, 2 weekdays
+    Int16 RunUnit = 0;                // a runUnit value; 0 until the schedule dialog's OK
+    Int16 DateMode = 0;               // a dateMode value; 0 until the schedule dialog's OK
     std::array<Int16, 31> RunDate{};  // element k: day k+1
     std::array<Int16, 7> RunWeekday{};  // element k: Sunday + k
     Int16 RunHour = 0;

@@ -15,11 +15,11 @@ void subMoveForm(PlaceableWindow& window, Int16 prmMode) {
     float top = 0;
     float left = 0;
     switch (prmMode) {
-        case 1: top = screenH / 2 - h / 2; left = screenW / 2 - w / 2; break;
-        case 2: top = 0; left = 0; break;
-        case 3: top = 0; left = screenW - w; break;
-        case 4: top = screenH - h; left = 0; break;
-        case 5: top = screenH - h; left = screenW - w; break;
+        case placement::Centre: top = screenH / 2 - h / 2; left = screenW / 2 - w / 2; break;
+        case placement::TopLeft: top = 0; left = 0; break;
+        case placement::TopRight: top = 0; left = screenW - w; break;
+        case placement::BottomLeft: top = screenH - h; left = 0; break;
+        case placement::BottomRight: top = screenH - h; left = screenW - w; break;
         default:
             MsgBox(L"引数エラー\r\n\r\n関数名：subMoveForm\r\n引数名：prmMode\r\n値　　：" + std::to_wstring(prmMode),
                    mb::OkOnly);

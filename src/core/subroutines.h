@@ -20,8 +20,13 @@ protected:
     ~PlaceableWindow() = default;
 };
 
-// Places the window on the screen: 1 centre, 2 top-left, 3 top-right,
-// 4 bottom-left, 5 bottom-right. Any other mode shows an argument error.
+// Where subMoveForm puts a window on the screen.
+namespace placement {
+constexpr Int16 Centre = 1, TopLeft = 2, TopRight = 3, BottomLeft = 4, BottomRight = 5;
+}
+
+// Places the window on the screen by one of the placements; any other mode
+// shows an argument error.
 void subMoveForm(PlaceableWindow& window, Int16 prmMode);
 
 std::wstring subGetWindowsDir();

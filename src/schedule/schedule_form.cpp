@@ -115,11 +115,11 @@ ScheduleForm::ScheduleForm() {
 }
 
 void ScheduleForm::Form_Load() {
-    subMoveForm(*this, 1);
+    subMoveForm(*this, placement::Centre);
     for (int day = 1; day <= kDays; ++day) lstDate.AddItem(std::to_wstring(day) + L"日");
     for (const wchar_t* weekday : kWeekdays) lstWeekday.AddItem(weekday);
     optDate.Value(true);      // runs the date-mode step
-    optRunToday.Value(true);  // runs subSetRunDate(2)
+    optRunToday.Value(true);  // turns the date area off
 }
 
 void ScheduleForm::cmdOk_Click() {
@@ -140,12 +140,15 @@ void ScheduleForm::cmdOk_Click() {
 
     Settings& settings = mdlMain();
     ScheduleRecord& schedule = settings.ScheduleSettings;
-    schedule.RunUnit = optRunToday.Value() ? 1 : optRunTomorrow.Value() ? 2 : optRunEvery.Value() ? 3 : 4;
-    schedule.DateMode = optDate.Value() ? 1 : 2;
-    if (schedule.DateMode == 1) {
+    schedule.RunUnit = optRunToday.Value()      ? runUnit::Today
+                       : optRunTomorrow.Value() ? runUnit::Tomorrow
+                       : optRunEvery.Value()    ? runUnit::Every
+                                                : runUnit::Next;
+    schedule.DateMode = optDate.Value() ? dateMode::DaysOfMonth : dateMode::Weekdays;
+    if (schedule.DateMode == dateMode::DaysOfMonth) {
         for (int k = 0; k < kDays; ++k) schedule.RunDate[static_cast<size_t>(k)] = flag(lstDate.Selected(k));
     } else {
-        for (int k = 0; k < 7; ++k)
+        for (int k = 0; k < static_cast<int>(std::size(kWeekdays)); ++k)
             schedule.RunWeekday[static_cast<size_t>(k)] = flag(lstWeekday.Selected(k));
     }
     schedule.RunHour = *hour;
@@ -156,10 +159,10 @@ void ScheduleForm::cmdOk_Click() {
 
 void ScheduleForm::cmdCancel_Click() { Unload(); }
 
-void ScheduleForm::optRunToday_Click() { subSetRunDate(2); }
-void ScheduleForm::optRunTomorrow_Click() { subSetRunDate(2); }
-void ScheduleForm::optRunEvery_Click() { subSetRunDate(1); }
-void ScheduleForm::optRunNext_Click() { subSetRunDate(1); }
+void ScheduleForm::optRunToday_Click() { subSetRunDate(RunDates::NotAsked); }
+void ScheduleForm::optRunTomorrow_Click() { subSetRunDate(RunDates::NotAsked); }
+void ScheduleForm::optRunEvery_Click() { subSetRunDate(RunDates::Asked); }
+void ScheduleForm::optRunNext_Click() { subSetRunDate(RunDates::Asked); }
 void ScheduleForm::optDate_Click() { dateModeStep(); }
 void ScheduleForm::optWeekday_Click() { dateModeStep(); }
 
@@ -176,14 +179,14 @@ void ScheduleForm::dateModeStep() {
     }
 }
 
-void ScheduleForm::subSetRunDate(Int16 mode) {
-    if (mode == 1) {
+void ScheduleForm::subSetRunDate(RunDates dates) {
+    if (dates == RunDates::Asked) {
         fraRunDate.Enabled(true);
         optDate.Enabled(true);
         optWeekday.Enabled(true);
         lstDate.Enabled(optDate.Value());
         lstWeekday.Enabled(!optDate.Value());
-    } else if (mode == 2) {
+    } else {
         optDate.Enabled(false);
         optWeekday.Enabled(false);
         subClearList(lstDate);

@@ -52,8 +52,10 @@ private:
     void optWeekday_Click();
 
     void dateModeStep();
-    // 1 turns the date area on; 2 clears it and turns it off; other modes do nothing.
-    void subSetRunDate(Int16 mode);
+    // Whether the run unit asks for days: every and next do, today and tomorrow do not.
+    enum class RunDates { Asked, NotAsked };
+    // Turns the date area on, or clears it and turns it off.
+    void subSetRunDate(RunDates dates);
     // Deselects every item of the list.
     static void subClearList(tk::ListBox& list);
 };

@@ -6,29 +6,6 @@
 
 namespace tk {
 
-void ComboBox::AddItem(const std::wstring& text, int index) {
-    if (index < 0 || index > ListCount()) index = ListCount();
-    items_.insert(items_.begin() + index, text);
-    if (listIndex_ >= index) ++listIndex_;
-    changed(Property::Items);
-}
-
-void ComboBox::RemoveItem(int index) {
-    if (index < 0 || index >= ListCount()) throw std::out_of_range("ComboBox::RemoveItem: no such item");
-    items_.erase(items_.begin() + index);
-    if (listIndex_ == index)
-        listIndex_ = -1;
-    else if (listIndex_ > index)
-        --listIndex_;
-    changed(Property::Items);
-}
-
-void ComboBox::Clear() {
-    items_.clear();
-    listIndex_ = -1;
-    changed(Property::Items);
-}
-
 void ComboBox::ListIndex(int index) {
     if (index < -1 || index >= ListCount()) throw std::out_of_range("ComboBox::ListIndex: no such item");
     if (index == listIndex_) return;

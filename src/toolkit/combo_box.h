@@ -6,20 +6,14 @@
 #include <vector>
 
 #include "toolkit/controls.h"
+#include "toolkit/item_list.h"
 
 namespace tk {
 
-class ComboBox : public Control {
+class ComboBox : public ItemList {
 public:
     ComboBox(Container& parent, std::wstring name)
-        : Control(parent, ControlKind::ComboBox, std::move(name)) {}
-
-    // Appends the item, or inserts it before index.
-    void AddItem(const std::wstring& text, int index = -1);
-    void RemoveItem(int index);
-    void Clear();
-    int ListCount() const { return static_cast<int>(items_.size()); }
-    const std::wstring& List(int index) const { return items_.at(static_cast<size_t>(index)); }
+        : ItemList(parent, ControlKind::ComboBox, std::move(name)) {}
 
     // The selected item, -1 for none (also once the user has typed a text of his own).
     int ListIndex() const { return listIndex_; }
@@ -46,9 +40,7 @@ public:
     void userEdited(const std::wstring& text);
 
 private:
-    std::vector<std::wstring> items_;
     std::wstring text_;
-    int listIndex_ = -1;
 };
 
 }  // namespace tk

@@ -1,6 +1,7 @@
 #include "toolkit/control.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "toolkit/controls.h"
 #include "toolkit/form.h"
@@ -44,11 +45,10 @@ void Control::Font(const tk::Font& font) {
 
 std::vector<Control*> windowOrder(const Container& container) {
     std::vector<Control*> ordered(container.children().begin(), container.children().end());
-    std::stable_sort(ordered.begin(), ordered.end(), [](Control* a, Control* b) {
-        const int ta = a->TabIndex() < 0 ? 1 << 20 : a->TabIndex();
-        const int tb = b->TabIndex() < 0 ? 1 << 20 : b->TabIndex();
-        return ta < tb;
-    });
+    // Controls without a tab index come after all others.
+    const auto place = [](const Control* c) { return std::pair(c->TabIndex() < 0, c->TabIndex()); };
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [&](const Control* a, const Control* b) { return place(a) < place(b); });
     for (Control* control : container.children()) {
         auto* label = dynamic_cast<Label*>(control);
         if (!label || !label->names || &label->names->parent() != &container) continue;

@@ -7,32 +7,6 @@
 
 namespace tk {
 
-void ListBox::AddItem(const std::wstring& text, int index) {
-    if (index < 0 || index > ListCount()) index = ListCount();
-    items_.insert(items_.begin() + index, text);
-    selected_.insert(selected_.begin() + index, false);
-    if (listIndex_ >= index) ++listIndex_;
-    changed(Property::Items);
-}
-
-void ListBox::RemoveItem(int index) {
-    if (index < 0 || index >= ListCount()) throw std::out_of_range("ListBox::RemoveItem: no such item");
-    items_.erase(items_.begin() + index);
-    selected_.erase(selected_.begin() + index);
-    if (listIndex_ == index)
-        listIndex_ = -1;
-    else if (listIndex_ > index)
-        --listIndex_;
-    changed(Property::Items);
-}
-
-void ListBox::Clear() {
-    items_.clear();
-    selected_.clear();
-    listIndex_ = -1;
-    changed(Property::Items);
-}
-
 void ListBox::ListIndex(int index) {
     if (index < -1 || index >= ListCount()) throw std::out_of_range("ListBox::ListIndex: no such item");
     if (index == listIndex_) return;
@@ -64,7 +38,7 @@ void ListBox::userSelected(int listIndex, const std::vector<bool>& selected) {
     if (listIndex == listIndex_ && selected == selected_) return;
     listIndex_ = listIndex;
     selected_ = selected;
-    selected_.resize(items_.size(), false);
+    selected_.resize(static_cast<size_t>(ListCount()), false);
     if (Click) dispatchEvent(Click);
 }
 

@@ -5,24 +5,18 @@
 #include <vector>
 
 #include "toolkit/controls.h"
+#include "toolkit/item_list.h"
 
 namespace tk {
 
 enum class MultiSelect { None, Simple, Extended };
 
-class ListBox : public Control {
+class ListBox : public ItemList {
 public:
     ListBox(Container& parent, std::wstring name, ControlKind kind = ControlKind::ListBox)
-        : Control(parent, kind, std::move(name)) {}
+        : ItemList(parent, kind, std::move(name)) {}
 
     MultiSelect multiSelect = MultiSelect::None;  // set before the window loads
-
-    // Appends the item, or inserts it before index.
-    void AddItem(const std::wstring& text, int index = -1);
-    void RemoveItem(int index);
-    void Clear();
-    int ListCount() const { return static_cast<int>(items_.size()); }
-    const std::wstring& List(int index) const { return items_.at(static_cast<size_t>(index)); }
 
     // The selected item (in a multi-select list: the item with the focus), -1 for none.
     int ListIndex() const { return listIndex_; }
@@ -42,9 +36,11 @@ public:
     void userDoubleClicked();
 
 private:
-    std::vector<std::wstring> items_;
+    void itemInserted(int index) override { selected_.insert(selected_.begin() + index, false); }
+    void itemRemoved(int index) override { selected_.erase(selected_.begin() + index); }
+    void itemsCleared() override { selected_.clear(); }
+
     std::vector<bool> selected_;
-    int listIndex_ = -1;
 };
 
 }  // namespace tk

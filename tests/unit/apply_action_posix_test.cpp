@@ -87,7 +87,7 @@ protected:
 
 TEST_F(ApplyAction, NoWritesNothing) {
     user.answers = {mb::No};
-    RunApplyAction(settings);
+    runApplyAction(settings);
     ASSERT_EQ(user.styles(), std::vector<int>{mb::QuestionYesNo});
     EXPECT_EQ(user.messages[0].text, texts::kApplyQuestion);
     ExpectFiles(kOld, kOld);
@@ -96,7 +96,7 @@ TEST_F(ApplyAction, NoWritesNothing) {
 
 TEST_F(ApplyAction, YesWritesBothFilesAndStartsTheBatchHidden) {
     user.answers = {mb::Yes};
-    RunApplyAction(settings);
+    runApplyAction(settings);
     ASSERT_EQ(user.styles(), (std::vector<int>{mb::QuestionYesNo, mb::OkOnly}));
     EXPECT_EQ(user.messages[1].text, texts::kApplyDone);
     ExpectFiles(kCommandFile, kBatchFile);
@@ -124,7 +124,7 @@ TEST_P(ApplyActionReadOnly, RetryGoesOnOnceWritableCancelEnds) {
     user.answers = c.answers;
     user.act = c.writableAt;
     user.action = [&] { fs::permissions(dir / c.readOnly, fs::perms::owner_all); };
-    RunApplyAction(settings);
+    runApplyAction(settings);
     EXPECT_EQ(user.styles(), c.styles);
     EXPECT_EQ(user.messages[1].text, L"ファイルが書き込み不可です。");
     ExpectFiles(c.commandWritten ? kCommandFile : kOld, c.batchWritten ? kBatchFile : kOld);
@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ApplyAction, MissingDirectoryStopsWithTheSystemText) {
     user.systemDir += L"\\missing";
     user.answers = {mb::Yes};
-    RunApplyAction(settings);
+    runApplyAction(settings);
     ASSERT_EQ(user.styles(), (std::vector<int>{mb::QuestionYesNo, mb::Critical}));
     EXPECT_EQ(user.messages[1].text, L"No such file or directory");
     EXPECT_TRUE(access.started.empty());
@@ -179,7 +179,7 @@ class ApplyActionRefuses : public ApplyAction, public testing::WithParamInterfac
 TEST_P(ApplyActionRefuses, BeforeTheQuestionAndWritesNothing) {
     GetParam().change(settings, user);
     if (GetParam().system) GetParam().system(access);
-    RunApplyAction(settings);
+    runApplyAction(settings);
     if (GetParam().message.empty()) {
         EXPECT_EQ(user.styles(), std::vector<int>{mb::QuestionYesNo});
         return;
@@ -237,7 +237,7 @@ TEST_F(ApplyAction, BangIsWrittenAsTypedWithoutDelayedExpansion) {
     settings.BackupSettings.BackupPath = {L"D:\\!PATH!"};
     settings.BackupSettings.Guide = L"Hi!";
     user.answers = {mb::Yes};
-    RunApplyAction(settings);
+    runApplyAction(settings);
     EXPECT_EQ(user.styles(), (std::vector<int>{mb::QuestionYesNo, mb::OkOnly}));
     ExpectFiles(
         "ntbackup backup D:\\!PATH! /d\"Hi!\" /hc:off /t {incremental} /l \"C:\\WINNT\\tpbackup.log\"\r\n",
@@ -273,7 +273,7 @@ TEST_P(SchedulerAnswer, DecidesTheMessage) {
     const AnswerCase& c = GetParam();
     access.answer = c.answer;
     user.answers = {mb::Yes};
-    RunApplyAction(settings);
+    runApplyAction(settings);
     ASSERT_EQ(user.styles(), (std::vector<int>{mb::QuestionYesNo, c.style}));
     EXPECT_EQ(user.messages[1].text, c.message);
     ExpectFiles(kCommandFile, kBatchFile);

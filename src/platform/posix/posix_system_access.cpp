@@ -37,14 +37,14 @@ std::string Utf8(std::wstring_view text) {
     return out;
 }
 
-std::string NativePath(const std::wstring& path) {
+std::string nativePath(const std::wstring& path) {
     std::string native = Utf8(path);
     for (char& c : native)
         if (c == '\\') c = '/';
     return native;
 }
 
-SystemResult FromErrno(int error) {
+SystemResult fromErrno(int error) {
     if (error == EACCES || error == EPERM || error == EROFS) return {Outcome::NotWritable, {}};
     std::wstring text;
     for (const char* p = std::strerror(error); *p; ++p)
@@ -53,7 +53,7 @@ SystemResult FromErrno(int error) {
 }
 
 // The whole input converted, or nothing when iconv meets a character it cannot convert.
-std::optional<std::string> Convert(const char* to, const char* from, std::string_view input) {
+std::optional<std::string> convert(const char* to, const char* from, std::string_view input) {
     const iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
     std::string output(input.size() * 2 + 16, '\0');
@@ -82,14 +82,14 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
 }  // namespace
 
 SystemResult PosixSystemAccess::replaceFile(const std::wstring& path, std::string_view bytes) {
-    const std::string target = NativePath(path);
+    const std::string target = nativePath(path);
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && !(existing.st_mode & S_IWUSR)) return {Outcome::NotWritable, {}};
 
     std::string temp = target + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return FromErrno(errno);
+    if (fd < 0) return fromErrno(errno);
     int error = 0;
     for (std::size_t done = 0; done < bytes.size() && !error;) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -104,17 +104,17 @@ SystemResult PosixSystemAccess::replaceFile(const std::wstring& path, std::strin
     if (!error && std::rename(temp.c_str(), target.c_str()) != 0) error = errno;
     if (error) {
         ::unlink(temp.c_str());
-        return FromErrno(error);
+        return fromErrno(error);
     }
     return {};
 }
 
 std::optional<std::string> PosixSystemAccess::toBatchCodePage(std::wstring_view text) {
     const std::string_view wide(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-    std::optional<std::string> bytes = Convert("CP932", "WCHAR_T", wide);
+    std::optional<std::string> bytes = convert("CP932", "WCHAR_T", wide);
     if (!bytes) return std::nullopt;
     // iconv also takes best-fit substitutes (U+00A5 to 0x5C); only what converts back unchanged is exact.
-    const std::optional<std::string> back = Convert("WCHAR_T", "CP932", *bytes);
+    const std::optional<std::string> back = convert("WCHAR_T", "CP932", *bytes);
     if (!back || *back != wide) return std::nullopt;
     return bytes;
 }

@@ -11,11 +11,13 @@
 #include <vector>
 
 #include "platform/platform_system_access.h"
+#include "platform/win32/scoped_handle.h"
+#include "platform/win32/system_text.h"
 
 namespace lorvane {
 namespace {
 
-SystemResult FromError(DWORD error) {
+SystemResult fromError(DWORD error) {
     switch (error) {
         case ERROR_ACCESS_DENIED:
         case ERROR_SHARING_VIOLATION:
@@ -27,14 +29,8 @@ SystemResult FromError(DWORD error) {
     }
 }
 
-std::wstring SystemDirectory() {
-    const UINT needed = GetSystemDirectoryW(nullptr, 0);
-    if (needed == 0) return {};
-    std::wstring directory(needed, L'\0');
-    const UINT length = GetSystemDirectoryW(directory.data(), needed);
-    if (length == 0 || length >= needed) return {};
-    directory.resize(length);
-    return directory;
+std::wstring systemDirectory() {
+    return win32::systemText([](wchar_t* buffer, DWORD size) { return GetSystemDirectoryW(buffer, size); });
 }
 
 }  // namespace
@@ -58,19 +54,19 @@ SystemResult Win32SystemAccess::replaceFile(const std::wstring& path, std::strin
     // beneath it; asking first keeps the outcome the same everywhere.
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        return FromError(ERROR_ACCESS_DENIED);
+        return fromError(ERROR_ACCESS_DENIED);
     // Next to the target, so that the rename stays on one volume and is atomic.
-    HANDLE file = INVALID_HANDLE_VALUE;
+    win32::AutoCloseHandle file;
     std::wstring temp;
-    for (unsigned attempt = 0; file == INVALID_HANDLE_VALUE; ++attempt) {
+    for (unsigned attempt = 0; !file.valid(); ++attempt) {
         temp =
             path + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) + L".tmp";
-        file =
-            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
+        file.reset(
+            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid()) {
             const DWORD error = GetLastError();
             if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt >= 100)
-                return FromError(error);
+                return fromError(error);
         }
     }
     DWORD error = ERROR_SUCCESS;
@@ -84,13 +80,14 @@ SystemResult Win32SystemAccess::replaceFile(const std::wstring& path, std::strin
         done += written;
     }
     if (error == ERROR_SUCCESS && !FlushFileBuffers(file)) error = GetLastError();
-    if (!CloseHandle(file) && error == ERROR_SUCCESS) error = GetLastError();
+    // Closing is where some file systems report a failed write: its answer counts.
+    if (!CloseHandle(file.release()) && error == ERROR_SUCCESS) error = GetLastError();
     if (error == ERROR_SUCCESS &&
         !MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         error = GetLastError();
     if (error != ERROR_SUCCESS) {
         DeleteFileW(temp.c_str());
-        return FromError(error);
+        return fromError(error);
     }
     return {};
 }
@@ -116,14 +113,14 @@ std::optional<std::string> Win32SystemAccess::toBatchCodePage(std::wstring_view 
 }
 
 std::wstring Win32SystemAccess::commandInterpreter() {
-    const std::wstring directory = SystemDirectory();
+    const std::wstring directory = systemDirectory();
     return directory.empty() ? directory : directory + L"\\cmd.exe";
 }
 
 namespace {
 
 // A registry value as a number: a DWORD, or a text of digits.
-std::optional<unsigned long> RegistryNumber(HKEY root, const wchar_t* key, const wchar_t* name) {
+std::optional<unsigned long> registryNumber(HKEY root, const wchar_t* key, const wchar_t* name) {
     DWORD type = 0;
     wchar_t data[64] = {};
     DWORD size = sizeof data - sizeof(wchar_t);
@@ -137,7 +134,7 @@ std::optional<unsigned long> RegistryNumber(HKEY root, const wchar_t* key, const
 
 // A value of the machine's environment, as the scheduler service hands it to its
 // jobs, with the variables in it expanded; the program's own when there is none.
-std::wstring MachineEnvironment(const wchar_t* name) {
+std::wstring machineEnvironment(const wchar_t* name) {
     const wchar_t* key = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
     DWORD size = 0;
     std::wstring value;
@@ -150,10 +147,9 @@ std::wstring MachineEnvironment(const wchar_t* name) {
             value.clear();
         value.resize(wcsnlen(value.c_str(), value.size()));
     } else {
-        const DWORD length = GetEnvironmentVariableW(name, nullptr, 0);
-        if (length == 0) return {};
-        value.resize(length);
-        value.resize(GetEnvironmentVariableW(name, value.data(), length));
+        value = win32::systemText(
+            [&](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(name, buffer, size); });
+        if (value.empty()) return {};
     }
     const DWORD expanded = ExpandEnvironmentStringsW(value.c_str(), nullptr, 0);
     if (expanded == 0) return value;
@@ -162,7 +158,7 @@ std::wstring MachineEnvironment(const wchar_t* name) {
     return result;
 }
 
-std::vector<std::wstring> SplitList(const std::wstring& list) {
+std::vector<std::wstring> splitList(const std::wstring& list) {
     std::vector<std::wstring> parts;
     std::size_t from = 0;
     for (std::size_t at; from <= list.size(); from = at + 1) {
@@ -201,7 +197,7 @@ private:
 // Paints the windows and drops the user's keys and clicks. Anything else posted
 // (a quit request, a click sent by another program) waits for the message loop,
 // so that no handler runs while the action waits.
-void PaintAndDropInput() {
+void paintAndDropInput() {
     MSG msg;
     const std::pair<UINT, UINT> input[] = {
         {WM_KEYFIRST, WM_KEYLAST}, {WM_MOUSEFIRST, WM_MOUSELAST}, {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK}};
@@ -214,7 +210,7 @@ void PaintAndDropInput() {
 }
 
 // What the pipe holds now, without waiting; only the last 64 KiB are kept.
-void ReadAvailable(HANDLE pipe, std::string& bytes) {
+void readAvailable(HANDLE pipe, std::string& bytes) {
     constexpr std::size_t kKept = 64 * 1024;
     char buffer[4096];
     DWORD available = 0;
@@ -227,7 +223,7 @@ void ReadAvailable(HANDLE pipe, std::string& bytes) {
     }
 }
 
-std::wstring TextFrom(const std::string& bytes, UINT codePage) {
+std::wstring textFrom(const std::string& bytes, UINT codePage) {
     if (bytes.empty() || bytes.size() > INT_MAX) return {};
     const int length = static_cast<int>(bytes.size());
     const int size = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
@@ -242,24 +238,19 @@ std::wstring TextFrom(const std::string& bytes, UINT codePage) {
 bool Win32SystemAccess::delayedExpansion() {
     const wchar_t* key = L"Software\\Microsoft\\Command Processor";
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-        if (RegistryNumber(root, key, L"DelayedExpansion").value_or(0) != 0) return true;
+        if (registryNumber(root, key, L"DelayedExpansion").value_or(0) != 0) return true;
     return false;
 }
 
 std::wstring Win32SystemAccess::findProgram(const std::wstring& name) {
-    const std::wstring directories = SystemDirectory() + L";" + MachineEnvironment(L"Path");
-    std::vector<std::wstring> extensions = SplitList(MachineEnvironment(L"PATHEXT"));
+    const std::wstring directories = systemDirectory() + L";" + machineEnvironment(L"Path");
+    std::vector<std::wstring> extensions = splitList(machineEnvironment(L"PATHEXT"));
     if (extensions.empty()) extensions = {L".COM", L".EXE", L".BAT", L".CMD"};
     for (const std::wstring& extension : extensions) {
-        const DWORD needed =
-            SearchPathW(directories.c_str(), name.c_str(), extension.c_str(), 0, nullptr, nullptr);
-        if (needed == 0) continue;
-        std::wstring found(needed, L'\0');
-        const DWORD length =
-            SearchPathW(directories.c_str(), name.c_str(), extension.c_str(), needed, found.data(), nullptr);
-        if (length == 0 || length >= needed) continue;
-        found.resize(length);
-        return found;
+        std::wstring found = win32::systemText([&](wchar_t* buffer, DWORD size) {
+            return SearchPathW(directories.c_str(), name.c_str(), extension.c_str(), size, buffer, nullptr);
+        });
+        if (!found.empty()) return found;
     }
     return {};
 }
@@ -273,36 +264,37 @@ ProgramRun Win32SystemAccess::runHidden(const std::wstring& program, const std::
         return run;
     }
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherited, 0)) {
+    win32::AutoCloseHandle readEnd, writeEnd;
+    if (!CreatePipe(readEnd.receive(), writeEnd.receive(), &inherited, 0)) {
         run.start = {Outcome::Failed, SystemErrorText(GetLastError())};
         return run;
     }
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
-                               OPEN_EXISTING, 0, nullptr);
+    win32::AutoCloseHandle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                             &inherited, OPEN_EXISTING, 0, nullptr));
 
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
     startup.wShowWindow = SW_HIDE;  // a hidden console window rather than none, so the batch runs as usual
-    startup.hStdInput = input == INVALID_HANDLE_VALUE ? nullptr : input;
+    startup.hStdInput = input.valid() ? input.get() : nullptr;
     startup.hStdOutput = startup.hStdError = writeEnd;
-    PROCESS_INFORMATION process{};
-    const BOOL started =
+    PROCESS_INFORMATION started{};
+    const BOOL ok =
         CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                       workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &process);
+                       workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &started);
     const DWORD startError = GetLastError();
     // Only the program holds the writing end now: the pipe ends when it does.
-    CloseHandle(writeEnd);
-    if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
-    if (!started) {
-        CloseHandle(readEnd);
+    writeEnd.reset();
+    input.reset();
+    if (!ok) {
         run.start = {Outcome::Failed, SystemErrorText(startError)};
         return run;
     }
-    CloseHandle(process.hThread);
+    // A program still running is left alone; closing the handles does not end it.
+    const win32::AutoCloseHandle process(started.hProcess);
+    CloseHandle(started.hThread);
 
     std::string bytes;
     {
@@ -310,29 +302,27 @@ ProgramRun Win32SystemAccess::runHidden(const std::wstring& program, const std::
         const ULONGLONG deadline =
             GetTickCount64() + static_cast<ULONGLONG>(std::max<long long>(timeout.count(), 0));
         for (;;) {
-            ReadAvailable(readEnd, bytes);
-            if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) break;
+            readAvailable(readEnd, bytes);
+            if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) break;
             const ULONGLONG now = GetTickCount64();
             if (now >= deadline) break;
             // Woken by the end of the program or by new messages; the pipe is looked at
             // often enough that the program never waits long for room to write.
             const DWORD slice = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50));
-            MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, slice, QS_ALLINPUT);
-            PaintAndDropInput();
+            const HANDLE waitFor = process;
+            MsgWaitForMultipleObjects(1, &waitFor, FALSE, slice, QS_ALLINPUT);
+            paintAndDropInput();
         }
     }
 
     DWORD exitCode = 0;
-    run.finished = WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0 &&
-                   GetExitCodeProcess(process.hProcess, &exitCode);
+    run.finished = WaitForSingleObject(process, 0) == WAIT_OBJECT_0 &&
+                   GetExitCodeProcess(process, &exitCode);
     if (run.finished) {
-        ReadAvailable(readEnd, bytes);
+        readAvailable(readEnd, bytes);
         run.exitCode = exitCode;
     }
-    run.output = TextFrom(bytes, codePage_ ? codePage_ : GetOEMCP());
-    // A program still running is left alone; closing the handles does not end it.
-    CloseHandle(readEnd);
-    CloseHandle(process.hProcess);
+    run.output = textFrom(bytes, codePage_ ? codePage_ : GetOEMCP());
     return run;
 }
 

@@ -36,9 +36,7 @@ public:
         updating_ = true;
         switch (what) {
             case Property::Items:
-                SendMessageW(hwnd(), CB_RESETCONTENT, 0, 0);
-                for (int i = 0; i < box_.ListCount(); ++i)
-                    SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(box_.List(i).c_str()));
+                fillComboBox(hwnd(), box_);
                 showSelection();
                 break;
             case Property::Selection:
@@ -99,7 +97,7 @@ std::unique_ptr<ChildWindowPeer> createComboBoxPeer(Control& box, HWND parent, i
 
 void placeDropDown(HWND box, const Control& control) {
     const RECT r = pixelRect(control, dpiOf(GetParent(box)));
-    MoveWindow(box, r.left, r.top, r.right - r.left, (r.bottom - r.top) * 9, TRUE);
+    MoveWindow(box, r.left, r.top, r.right - r.left, (r.bottom - r.top) * (1 + kDropDownRows), TRUE);
 }
 
 }  // namespace tk::win32

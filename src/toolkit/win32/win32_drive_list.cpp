@@ -13,18 +13,19 @@
 namespace tk::win32 {
 namespace {
 
+// CB_SETITEMHEIGHT's index for the closed box's own field rather than a row.
+constexpr WPARAM kSelectionField = static_cast<WPARAM>(-1);
+
+// Asked once a drive letter and kept for the run.
 HICON driveIcon(const files::DriveInfo& drive) {
-    static std::map<wchar_t, HICON> icons;
-    HICON& icon = icons[drive.letter];
+    static std::map<wchar_t, AutoDestroyIcon> icons;
+    AutoDestroyIcon& icon = icons[drive.letter];
     if (!icon) {
         // A floppy drive is shown by its kind alone: asking the drive itself would make it spin.
         const bool floppy =
             drive.type == files::DriveType::Removable && (drive.letter == L'A' || drive.letter == L'B');
         const wchar_t root[] = {drive.letter, L':', L'\\', L'\0'};
-        SHFILEINFOW info{};
-        if (SHGetFileInfoW(root, FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
-                           SHGFI_ICON | SHGFI_SMALLICON | (floppy ? SHGFI_USEFILEATTRIBUTES : 0)))
-            icon = info.hIcon;
+        icon = smallShellIcon(root, floppy ? SHGFI_USEFILEATTRIBUTES : 0);
     }
     return icon;
 }
@@ -46,9 +47,7 @@ public:
         updating_ = true;
         switch (what) {
             case Property::Items:
-                SendMessageW(hwnd(), CB_RESETCONTENT, 0, 0);
-                for (int i = 0; i < list_.ListCount(); ++i)
-                    SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list_.List(i).c_str()));
+                fillComboBox(hwnd(), list_);
                 [[fallthrough]];
             case Property::Selection:
                 SendMessageW(hwnd(), CB_SETCURSEL, static_cast<WPARAM>(list_.ListIndex()), 0);
@@ -60,7 +59,7 @@ public:
                 const int dpi = dpiOf(GetParent(hwnd()));
                 const RECT r = pixelRect(control(), dpi);
                 const int border = GetSystemMetrics(SM_CYEDGE) * 2 + 2;
-                SendMessageW(hwnd(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+                SendMessageW(hwnd(), CB_SETITEMHEIGHT, kSelectionField,
                              std::max<LPARAM>(r.bottom - r.top - border, 1));
                 SendMessageW(hwnd(), CB_SETITEMHEIGHT, 0, iconRowHeight(hwnd()));
                 placeDropDown(hwnd(), control());

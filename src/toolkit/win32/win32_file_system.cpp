@@ -4,6 +4,8 @@
 #include <cwctype>
 #include <vector>
 
+#include "platform/win32/scoped_handle.h"
+#include "platform/win32/system_text.h"
 #include "toolkit/file_system.h"
 
 namespace tk {
@@ -42,16 +44,16 @@ template <class Visit>
 bool forEachFolder(const std::wstring& path, bool withHidden, Visit visit) {
     QuietErrors quiet;
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileExW((withSeparator(path) + L"*").c_str(), FindExInfoBasic, &found,
-                                     FindExSearchLimitToDirectories, nullptr, 0);
-    if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;  // an empty root
+    const lorvane::win32::AutoFindClose search(FindFirstFileExW((withSeparator(path) + L"*").c_str(),
+                                                                FindExInfoBasic, &found,
+                                                                FindExSearchLimitToDirectories, nullptr, 0));
+    if (!search.valid()) return GetLastError() == ERROR_FILE_NOT_FOUND;  // an empty root
     do {
         const std::wstring name = found.cFileName;
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == L"." || name == L"..") continue;
         if (!withHidden && (found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN)) continue;
         visit(name);
     } while (FindNextFileW(search, &found));
-    FindClose(search);
     return true;
 }
 
@@ -81,13 +83,9 @@ std::vector<DriveInfo> drives() {
 }
 
 std::wstring fullPath(const std::wstring& path) {
-    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return path;
-    std::wstring full(needed, L'\0');
-    const DWORD written = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-    if (written == 0 || written >= needed) return path;
-    full.resize(written);
-    return full;
+    const std::wstring full = lorvane::win32::systemText(
+        [&](wchar_t* buffer, DWORD size) { return GetFullPathNameW(path.c_str(), size, buffer, nullptr); });
+    return full.empty() ? path : full;
 }
 
 std::vector<std::wstring> subfolders(const std::wstring& path) {

@@ -12,16 +12,14 @@
 namespace tk::win32 {
 namespace {
 
+// How far each level of folders stands in from the one above it.
+constexpr int kIndentPixels = 10;
+
+// Asked once and kept for the run.
 HICON folderIcon(bool open) {
-    static HICON icons[2] = {};
-    HICON& icon = icons[open ? 1 : 0];
-    if (!icon) {
-        SHFILEINFOW info{};
-        if (SHGetFileInfoW(
-                L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
-                SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES | (open ? SHGFI_OPENICON : 0)))
-            icon = info.hIcon;
-    }
+    static AutoDestroyIcon icons[2];
+    AutoDestroyIcon& icon = icons[open ? 1 : 0];
+    if (!icon) icon = smallShellIcon(L"folder", SHGFI_USEFILEATTRIBUTES | (open ? SHGFI_OPENICON : 0));
     return icon;
 }
 
@@ -73,7 +71,7 @@ public:
             drawIconRow(item, nullptr, 0, L"");
             return;
         }
-        const int step = MulDiv(10, dpiOf(hwnd()), 96);
+        const int step = atDpi(kIndentPixels, dpiOf(hwnd()));
         drawIconRow(item, folderIcon(row < list_.pathRows()), list_.indent(row) * step,
                     list_.List(row).c_str());
     }

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "toolkit/win32/scoped.h"
 #include "toolkit/win32/win32_internal.h"
 
 namespace tk::win32 {
@@ -14,8 +15,16 @@ std::unique_ptr<ChildWindowPeer> createComboBoxPeer(Control& box, HWND parent, i
 std::unique_ptr<ChildWindowPeer> createDriveListPeer(Control& list, HWND parent, int id);
 std::unique_ptr<ChildWindowPeer> createFolderListPeer(Control& list, HWND parent, int id);
 
-// Replaces a list box's rows with the model's items (anything with ListCount and
-// List), drawing once at the end.
+// Replaces the rows of a combo box's list with the model's items (anything
+// with ListCount and List).
+template <class Items>
+void fillComboBox(HWND box, const Items& items) {
+    SendMessageW(box, CB_RESETCONTENT, 0, 0);
+    for (int i = 0; i < items.ListCount(); ++i)
+        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items.List(i).c_str()));
+}
+
+// The same for a list box, drawing once at the end.
 template <class Items>
 void fillListBox(HWND list, const Items& items) {
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
@@ -27,7 +36,8 @@ void fillListBox(HWND list, const Items& items) {
 }
 
 // Places a drop-down box: its window's height includes the list that drops
-// down, eight rows below the box itself.
+// down, kDropDownRows rows of the box's height below the box itself.
+constexpr int kDropDownRows = 8;
 void placeDropDown(HWND box, const Control& control);
 
 // An owner-drawn list: the window that holds it receives WM_DRAWITEM, which
@@ -44,6 +54,11 @@ void stopOwnerDraw(HWND list);
 
 // Draws one row of an owner-drawn list: highlight, a small icon, the text.
 void drawIconRow(const DRAWITEMSTRUCT& item, HICON icon, int indentPixels, const wchar_t* text);
+// The shell's small icon for a folder or drive (flags: SHGFI_OPENICON, SHGFI_USEFILEATTRIBUTES);
+// none when the shell has no answer.
+AutoDestroyIcon smallShellIcon(const wchar_t* path, UINT flags);
+// Pixels at the default resolution (96 dots per inch) as many at dpi.
+int atDpi(int pixels, int dpi);
 // Row height for a small icon and the control's font.
 int iconRowHeight(HWND list);
 

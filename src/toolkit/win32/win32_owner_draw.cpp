@@ -2,6 +2,7 @@
 #include <windows.h>
 // after windows.h
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 
@@ -9,6 +10,10 @@
 
 namespace tk::win32 {
 namespace {
+
+// Sizes at the system's default resolution, grown with the window's.
+constexpr int kSmallIconPixels = 16;
+constexpr int kGapPixels = 2;
 
 // Installed on the list's container, one per list, keyed by the list's handle.
 LRESULT CALLBACK containerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data) {
@@ -35,16 +40,24 @@ void stopOwnerDraw(HWND list) {
         RemoveWindowSubclass(container, containerProc, reinterpret_cast<UINT_PTR>(list));
 }
 
+int atDpi(int pixels, int dpi) { return MulDiv(pixels, dpi, USER_DEFAULT_SCREEN_DPI); }
+
 int iconRowHeight(HWND list) {
     const int dpi = dpiOf(list);
-    HDC dc = GetDC(list);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
     TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(list, dc);
-    const int icon = MulDiv(16, dpi, 96);
-    return std::max<int>(icon, tm.tmHeight) + MulDiv(2, dpi, 96);
+    {
+        const ScopedGetDC dc(list);
+        const ScopedSelectObject font(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+        GetTextMetricsW(dc, &tm);
+    }
+    return std::max<int>(atDpi(kSmallIconPixels, dpi), tm.tmHeight) + atDpi(kGapPixels, dpi);
+}
+
+AutoDestroyIcon smallShellIcon(const wchar_t* path, UINT flags) {
+    SHFILEINFOW info{};
+    const UINT asked = SHGFI_ICON | SHGFI_SMALLICON | flags;
+    if (!SHGetFileInfoW(path, FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, asked)) return {};
+    return AutoDestroyIcon(info.hIcon);
 }
 
 void drawIconRow(const DRAWITEMSTRUCT& item, HICON icon, int indentPixels, const wchar_t* text) {
@@ -55,8 +68,8 @@ void drawIconRow(const DRAWITEMSTRUCT& item, HICON icon, int indentPixels, const
     RECT r = item.rcItem;
     FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     if (item.itemID == static_cast<UINT>(-1)) return;  // an empty list: only the focus
-    const int iconSize = MulDiv(16, dpi, 96);
-    const int gap = MulDiv(2, dpi, 96);
+    const int iconSize = atDpi(kSmallIconPixels, dpi);
+    const int gap = atDpi(kGapPixels, dpi);
     int x = r.left + gap + indentPixels;
     if (icon) {
         DrawIconEx(dc, x, r.top + (r.bottom - r.top - iconSize) / 2, icon, iconSize, iconSize, 0, nullptr,

@@ -9,6 +9,7 @@
 #include "toolkit/twips.h"
 #include "toolkit/win32/win32_internal.h"
 #include "toolkit/win32/win32_list_peers.h"
+#include "toolkit/win32/scoped.h"
 
 namespace tk::win32 {
 namespace {
@@ -19,7 +20,7 @@ COLORREF textColor(const Label& label) {
 }
 
 void drawLabel(HDC dc, const Label& label, const RECT& r, int dpi) {
-    HGDIOBJ old = SelectObject(dc, fontFor(effectiveFont(label), dpi));
+    const ScopedSelectObject font(dc, fontFor(effectiveFont(label), dpi));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, textColor(label));
     if (!label.transparent) FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
@@ -28,7 +29,6 @@ void drawLabel(HDC dc, const Label& label, const RECT& r, int dpi) {
     if (label.alignment == Alignment::Center) format |= DT_CENTER;
     RECT text = r;
     DrawTextW(dc, label.Caption().c_str(), -1, &text, format);
-    SelectObject(dc, old);
 }
 
 class LabelPeer final : public ChildWindowPeer, private OwnerDrawn {
@@ -89,12 +89,12 @@ private:
     void holdOneLine() {
         const int dpi = dpiOf(hwnd());
         const RECT r = pixelRect(label_, dpi);
-        HDC dc = GetDC(hwnd());
-        HGDIOBJ old = SelectObject(dc, fontFor(effectiveFont(label_), dpi));
         TEXTMETRICW tm{};
-        GetTextMetricsW(dc, &tm);
-        SelectObject(dc, old);
-        ReleaseDC(hwnd(), dc);
+        {
+            const ScopedGetDC dc(hwnd());
+            const ScopedSelectObject font(dc, fontFor(effectiveFont(label_), dpi));
+            GetTextMetricsW(dc, &tm);
+        }
         if (tm.tmHeight > r.bottom - r.top)
             MoveWindow(hwnd(), r.left, r.top, r.right - r.left, tm.tmHeight, TRUE);
     }
@@ -103,12 +103,12 @@ private:
     void measure() {
         if (!label_.AutoSize) return;
         const int dpi = dpiOf(hwnd());
-        HDC dc = GetDC(hwnd());
-        HGDIOBJ old = SelectObject(dc, fontFor(effectiveFont(label_), dpi));
         RECT r{0, 0, 0, 0};
-        DrawTextW(dc, label_.Caption().c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
-        SelectObject(dc, old);
-        ReleaseDC(hwnd(), dc);
+        {
+            const ScopedGetDC dc(hwnd());
+            const ScopedSelectObject font(dc, fontFor(effectiveFont(label_), dpi));
+            DrawTextW(dc, label_.Caption().c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+        }
         // Right-aligned text keeps its right edge, centred text its centre.
         const float width = pixelsToTwips(r.right, dpi);
         float left = label_.Left();
@@ -119,6 +119,9 @@ private:
 
     Label& label_;
 };
+
+// A picture's icon is drawn at the size it was designed at unless it stretches.
+constexpr int kIconPixels = 32;
 
 class ImagePeer final : public ChildWindowPeer, private OwnerDrawn {
 public:
@@ -133,12 +136,13 @@ private:
         const RECT& r = item.rcItem;
         FillRect(item.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
         if (!image_.pictureResource) return;
-        HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
-                                                   MAKEINTRESOURCEW(image_.pictureResource), IMAGE_ICON, 32, 32,
-                                                   LR_DEFAULTCOLOR | LR_SHARED));
+        // Shared: the system keeps the icon, so it is never destroyed here.
+        const HICON icon =
+            static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(image_.pictureResource),
+                                          IMAGE_ICON, kIconPixels, kIconPixels, LR_DEFAULTCOLOR | LR_SHARED));
         if (!icon) return;
-        const int width = image_.Stretch ? r.right - r.left : 32;
-        const int height = image_.Stretch ? r.bottom - r.top : 32;
+        const int width = image_.Stretch ? r.right - r.left : kIconPixels;
+        const int height = image_.Stretch ? r.bottom - r.top : kIconPixels;
         DrawIconEx(item.hDC, r.left, r.top, icon, width, height, 0, nullptr, DI_NORMAL);
     }
 
