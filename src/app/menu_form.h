@@ -12,17 +12,17 @@ public:
     MenuForm();
 
     // The heading: a white copy of the black text, 60 twips down and right, behind it.
-    tk::Label lblTitle2{*this, L"lblTitle2"};
-    tk::Label lblTitle1{*this, L"lblTitle1"};
-    tk::Button cmdSetBkupInfo{*this, L"cmdSetBkupInfo"};
-    tk::Button cmdSetDate{*this, L"cmdSetDate"};
-    tk::Button cmdSetSystem{*this, L"cmdSetSystem"};
-    tk::Button cmdShowLog{*this, L"cmdShowLog"};
+    tk::Label lblTitle2{*this};
+    tk::Label lblTitle1{*this};
+    tk::Button cmdSetBkupInfo{*this};
+    tk::Button cmdSetDate{*this};
+    tk::Button cmdSetSystem{*this};
+    tk::Button cmdShowLog{*this};
 
-    tk::MenuItem mnuFile{*this, L"mnuFile", L"ﾌｧｲﾙ(&F)"};
-    tk::MenuItem mnuExit{mnuFile, L"mnuExit", L"終了(&X)"};
-    tk::MenuItem mnuHelp{*this, L"mnuHelp", L"ﾍﾙﾌﾟ(&H)"};
-    tk::MenuItem mnuVersion{mnuHelp, L"mnuVersion", L"ﾊﾞｰｼﾞｮﾝ情報(&A)"};
+    tk::MenuItem mnuFile{*this, L"ﾌｧｲﾙ(&F)"};
+    tk::MenuItem mnuExit{mnuFile, L"終了(&X)"};
+    tk::MenuItem mnuHelp{*this, L"ﾍﾙﾌﾟ(&H)"};
+    tk::MenuItem mnuVersion{mnuHelp, L"ﾊﾞｰｼﾞｮﾝ情報(&A)"};
 
 protected:
     void Form_Load() override;

@@ -18,16 +18,16 @@ class TitleForm final : public tk::Form {
 public:
     TitleForm();
 
-    tk::Frame fraTitle{*this, L"fraTitle"};
-    tk::Image imgLogo{fraTitle, L"imgLogo"};
-    tk::Label lblTagline{fraTitle, L"lblTagline"};
-    tk::Label lblCompanyProduct{fraTitle, L"lblCompanyProduct"};
-    tk::Label lblProductName{fraTitle, L"lblProductName"};
-    tk::Label lblPlatform{fraTitle, L"lblPlatform"};
-    tk::Label lblVersion{fraTitle, L"lblVersion"};
-    tk::Label lblCopyright{fraTitle, L"lblCopyright"};
-    tk::Label lblAuthor{fraTitle, L"lblAuthor"};
-    tk::Label lblNotice{fraTitle, L"lblNotice"};
+    tk::Frame fraTitle{*this};
+    tk::Image imgLogo{fraTitle};
+    tk::Label lblTagline{fraTitle};
+    tk::Label lblCompanyProduct{fraTitle};
+    tk::Label lblProductName{fraTitle};
+    tk::Label lblPlatform{fraTitle};
+    tk::Label lblVersion{fraTitle};
+    tk::Label lblCopyright{fraTitle};
+    tk::Label lblAuthor{fraTitle};
+    tk::Label lblNotice{fraTitle};
     SysInfo sifCheckOs;
 
 protected:

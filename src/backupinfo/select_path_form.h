@@ -15,12 +15,12 @@ class SelectPathForm final : public tk::Form {
 public:
     SelectPathForm();
 
-    tk::FolderList dirPath{*this, L"dirPath"};
-    tk::Button cmdOk{*this, L"cmdOk"};
-    tk::Button cmdCancel{*this, L"cmdCancel"};
-    tk::DriveList drvPath{*this, L"drvPath"};
-    tk::TextBox txtPath{*this, L"txtPath"};
-    tk::Label lblPath{*this, L"lblPath"};
+    tk::FolderList dirPath{*this};
+    tk::Button cmdOk{*this};
+    tk::Button cmdCancel{*this};
+    tk::DriveList drvPath{*this};
+    tk::TextBox txtPath{*this};
+    tk::Label lblPath{*this};
 
 protected:
     void Form_Load() override;

@@ -18,30 +18,30 @@ class SetBkInfoForm final : public tk::Form {
 public:
     SetBkInfoForm();
 
-    tk::Frame fraBackupPath{*this, L"fraBackupPath"};
-    tk::ListBox lstBackupPath{fraBackupPath, L"lstBackupPath"};
-    tk::Button cmdAddPath{fraBackupPath, L"cmdAddPath"};
-    tk::Button cmdDelPath{fraBackupPath, L"cmdDelPath"};
-    tk::Frame fraWriteMode{*this, L"fraWriteMode"};
-    tk::OptionButton optWriteMode1{fraWriteMode, L"optWriteMode1"};
-    tk::OptionButton optWriteMode2{fraWriteMode, L"optWriteMode2"};
-    tk::CheckBox chkVerify{*this, L"chkVerify"};
-    tk::CheckBox chkRegBackup{*this, L"chkRegBackup"};
-    tk::CheckBox chkRestriction{*this, L"chkRestriction"};
-    tk::CheckBox chkCompression{*this, L"chkCompression"};
-    tk::Label lblGuide{*this, L"lblGuide"};
-    tk::TextBox txtGuide{*this, L"txtGuide"};
-    tk::Label lblBackupMode{*this, L"lblBackupMode"};
-    tk::ComboBox cboBackupMode{*this, L"cboBackupMode"};
-    tk::Frame FraLog{*this, L"FraLog"};
-    tk::Label lblLogFile{FraLog, L"lblLogFile"};
-    tk::TextBox txtLogFileName{FraLog, L"txtLogFileName"};
-    tk::Button cmdSelectLogFile{FraLog, L"cmdSelectLogFile"};
-    tk::OptionButton optLogFileMode1{FraLog, L"optLogFileMode1"};
-    tk::OptionButton optLogFileMode2{FraLog, L"optLogFileMode2"};
-    tk::Button cmdOk{*this, L"cmdOk"};
-    tk::Button cmdCancel{*this, L"cmdCancel"};
-    tk::CommonDialog dlgShowLog{*this, L"dlgShowLog"};
+    tk::Frame fraBackupPath{*this};
+    tk::ListBox lstBackupPath{fraBackupPath};
+    tk::Button cmdAddPath{fraBackupPath};
+    tk::Button cmdDelPath{fraBackupPath};
+    tk::Frame fraWriteMode{*this};
+    tk::OptionButton optWriteMode1{fraWriteMode};
+    tk::OptionButton optWriteMode2{fraWriteMode};
+    tk::CheckBox chkVerify{*this};
+    tk::CheckBox chkRegBackup{*this};
+    tk::CheckBox chkRestriction{*this};
+    tk::CheckBox chkCompression{*this};
+    tk::Label lblGuide{*this};
+    tk::TextBox txtGuide{*this};
+    tk::Label lblBackupMode{*this};
+    tk::ComboBox cboBackupMode{*this};
+    tk::Frame FraLog{*this};
+    tk::Label lblLogFile{FraLog};
+    tk::TextBox txtLogFileName{FraLog};
+    tk::Button cmdSelectLogFile{FraLog};
+    tk::OptionButton optLogFileMode1{FraLog};
+    tk::OptionButton optLogFileMode2{FraLog};
+    tk::Button cmdOk{*this};
+    tk::Button cmdCancel{*this};
+    tk::CommonDialog dlgShowLog{*this};
 
 protected:
     void Form_Load() override;

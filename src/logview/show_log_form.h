@@ -19,22 +19,22 @@ class ShowLogForm final : public tk::Form {
 public:
     ShowLogForm();
 
-    tk::RichText rtfShowLog{*this, L"rtfShowLog"};
-    tk::CommonDialog dlgShowLog{*this, L"dlgShowLog"};
-    tk::FindDialog dlgFind{*this, L"dlgFind"};
+    tk::RichText rtfShowLog{*this};
+    tk::CommonDialog dlgShowLog{*this};
+    tk::FindDialog dlgFind{*this};
 
-    tk::MenuItem mnuFile{*this, L"mnuFile", L"ﾌｧｲﾙ(&F)"};
-    tk::MenuItem mnuOpenFile{mnuFile, L"mnuOpenFile", L"開く(&O)", tk::Shortcut::CtrlO};
-    tk::MenuItem mnuCloseFile{mnuFile, L"mnuCloseFile", L"閉じる(&C)"};
-    tk::MenuItem mnuReload{mnuFile, L"mnuReload", L"最新の情報に更新(&R)", tk::Shortcut::F5};
-    tk::MenuItem mnuExit{mnuFile, L"mnuExit", L"終了(&X)"};
-    tk::MenuItem mnuEdit{*this, L"mnuEdit", L"編集(&E)"};
-    tk::MenuItem mnuSerach{mnuEdit, L"mnuSerach", L"検索(&F)", tk::Shortcut::CtrlF};
-    tk::MenuItem mnuSerachNext{mnuEdit, L"mnuSerachNext", L"次を検索(&N)", tk::Shortcut::F3};
+    tk::MenuItem mnuFile{*this, L"ﾌｧｲﾙ(&F)"};
+    tk::MenuItem mnuOpenFile{mnuFile, L"開く(&O)", tk::Shortcut::CtrlO};
+    tk::MenuItem mnuCloseFile{mnuFile, L"閉じる(&C)"};
+    tk::MenuItem mnuReload{mnuFile, L"最新の情報に更新(&R)", tk::Shortcut::F5};
+    tk::MenuItem mnuExit{mnuFile, L"終了(&X)"};
+    tk::MenuItem mnuEdit{*this, L"編集(&E)"};
+    tk::MenuItem mnuSerach{mnuEdit, L"検索(&F)", tk::Shortcut::CtrlF};
+    tk::MenuItem mnuSerachNext{mnuEdit, L"次を検索(&N)", tk::Shortcut::F3};
     // Not in the menu: Shift+F3 searches the other way.
-    tk::MenuItem mnuSerachBack{mnuEdit, L"mnuSerachBack", L"前を検索(&P)", tk::Shortcut::ShiftF3};
-    tk::MenuItem mnuStyle{*this, L"mnuStyle", L"書式(&O)"};
-    tk::MenuItem mnuFont{mnuStyle, L"mnuFont", L"ﾌｫﾝﾄ(&F)"};
+    tk::MenuItem mnuSerachBack{mnuEdit, L"前を検索(&P)", tk::Shortcut::ShiftF3};
+    tk::MenuItem mnuStyle{*this, L"書式(&O)"};
+    tk::MenuItem mnuFont{mnuStyle, L"ﾌｫﾝﾄ(&F)"};
 
     // 1: the first file is still to be chosen; -1: that choice was cancelled and
     // the window is closing; 0: a file has been loaded.

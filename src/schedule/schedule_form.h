@@ -18,25 +18,25 @@ class ScheduleForm final : public tk::Form {
 public:
     ScheduleForm();
 
-    tk::Frame fraRunUnit{*this, L"fraRunUnit"};
-    tk::OptionButton optRunToday{fraRunUnit, L"optRunToday"};
-    tk::OptionButton optRunTomorrow{fraRunUnit, L"optRunTomorrow"};
-    tk::OptionButton optRunEvery{fraRunUnit, L"optRunEvery"};
-    tk::OptionButton optRunNext{fraRunUnit, L"optRunNext"};
-    tk::Frame fraRunDate{*this, L"fraRunDate"};
-    tk::OptionButton optDate{fraRunDate, L"optDate"};
-    tk::OptionButton optWeekday{fraRunDate, L"optWeekday"};
-    tk::ListBox lstDate{fraRunDate, L"lstDate"};
-    tk::ListBox lstWeekday{fraRunDate, L"lstWeekday"};
-    tk::Frame fraRunTime{*this, L"fraRunTime"};
-    tk::TextBox txtHour{fraRunTime, L"txtHour"};
-    tk::TextBox txtMinute{fraRunTime, L"txtMinute"};
-    tk::Button cmdOk{*this, L"cmdOk"};
-    tk::Button cmdCancel{*this, L"cmdCancel"};
-    tk::UpDown udnHour{fraRunTime, L"udnHour"};
-    tk::UpDown udnMinute{fraRunTime, L"udnMinute"};
-    tk::Label lblHour{fraRunTime, L"lblHour"};
-    tk::Label lblMinute{fraRunTime, L"lblMinute"};
+    tk::Frame fraRunUnit{*this};
+    tk::OptionButton optRunToday{fraRunUnit};
+    tk::OptionButton optRunTomorrow{fraRunUnit};
+    tk::OptionButton optRunEvery{fraRunUnit};
+    tk::OptionButton optRunNext{fraRunUnit};
+    tk::Frame fraRunDate{*this};
+    tk::OptionButton optDate{fraRunDate};
+    tk::OptionButton optWeekday{fraRunDate};
+    tk::ListBox lstDate{fraRunDate};
+    tk::ListBox lstWeekday{fraRunDate};
+    tk::Frame fraRunTime{*this};
+    tk::TextBox txtHour{fraRunTime};
+    tk::TextBox txtMinute{fraRunTime};
+    tk::Button cmdOk{*this};
+    tk::Button cmdCancel{*this};
+    tk::UpDown udnHour{fraRunTime};
+    tk::UpDown udnMinute{fraRunTime};
+    tk::Label lblHour{fraRunTime};
+    tk::Label lblMinute{fraRunTime};
 
 protected:
     void Form_Load() override;

@@ -12,7 +12,7 @@ constexpr int Checked = 1;
 
 class CheckBox : public CaptionedControl {
 public:
-    CheckBox(Container& parent, std::wstring name) : CaptionedControl(parent, ControlKind::CheckBox, std::move(name)) {}
+    explicit CheckBox(Container& parent) : CaptionedControl(parent, ControlKind::CheckBox) {}
 
     int Value() const { return value_; }
     // Setting a different value runs the click handler, as a click would.
@@ -31,8 +31,7 @@ private:
 // keyboard's tab cycle; the arrow keys move within it, as in a dialog box.
 class OptionButton : public CaptionedControl {
 public:
-    OptionButton(Container& parent, std::wstring name)
-        : CaptionedControl(parent, ControlKind::OptionButton, std::move(name)) {}
+    explicit OptionButton(Container& parent) : CaptionedControl(parent, ControlKind::OptionButton) {}
 
     bool Value() const { return value_; }
     // Turning it on runs the click handler; turning it off runs nothing.

@@ -12,8 +12,7 @@ namespace tk {
 
 class ComboBox : public ItemList {
 public:
-    ComboBox(Container& parent, std::wstring name)
-        : ItemList(parent, ControlKind::ComboBox, std::move(name)) {}
+    explicit ComboBox(Container& parent) : ItemList(parent, ControlKind::ComboBox) {}
 
     // The selected item, -1 for none (also once the user has typed a text of his own).
     int ListIndex() const { return listIndex_; }

@@ -22,7 +22,7 @@ constexpr long ScreenFonts = 0x1;
 
 class CommonDialog {
 public:
-    CommonDialog(Form& owner, std::wstring name) : owner_(owner), name_(std::move(name)) {}
+    explicit CommonDialog(Form& owner) : owner_(owner) {}
 
     bool CancelError = false;
     std::wstring DialogTitle;  // empty: the dialog's own title
@@ -42,11 +42,9 @@ public:
     int ShowFont();
 
     Form& owner() const { return owner_; }
-    const std::wstring& Name() const { return name_; }
 
 private:
     Form& owner_;
-    std::wstring name_;
 };
 
 }  // namespace tk

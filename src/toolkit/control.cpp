@@ -8,8 +8,7 @@
 
 namespace tk {
 
-Control::Control(Container& parent, ControlKind kind, std::wstring name)
-    : parent_(parent), kind_(kind), name_(std::move(name)) {
+Control::Control(Container& parent, ControlKind kind) : parent_(parent), kind_(kind) {
     parent_.children_.push_back(this);
 }
 

@@ -1,4 +1,4 @@
-// The base of every control: a name, a place in its container (in twips),
+// The base of every control: a place in its container (in twips),
 // enabled and visible state, a font, and the backend's native counterpart.
 #pragma once
 
@@ -62,12 +62,11 @@ std::vector<Control*> windowOrder(const Container& container);
 
 class Control {
 public:
-    Control(Container& parent, ControlKind kind, std::wstring name);
+    Control(Container& parent, ControlKind kind);
     virtual ~Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
 
-    const std::wstring& Name() const { return name_; }
     ControlKind kind() const { return kind_; }
     Container& parent() const { return parent_; }
     Form& form() const { return parent_.form(); }
@@ -106,7 +105,6 @@ protected:
 private:
     Container& parent_;
     ControlKind kind_;
-    std::wstring name_;
     float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     bool enabled_ = true;
     bool visible_ = true;

@@ -25,7 +25,7 @@ private:
 
 class Button : public CaptionedControl {
 public:
-    Button(Container& parent, std::wstring name) : CaptionedControl(parent, ControlKind::Button, std::move(name)) {}
+    explicit Button(Container& parent) : CaptionedControl(parent, ControlKind::Button) {}
     Handler Click;
     // Runs the click handler as a press of the button would (nothing when disabled).
     void raiseClick();
@@ -38,7 +38,7 @@ enum class Alignment { Left, Right, Center };
 // readers call the control by the label's text, as they do in dialog boxes.
 class Label : public CaptionedControl {
 public:
-    Label(Container& parent, std::wstring name) : CaptionedControl(parent, ControlKind::Label, std::move(name)) {}
+    explicit Label(Container& parent) : CaptionedControl(parent, ControlKind::Label) {}
     Alignment alignment = Alignment::Left;
     bool AutoSize = false;
     bool transparent = false;  // draws no background of its own
@@ -50,14 +50,14 @@ public:
 // A bordered group that holds other controls; without a caption it is a plain etched box.
 class Frame : public CaptionedControl, public Container {
 public:
-    Frame(Container& parent, std::wstring name) : CaptionedControl(parent, ControlKind::Frame, std::move(name)) {}
+    explicit Frame(Container& parent) : CaptionedControl(parent, ControlKind::Frame) {}
     tk::Form& form() override { return Control::form(); }
 };
 
 // A picture from the program's resources, stretched to the control.
 class Image : public Control {
 public:
-    Image(Container& parent, std::wstring name) : Control(parent, ControlKind::Image, std::move(name)) {}
+    explicit Image(Container& parent) : Control(parent, ControlKind::Image) {}
     int pictureResource = 0;  // icon resource id
     bool Stretch = true;
 };

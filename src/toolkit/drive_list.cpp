@@ -12,8 +12,7 @@ wchar_t upperLetter(wchar_t c) { return static_cast<wchar_t>(std::towupper(stati
 
 }  // namespace
 
-DriveList::DriveList(Container& parent, std::wstring name)
-    : Control(parent, ControlKind::DriveList, std::move(name)) {
+DriveList::DriveList(Container& parent) : Control(parent, ControlKind::DriveList) {
     drives_ = files::drives();
     for (int i = 0; i < ListCount() && listIndex_ < 0; ++i)
         if (drive(i).type == files::DriveType::Fixed) listIndex_ = i;

@@ -13,7 +13,7 @@ namespace tk {
 class DriveList : public Control {
 public:
     // Reads the machine's drives and selects the first fixed drive.
-    DriveList(Container& parent, std::wstring name);
+    explicit DriveList(Container& parent);
 
     // The selected drive's designation, such as "C:".
     std::wstring Drive() const;

@@ -20,7 +20,7 @@ public:
 
 class FindDialog {
 public:
-    FindDialog(Form& owner, std::wstring name) : owner_(owner), name_(std::move(name)) {}
+    explicit FindDialog(Form& owner) : owner_(owner) {}
     ~FindDialog();
     FindDialog(const FindDialog&) = delete;
     FindDialog& operator=(const FindDialog&) = delete;
@@ -38,7 +38,6 @@ public:
     std::function<void()> FindNext;
 
     Form& owner() const { return owner_; }
-    const std::wstring& Name() const { return name_; }
     FindDialogPeer* peer() const { return peer_.get(); }
 
     // For the backends.
@@ -47,7 +46,6 @@ public:
 
 private:
     Form& owner_;
-    std::wstring name_;
     std::unique_ptr<FindDialogPeer> peer_;
     bool visible_ = false;
 };

@@ -14,8 +14,7 @@ namespace tk {
 
 class FolderList : public Control {
 public:
-    FolderList(Container& parent, std::wstring name)
-        : Control(parent, ControlKind::FolderList, std::move(name)) {}
+    explicit FolderList(Container& parent) : Control(parent, ControlKind::FolderList) {}
 
     // The open folder: a drive's root with its separator ("C:\"), any other folder without one.
     const std::wstring& Path() const { return path_; }

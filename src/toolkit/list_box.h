@@ -13,8 +13,7 @@ enum class MultiSelect { None, Simple, Extended };
 
 class ListBox : public ItemList {
 public:
-    ListBox(Container& parent, std::wstring name, ControlKind kind = ControlKind::ListBox)
-        : ItemList(parent, kind, std::move(name)) {}
+    explicit ListBox(Container& parent, ControlKind kind = ControlKind::ListBox) : ItemList(parent, kind) {}
 
     MultiSelect multiSelect = MultiSelect::None;  // set before the window loads
 

@@ -5,13 +5,12 @@
 
 namespace tk {
 
-MenuItem::MenuItem(Form& form, std::wstring name, std::wstring caption)
-    : form_(form), name_(std::move(name)), caption_(std::move(caption)) {
+MenuItem::MenuItem(Form& form, std::wstring caption) : form_(form), caption_(std::move(caption)) {
     form.addMenu(*this);
 }
 
-MenuItem::MenuItem(MenuItem& menu, std::wstring name, std::wstring caption, Shortcut shortcut)
-    : form_(menu.form_), menu_(&menu), name_(std::move(name)), caption_(std::move(caption)), shortcut_(shortcut) {
+MenuItem::MenuItem(MenuItem& menu, std::wstring caption, Shortcut shortcut)
+    : form_(menu.form_), menu_(&menu), caption_(std::move(caption)), shortcut_(shortcut) {
     menu.items_.push_back(this);
     form_.addMenu(*this);
 }

@@ -16,13 +16,12 @@ enum class Shortcut { None, CtrlO, CtrlF, F3, ShiftF3, F5 };
 class MenuItem {
 public:
     // A top-level menu of the window's menu bar.
-    MenuItem(Form& form, std::wstring name, std::wstring caption);
+    MenuItem(Form& form, std::wstring caption);
     // An item of a menu.
-    MenuItem(MenuItem& menu, std::wstring name, std::wstring caption, Shortcut shortcut = Shortcut::None);
+    MenuItem(MenuItem& menu, std::wstring caption, Shortcut shortcut = Shortcut::None);
     MenuItem(const MenuItem&) = delete;
     MenuItem& operator=(const MenuItem&) = delete;
 
-    const std::wstring& Name() const { return name_; }
     const std::wstring& Caption() const { return caption_; }
     Shortcut shortcut() const { return shortcut_; }
     const std::vector<MenuItem*>& items() const { return items_; }
@@ -45,7 +44,6 @@ public:
 private:
     Form& form_;
     MenuItem* menu_ = nullptr;
-    std::wstring name_;
     std::wstring caption_;
     Shortcut shortcut_ = Shortcut::None;
     bool enabled_ = true;

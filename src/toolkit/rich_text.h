@@ -33,8 +33,7 @@ protected:
 
 class RichText : public Control {
 public:
-    RichText(Container& parent, std::wstring name)
-        : Control(parent, ControlKind::RichText, std::move(name)) {}
+    explicit RichText(Container& parent) : Control(parent, ControlKind::RichText) {}
 
     const std::wstring& FileName() const { return fileName_; }
     // Loads the file into the view; the empty name empties it. A file that cannot

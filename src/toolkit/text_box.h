@@ -9,7 +9,7 @@ namespace tk {
 
 class TextBox : public Control {
 public:
-    TextBox(Container& parent, std::wstring name) : Control(parent, ControlKind::TextBox, std::move(name)) {}
+    explicit TextBox(Container& parent) : Control(parent, ControlKind::TextBox) {}
 
     const std::wstring& Text() const { return text_; }
     // A different text runs the change handler.

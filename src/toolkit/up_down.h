@@ -12,7 +12,7 @@ class TextBox;
 
 class UpDown : public Control {
 public:
-    UpDown(Container& parent, std::wstring name) : Control(parent, ControlKind::UpDown, std::move(name)) {}
+    explicit UpDown(Container& parent) : Control(parent, ControlKind::UpDown) {}
 
     // Set before the window loads. The value never leaves Min..Max: at either end
     // the arrow pointing further does nothing (no wrap-around).

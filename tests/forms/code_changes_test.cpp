@@ -56,16 +56,16 @@ public:
         txtHour.Change = [this] { record(L"hour:" + txtHour.Text()); };
         udnHour.Change = [this] { record(L"udn:" + std::to_wstring(udnHour.Value())); };
     }
-    tk::CheckBox chkVerify{*this, L"chkVerify"};
-    tk::Frame fraMode{*this, L"fraMode"};
-    tk::OptionButton optAppend{fraMode, L"optAppend"};
-    tk::OptionButton optReplace{fraMode, L"optReplace"};
-    tk::TextBox txtGuide{*this, L"txtGuide"};
-    tk::ListBox lstDays{*this, L"lstDays"};
-    tk::ListBox lstWeekdays{*this, L"lstWeekdays"};
-    tk::ComboBox cboMode{*this, L"cboMode"};
-    tk::TextBox txtHour{*this, L"txtHour"};
-    tk::UpDown udnHour{*this, L"udnHour"};
+    tk::CheckBox chkVerify{*this};
+    tk::Frame fraMode{*this};
+    tk::OptionButton optAppend{fraMode};
+    tk::OptionButton optReplace{fraMode};
+    tk::TextBox txtGuide{*this};
+    tk::ListBox lstDays{*this};
+    tk::ListBox lstWeekdays{*this};
+    tk::ComboBox cboMode{*this};
+    tk::TextBox txtHour{*this};
+    tk::UpDown udnHour{*this};
     std::vector<std::wstring> events;
 
 private:

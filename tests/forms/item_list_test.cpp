@@ -29,9 +29,9 @@ public:
             cboDays.AddItem(day);
         }
     }
-    tk::ListBox lstDays{*this, L"lstDays"};
-    tk::ListBox lstTicked{*this, L"lstTicked"};
-    tk::ComboBox cboDays{*this, L"cboDays"};
+    tk::ListBox lstDays{*this};
+    tk::ListBox lstTicked{*this};
+    tk::ComboBox cboDays{*this};
 };
 
 // What each kind shows: its items and the chosen one ("" for none).

@@ -43,15 +43,15 @@ public:
         lstSingle.Click = [this] { log.push_back(L"lst:" + std::to_wstring(lstSingle.ListIndex())); };
         lstMulti.DblClick = [this] { log.push_back(L"dbl"); };
     }
-    tk::CheckBox chkOption{*this, L"chkOption"};
-    tk::Frame fraMode{*this, L"fraMode"};
-    tk::OptionButton optFirst{fraMode, L"optFirst"};
-    tk::OptionButton optSecond{fraMode, L"optSecond"};
-    tk::OptionButton optOutside{*this, L"optOutside"};
-    tk::TextBox txtGuide{*this, L"txtGuide"};
-    tk::ListBox lstSingle{*this, L"lstSingle"};
-    tk::ListBox lstMulti{*this, L"lstMulti"};
-    tk::CommonDialog dlgOpen{*this, L"dlgOpen"};
+    tk::CheckBox chkOption{*this};
+    tk::Frame fraMode{*this};
+    tk::OptionButton optFirst{fraMode};
+    tk::OptionButton optSecond{fraMode};
+    tk::OptionButton optOutside{*this};
+    tk::TextBox txtGuide{*this};
+    tk::ListBox lstSingle{*this};
+    tk::ListBox lstMulti{*this};
+    tk::CommonDialog dlgOpen{*this};
     std::vector<std::wstring> log;
 };
 

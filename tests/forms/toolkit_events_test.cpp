@@ -26,7 +26,7 @@ public:
             events.push_back(name_ + L":after Unload");  // code after unloading itself still runs safely
         };
     }
-    tk::Button cmdClose{*this, L"cmdClose"};
+    tk::Button cmdClose{*this};
 
 protected:
     void Form_Load() override { events.push_back(name_ + L":Load"); }

@@ -19,7 +19,7 @@ public:
         label.Caption(L"説明");
         label.AutoSize = true;
     }
-    Label label{*this, L"label"};
+    Label label{*this};
 };
 
 TEST(DpiChange, TheWindowTakesTheSuggestedRectangleAndKeepsItsLabel) {

@@ -30,7 +30,7 @@ public:
         cmdGo.Move(60, 60, 1500, 400);
         cmdGo.Caption(L"実行");
     }
-    Button cmdGo{*this, L"cmdGo"};
+    Button cmdGo{*this};
     std::function<void()> onLoad;
     int unloads = 0;
 

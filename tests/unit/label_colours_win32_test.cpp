@@ -24,9 +24,9 @@ public:
         disabled.Caption(L"時");
         disabled.Enabled(false);
     }
-    Label plain{*this, L"plain"};
-    Label white{*this, L"white"};
-    Label disabled{*this, L"disabled"};
+    Label plain{*this};
+    Label white{*this};
+    Label disabled{*this};
 };
 
 HWND staticWithText(HWND window, const wchar_t* text) {

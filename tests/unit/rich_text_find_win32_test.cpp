@@ -24,7 +24,7 @@ public:
         view.Move(60, 60, 5880, 2880);
         view.TabIndex(0);
     }
-    RichText view{*this, L"view"};
+    RichText view{*this};
 };
 
 std::string lines(int from, int to) {

@@ -23,7 +23,7 @@ public:
         view.Move(60, 60, 5880, 2880);
         view.TabIndex(0);
     }
-    RichText view{*this, L"view"};
+    RichText view{*this};
 };
 
 class RichTextView : public ::testing::Test {
