@@ -170,8 +170,7 @@ void PlainTextView::onScroll(int bar, WORD code) {
 
 void PlainTextView::onWheel(int delta, bool horizontal) {
     UINT lines = 3;
-    SystemParametersInfoW(horizontal ? 0x006C /* SPI_GETWHEELSCROLLCHARS */ : SPI_GETWHEELSCROLLLINES, 0,
-                          &lines, 0);
+    SystemParametersInfoW(horizontal ? SPI_GETWHEELSCROLLCHARS : SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
     wheel_ += delta;
     const int notches = wheel_ / WHEEL_DELTA;
     wheel_ %= WHEEL_DELTA;

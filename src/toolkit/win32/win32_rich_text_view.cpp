@@ -60,7 +60,7 @@ void PlainTextView::noteWidth(std::uint64_t number, const Line& line) {
 // that set (a Latin font chosen for a Japanese view) is still the one the user gets.
 void PlainTextView::setFont(const Font& font) {
     LOGFONTW lf{};
-    lf.lfHeight = -static_cast<LONG>(font.Size * static_cast<float>(dpiOf(hwnd_)) / 72.0f + 0.5f);
+    lf.lfHeight = fontHeight(font.Size, dpiOf(hwnd_));
     lf.lfWeight = font.Bold ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = font.Italic;
     lf.lfUnderline = font.Underline;
