@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "core/subroutines.h"
 #include "toolkit/app.h"
+#include "toolkit/dialog_failure.h"
 
 namespace lorvane {
 namespace {
@@ -159,13 +160,7 @@ void SetBkInfoForm::cmdSelectLogFile_Click() {
     dlgShowLog.FileName = L"*.log";
     dlgShowLog.Filter = L"ﾛｸﾞﾌｧｲﾙ (*.log)|*.log|すべてのﾌｧｲﾙ (*.*)|*.*";
     dlgShowLog.Flags = tk::cdl::CreatePrompt;
-    const int error = dlgShowLog.ShowOpen();
-    if (error == tk::cdl::Cancel) return;
-    if (error != 0) {
-        MsgBox(L"[ﾌｧｲﾙを開く] ﾀﾞｲｱﾛｸﾞ ﾎﾞｯｸｽで予期しないｴﾗｰが発生しました。", mb::Critical);
-        tk::EndProgram();
-        return;
-    }
+    if (tk::endOnDialogFailure(dlgShowLog.ShowOpen(), L"ﾌｧｲﾙを開く") == tk::cdl::Cancel) return;
     txtLogFileName.Text(dlgShowLog.FileName);
 }
 

@@ -5,6 +5,7 @@
 #include "core/host.h"
 #include "core/subroutines.h"
 #include "toolkit/app.h"
+#include "toolkit/dialog_failure.h"
 
 namespace lorvane {
 
@@ -37,41 +38,36 @@ ShowLogForm::ShowLogForm() {
     mnuSerachBack.Visible(false);
 }
 
-std::int32_t ShowLogForm::SelectLogFile(std::wstring& path) {
+ShowLogForm::LogFileChoice ShowLogForm::SelectLogFile(std::wstring& path) {
     dlgShowLog.CancelError = true;
     dlgShowLog.DialogTitle = L"";
     dlgShowLog.FileName = L"*.log";
     dlgShowLog.Filter = L"ﾛｸﾞﾌｧｲﾙ (*.log)|*.log|すべてのﾌｧｲﾙ (*.*)|*.*";
     dlgShowLog.Flags = tk::cdl::FileMustExist | tk::cdl::ReadOnly;
-    const int error = dlgShowLog.ShowOpen();
-    if (error == tk::cdl::Cancel) {
-        if (FirstOpen == 1) FirstOpen = -1;
-        return 1;
-    }
-    if (error != 0) {
-        MsgBox(L"[ﾌｧｲﾙを開く] ﾀﾞｲｱﾛｸﾞ ﾎﾞｯｸｽで予期しないｴﾗｰが発生しました。", mb::Critical);
-        tk::EndProgram();
+    if (tk::endOnDialogFailure(dlgShowLog.ShowOpen(), L"ﾌｧｲﾙを開く") == tk::cdl::Cancel) {
+        if (FirstOpen == FirstOpenState::ToChoose) FirstOpen = FirstOpenState::Cancelled;
+        return LogFileChoice::Cancelled;
     }
     path = dlgShowLog.FileName;
-    return 0;
+    return LogFileChoice::Chosen;
 }
 
 void ShowLogForm::Form_Load() {
     subMoveForm(*this, 1);
-    FirstOpen = 1;
+    FirstOpen = FirstOpenState::ToChoose;
 }
 
 // The file is asked for the first time the window becomes active, and only then.
 void ShowLogForm::Form_Activate() {
-    if (FirstOpen != 1) return;
+    if (FirstOpen != FirstOpenState::ToChoose) return;
     std::wstring path;
-    if (SelectLogFile(path) == 1) {
+    if (SelectLogFile(path) == LogFileChoice::Cancelled) {
         Unload();
         return;
     }
     if (!ShowLogFile(path)) {
         // As if the choice had been cancelled: the window does not stay open empty.
-        FirstOpen = -1;
+        FirstOpen = FirstOpenState::Cancelled;
         Unload();
     }
 }
@@ -84,7 +80,7 @@ bool ShowLogForm::ShowLogFile(const std::wstring& path) {
         TellUnreadable(path);
         return false;
     }
-    FirstOpen = 0;
+    FirstOpen = FirstOpenState::FileShown;
     mnuReload.Enabled(true);
     return true;
 }
@@ -97,7 +93,7 @@ void ShowLogForm::Form_Resize() {
 
 void ShowLogForm::mnuOpenFile_Click() {
     std::wstring path;
-    if (SelectLogFile(path) == 1) return;
+    if (SelectLogFile(path) == LogFileChoice::Cancelled) return;
     ShowLogFile(path);
 }
 
@@ -161,12 +157,7 @@ void ShowLogForm::mnuFont_Click() {
     dlgShowLog.CancelError = true;
     dlgShowLog.DialogTitle = L"";
     dlgShowLog.Flags = tk::cdl::ScreenFonts;
-    const int error = dlgShowLog.ShowFont();
-    if (error == tk::cdl::Cancel) return;
-    if (error != 0) {
-        MsgBox(L"[ﾌｫﾝﾄの指定] ﾀﾞｲｱﾛｸﾞ ﾎﾞｯｸｽで予期しないｴﾗｰが発生しました。", mb::Critical);
-        tk::EndProgram();
-    }
+    if (tk::endOnDialogFailure(dlgShowLog.ShowFont(), L"ﾌｫﾝﾄの指定") == tk::cdl::Cancel) return;
     rtfShowLog.FontName(dlgShowLog.FontName);
     rtfShowLog.FontBold(dlgShowLog.FontBold);
     rtfShowLog.FontItalic(dlgShowLog.FontItalic);

@@ -3,7 +3,6 @@
 // close shows the main menu again.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include "core/settings.h"
@@ -36,9 +35,10 @@ public:
     tk::MenuItem mnuStyle{*this, L"書式(&O)"};
     tk::MenuItem mnuFont{mnuStyle, L"ﾌｫﾝﾄ(&F)"};
 
-    // 1: the first file is still to be chosen; -1: that choice was cancelled and
-    // the window is closing; 0: a file has been loaded.
-    Int16 FirstOpen = 1;
+    // The first file is still to be chosen, or that choice was cancelled and the
+    // window is closing, or a file is shown.
+    enum class FirstOpenState { ToChoose, Cancelled, FileShown };
+    FirstOpenState FirstOpen = FirstOpenState::ToChoose;
 
 protected:
     void Form_Load() override;
@@ -46,8 +46,9 @@ protected:
     void Form_Resize() override;
 
 private:
-    // Asks for the file: 1 when the user cancelled, 0 with path set to the chosen file.
-    std::int32_t SelectLogFile(std::wstring& path);
+    // Asks for the file; path is set when it is chosen.
+    enum class LogFileChoice { Chosen, Cancelled };
+    LogFileChoice SelectLogFile(std::wstring& path);
     // Loads the file into the view, or tells the user why it cannot be read: false.
     bool ShowLogFile(const std::wstring& path);
     // Tells the user the file cannot be read, with the view's reason.

@@ -120,7 +120,7 @@ TEST_F(LogViewer, FirstActivationAsksOnceAndCancelGoesBackToTheMenu) {
     EXPECT_FALSE(frmMenu->Visible());
     EXPECT_EQ(viewer.Caption(), L"Lorvane - ﾛｸﾞﾌｧｲﾙの確認");
     EXPECT_EQ(viewer.rtfShowLog.Text(), L"first\r\n");
-    EXPECT_EQ(viewer.FirstOpen, 0);
+    EXPECT_EQ(viewer.FirstOpen, ShowLogForm::FirstOpenState::FileShown);
 
     frmMenu->Show();  // the viewer becomes active again later: no second dialog
     viewer.Show();
