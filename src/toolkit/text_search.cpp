@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/utf8.h"
+
 namespace tk {
 namespace {
 
@@ -35,21 +37,7 @@ std::optional<std::string> encode(char32_t c, TextEncoding encoding) {
     std::string out;
     switch (encoding) {
         case TextEncoding::Utf8:
-            if (c < 0x80) {
-                out += static_cast<char>(c);
-            } else if (c < 0x800) {
-                out += static_cast<char>(0xC0 | (c >> 6));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            } else if (c < 0x10000) {
-                out += static_cast<char>(0xE0 | (c >> 12));
-                out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            } else {
-                out += static_cast<char>(0xF0 | (c >> 18));
-                out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-                out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            }
+            lorvane::appendUtf8(out, c);
             return out;
         case TextEncoding::Utf16LE:
         case TextEncoding::Utf16BE: {

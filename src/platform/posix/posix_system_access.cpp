@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/utf8.h"
 #include "platform/platform_system_access.h"
 
 namespace lorvane {
@@ -16,24 +17,7 @@ namespace {
 
 std::string Utf8(std::wstring_view text) {
     std::string out;
-    for (wchar_t wc : text) {
-        const auto c = static_cast<unsigned long>(wc);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
+    for (wchar_t wc : text) appendUtf8(out, static_cast<char32_t>(wc));
     return out;
 }
 
