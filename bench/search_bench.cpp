@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/forms.h"
+#include "bench_log.h"
 #include "logview/show_log_form.h"
 #include "toolkit/app.h"
 #include "toolkit/menu.h"
@@ -31,18 +32,7 @@
 
 namespace {
 
-constexpr wchar_t kViewerTitle[] = L"Lorvane - ﾛｸﾞﾌｧｲﾙの確認";
-
-double seconds() {
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / frequency;
-}
+using namespace bench;
 
 double bestOfThree(const std::function<void()>& run) {
     double best = 1e9;
@@ -52,20 +42,6 @@ double bestOfThree(const std::function<void()>& run) {
         best = std::min(best, seconds() - start);
     }
     return best;
-}
-
-std::wstring twoDigits(std::size_t n) {
-    return (n < 10 ? L"0" : L"") + std::to_wstring(n);
-}
-
-// One line of a backup log that lists every file it copied.
-std::wstring logLine(std::size_t i) {
-    static const wchar_t* const folders[] = {L"経理", L"営業部", L"ﾃﾞｰﾀ", L"プロジェクト", L"写真", L"共有"};
-    std::wstring number = std::to_wstring(i);
-    number.insert(0, number.size() < 7 ? 7 - number.size() : 0, L'0');
-    return L"2026/12/07 " + twoDigits(2 + i / 3600 % 20) + L":" + twoDigits(i / 60 % 60) + L":" +
-           twoDigits(i % 60) + L"  C:\\DATA\\" + folders[i % 6] + L"\\資料_" + number + L".xlsx  " +
-           std::to_wstring(i * 7919 % 10000000) + L" バイト  コピーしました\r\n";
 }
 
 std::string encoded(const std::wstring& text, bool shiftJis) {
