@@ -181,8 +181,15 @@ TEST(LogViewer, ALogHeldOpenWithoutSharingIsSaidSo) {
     const Window viewer = app.waitForWindow(kLogViewer, kStepTimeout);
     app.settle(viewer);
     const Window view = viewer.children(L"LorvaneTextView").at(0);
+    // The count is taken once the painting has settled: two reads in a row agree.
     int rows = 0;
-    waitUntil("the log's lines to show", kStepTimeout, [&] { return (rows = inkedRows(view)) > 8; },
+    waitUntil("the log's lines to show", kStepTimeout,
+              [&] {
+                  const int now = inkedRows(view);
+                  const bool steady = now > 8 && now == rows;
+                  rows = now;
+                  return steady;
+              },
               [&] { return std::to_string(rows) + " rows of text in " + app.describe(); });
     viewer.chooseMenu({L"ﾌｧｲﾙ(&F)", L"開く(&O)"});
     open = app.waitForFileDialog(kStepTimeout);
