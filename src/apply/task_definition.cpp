@@ -217,6 +217,9 @@ std::wstring BuildTaskXml(const ScheduleRecord& schedule, DateTime now, const st
     xml.close(L"Principal");
     xml.close(L"Principals");
     xml.open(L"Settings");
+    // An `at` job ran whatever the power: a laptop on battery still backs up.
+    xml.element(L"DisallowStartIfOnBatteries", L"false");
+    xml.element(L"StopIfGoingOnBatteries", L"false");
     xml.element(L"StartWhenAvailable", L"true");
     xml.element(L"ExecutionTimeLimit", kExecutionTimeLimit);
     xml.close(L"Settings");

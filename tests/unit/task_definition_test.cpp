@@ -140,6 +140,8 @@ TEST(TaskXml, WholeTaskForEveryMondayAndFriday) {
               L"    </Principal>\r\n"
               L"  </Principals>\r\n"
               L"  <Settings>\r\n"
+              L"    <DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>\r\n"
+              L"    <StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>\r\n"
               L"    <StartWhenAvailable>true</StartWhenAvailable>\r\n"
               L"    <ExecutionTimeLimit>PT72H</ExecutionTimeLimit>\r\n"
               L"  </Settings>\r\n"
