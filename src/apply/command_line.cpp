@@ -6,28 +6,6 @@
 namespace lorvane {
 namespace {
 
-// cmd expands %...% in a batch file even inside quotes; %% stands for one %.
-std::wstring doublePercents(std::wstring_view text) {
-    std::wstring result;
-    result.reserve(text.size());
-    for (wchar_t c : text) {
-        result += c;
-        if (c == L'%') result += L'%';
-    }
-    return result;
-}
-
-// Backslashes before a closing quote escape it unless they come in pairs.
-std::wstring quoted(std::wstring_view text) {
-    const std::size_t last = text.find_last_not_of(L'\\');
-    const std::size_t trailing = last == std::wstring_view::npos ? text.size() : text.size() - last - 1;
-    std::wstring result = L"\"";
-    result += text;
-    result.append(trailing, L'\\');
-    result += L'"';
-    return result;
-}
-
 std::wstring folderArgument(std::wstring_view path) {
     const std::wstring text = doublePercents(trimBlanks(path));
     const bool needsQuotes = text.find_first_of(L" \t&|<>^(),;=") != std::wstring::npos;
@@ -61,12 +39,6 @@ std::wstring dayList(const ScheduleRecord& schedule) {
 
 }  // namespace
 
-std::wstring_view trimBlanks(std::wstring_view text) {
-    const std::size_t first = text.find_first_not_of(L' ');
-    if (first == std::wstring_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
-}
-
 std::wstring BuildBackupCommand(const BackupRecord& backup) {
     std::wstring line = L"ntbackup backup";
     for (const std::wstring& path : backup.BackupPath) line += L" " + folderArgument(path);
@@ -78,7 +50,7 @@ std::wstring BuildBackupCommand(const BackupRecord& backup) {
     if (backup.RegBackup == 1) line += L" /b";
     line += backup.Compression == 1 ? L" /hc:on" : L" /hc:off";
     if (backup.BackupMode >= 0 && backup.BackupMode <= 4) line += kBackupTypes[backup.BackupMode];
-    line += L" /l " + quoted(doublePercents(trimBlanks(backup.LogFileName)));
+    line += L" /l " + quotedArgument(backup.LogFileName);
     if (backup.LogFileMode == logFileMode::ExceptionsOnly) line += L" /e";
     return line;
 }

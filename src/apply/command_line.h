@@ -5,14 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "apply/batch_text.h"
 #include "core/datetime.h"
 #include "core/settings.h"
 
 namespace lorvane {
-
-// The text without the blanks around it, as the lines hold what the user typed.
-// Blanks only: tabs, ideographic spaces and everything else stay.
-std::wstring_view trimBlanks(std::wstring_view text);
 
 // "ntbackup backup" with the folders and options of the record. Everything the
 // user typed is made safe for cmd.exe: percent signs are doubled, folders that
