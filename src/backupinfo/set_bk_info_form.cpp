@@ -1,10 +1,10 @@
 #include "backupinfo/set_bk_info_form.h"
 
-#include <algorithm>
 #include <initializer_list>
+#include <optional>
 #include <utility>
 
-#include "apply/command_line.h"
+#include "apply/batch_text.h"
 #include "backupinfo/select_path_form.h"
 #include "core/host.h"
 #include "core/settings.h"
@@ -15,15 +15,22 @@
 namespace lorvane {
 namespace {
 
-// A double quote ends the quoted argument in the command file; a control
-// character breaks its line.
-bool holdsUnsafeCharacter(const std::wstring& text) {
-    return std::any_of(text.begin(), text.end(), [](wchar_t c) { return c == L'"' || c < 0x20; });
-}
-
 void place(tk::Control& control, float left, float top, float width, float height, int tab) {
     control.Move(left, top, width, height);
     control.TabIndex(tab);
+}
+
+// The destination row under the log area, and how far it pushes OK and ｷｬﾝｾﾙ down.
+constexpr float kDestinationTop = 4620;
+constexpr float kDestinationRow = 720;
+
+tk::Font boldButtonFont() {
+    tk::Font bold;
+    bold.Name = L"ＭＳ Ｐゴシック";
+    bold.Size = 9;
+    bold.Bold = true;
+    bold.Charset = tk::charset::ShiftJis;
+    return bold;
 }
 
 }  // namespace
@@ -76,31 +83,42 @@ SetBkInfoForm::SetBkInfoForm() {
     place(txtLogFileName, 1140, 180, 5235, 315, 17);
     place(cmdSelectLogFile, 6480, 180, 315, 315, 18);
     cmdSelectLogFile.Caption(L"...");
-    tk::Font bold;
-    bold.Name = L"ＭＳ Ｐゴシック";
-    bold.Size = 9;
-    bold.Bold = true;
-    bold.Charset = tk::charset::ShiftJis;
-    cmdSelectLogFile.Font(bold);
+    cmdSelectLogFile.Font(boldButtonFont());
     place(optLogFileMode1, 1680, 600, 1575, 255, 19);
     optLogFileMode1.Caption(L"すべての情報");
     place(optLogFileMode2, 3900, 600, 1575, 255, 20);
     optLogFileMode2.Caption(L"例外情報のみ");
 
-    place(cmdOk, 1260, 4620, 1755, 375, 21);
+    // The keyboard takes the row after the log area; hidden, it is no stop at all.
+    place(fraDestination, 240, kDestinationTop, 6915, 615, 21);
+    fraDestination.Caption(L"保存先");
+    fraDestination.Visible(false);
+    place(lblDestination, 180, 240, 795, 195, 22);
+    lblDestination.Caption(L"ﾌｫﾙﾀﾞ");
+    lblDestination.names = &txtDestination;
+    place(txtDestination, 1140, 180, 5235, 315, 23);
+    place(cmdSelectDestination, 6480, 180, 315, 315, 24);
+    cmdSelectDestination.Caption(L"...");
+    cmdSelectDestination.Font(boldButtonFont());
+
+    place(cmdOk, 1260, 4620, 1755, 375, 25);
     cmdOk.Caption(L"OK");
-    place(cmdCancel, 4380, 4620, 1755, 375, 22);
+    place(cmdCancel, 4380, 4620, 1755, 375, 26);
     cmdCancel.Caption(L"ｷｬﾝｾﾙ");
 
     cboBackupMode.KeyPress = [this](int& KeyAscii) { cboBackupMode_KeyPress(KeyAscii); };
     cmdAddPath.Click = [this] { cmdAddPath_Click(); };
     cmdDelPath.Click = [this] { cmdDelPath_Click(); };
     cmdSelectLogFile.Click = [this] { cmdSelectLogFile_Click(); };
+    cmdSelectDestination.Click = [this] { cmdSelectDestination_Click(); };
     cmdOk.Click = [this] { cmdOk_Click(); };
     cmdCancel.Click = [this] { cmdCancel_Click(); };
 }
 
 void SetBkInfoForm::Form_Load() {
+    // Asked at every opening: the system may have changed since the last one.
+    method_ = findBackupMethod(systemAccess());
+    if (method_ == BackupMethod::Copy) showDestinationRow();
     subMoveForm(*this, placement::Centre);
     for (const wchar_t* type : {L"normal", L"copy", L"incremental", L"differential", L"daily"})
         cboBackupMode.AddItem(type);
@@ -120,6 +138,7 @@ void SetBkInfoForm::Form_Load() {
         cboBackupMode.ListIndex(backup.BackupMode);
     txtLogFileName.Text(backup.LogFileName);
     (backup.LogFileMode == logFileMode::Everything ? optLogFileMode1 : optLogFileMode2).Value(true);
+    txtDestination.Text(backup.Destination);
 
     // The folders of the last OK, so that the user edits the list rather than typing it again.
     for (const std::wstring& path : backup.BackupPath) lstBackupPath.AddItem(path);
@@ -128,26 +147,41 @@ void SetBkInfoForm::Form_Load() {
 // Nothing can be typed: the type is chosen from the list only.
 void SetBkInfoForm::cboBackupMode_KeyPress(int& KeyAscii) { KeyAscii = 0; }
 
-void SetBkInfoForm::cmdAddPath_Click() {
+void SetBkInfoForm::showDestinationRow() {
+    clientSize(ScaleWidth(), ScaleHeight() + kDestinationRow);
+    for (tk::Button* button : {&cmdOk, &cmdCancel})
+        button->Move(button->Left(), button->Top() + kDestinationRow, button->Width(), button->Height());
+    fraDestination.Visible(true);
+    // Without a tape drive there is no hardware to compress; the value is kept.
+    chkCompression.Enabled(false);
+}
+
+std::optional<std::wstring> SetBkInfoForm::pickFolder(const wchar_t* caption, const wchar_t* label,
+                                                      const wchar_t* ok) {
     // The instance stays in hand: closing it by its close box lets go of the reference.
     SelectPathForm& picker = frmSelectPath.get();
     picker.Hide();  // loads it: its set-up fills the lists and the path box
-    picker.Caption(L"Lorvane - ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの指定");
-    picker.lblPath.Caption(L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ");
-    picker.cmdOk.Caption(L"追加");
+    picker.Caption(caption);
+    picker.lblPath.Caption(label);
+    picker.cmdOk.Caption(ok);
     picker.Show(tk::ShowMode::Modal);
-
     const std::wstring chosen = picker.txtPath.Text();
-    if (chosen != L"Cancel") {
-        // The search leaves the equal entry selected, or else the last one.
-        bool found = false;
-        for (int i = 0; i < lstBackupPath.ListCount() && !found; ++i) {
-            lstBackupPath.ListIndex(i);
-            found = trimBlanks(lstBackupPath.List(lstBackupPath.ListIndex())) == trimBlanks(chosen);
-        }
-        if (!found) lstBackupPath.AddItem(std::wstring(trimBlanks(chosen)));
-    }
     picker.Unload();
+    if (chosen == L"Cancel") return std::nullopt;
+    return chosen;
+}
+
+void SetBkInfoForm::cmdAddPath_Click() {
+    const std::optional<std::wstring> chosen =
+        pickFolder(L"Lorvane - ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの指定", L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ", L"追加");
+    if (!chosen) return;
+    // The search leaves the equal entry selected, or else the last one.
+    bool found = false;
+    for (int i = 0; i < lstBackupPath.ListCount() && !found; ++i) {
+        lstBackupPath.ListIndex(i);
+        found = trimBlanks(lstBackupPath.List(lstBackupPath.ListIndex())) == trimBlanks(*chosen);
+    }
+    if (!found) lstBackupPath.AddItem(std::wstring(trimBlanks(*chosen)));
 }
 
 void SetBkInfoForm::cmdDelPath_Click() {
@@ -164,35 +198,13 @@ void SetBkInfoForm::cmdSelectLogFile_Click() {
     txtLogFileName.Text(dlgShowLog.FileName);
 }
 
-std::wstring SetBkInfoForm::unsafeTextMessage() const {
-    if (holdsUnsafeCharacter(txtGuide.Text()))
-        return L"説明に \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。";
-    const std::wstring& log = txtLogFileName.Text();
-    if (holdsUnsafeCharacter(log)) return L"ﾛｸﾞﾌｧｲﾙに \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。";
-    // Looked at as the command line will hold it: "C:\LOGS\ " names no file either.
-    const std::wstring_view written = trimBlanks(log);
-    if (!written.empty() && (written.back() == L'\\' || written.back() == L'/'))
-        return L"ﾛｸﾞﾌｧｲﾙにﾌｧｲﾙ名が指定されていません。";
-    return {};
+void SetBkInfoForm::cmdSelectDestination_Click() {
+    if (const auto chosen = pickFolder(L"Lorvane - 保存先の指定", L"保存先", L"選択"))
+        txtDestination.Text(std::wstring(trimBlanks(*chosen)));
 }
 
-void SetBkInfoForm::cmdOk_Click() {
-    if (lstBackupPath.ListCount() == 0) {
-        MsgBox(L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽが設定されていません。", mb::Exclamation);
-        return;
-    }
-    if (txtLogFileName.Text().empty()) {
-        MsgBox(L"ﾛｸﾞﾌｧｲﾙが設定されていません。", mb::Exclamation);
-        return;
-    }
-    if (const std::wstring message = unsafeTextMessage(); !message.empty()) {
-        MsgBox(message, mb::Exclamation);
-        return;
-    }
-
-    Settings& settings = mdlMain();
-    BackupRecord& backup = settings.BackupSettings;
-    backup.BackupPath.clear();
+BackupRecord SetBkInfoForm::recordFromControls() const {
+    BackupRecord backup;
     for (int i = 0; i < lstBackupPath.ListCount(); ++i) backup.BackupPath.push_back(lstBackupPath.List(i));
     backup.WriteMode = optWriteMode1.Value() ? writeMode::Append : writeMode::Replace;
     backup.Verify = chkVerify.Value() == tk::checked::Checked ? 1 : 0;
@@ -203,6 +215,19 @@ void SetBkInfoForm::cmdOk_Click() {
     backup.BackupMode = static_cast<Int16>(cboBackupMode.ListIndex());
     backup.LogFileName = txtLogFileName.Text();
     backup.LogFileMode = optLogFileMode1.Value() ? logFileMode::Everything : logFileMode::ExceptionsOnly;
+    backup.Destination = txtDestination.Text();
+    return backup;
+}
+
+void SetBkInfoForm::cmdOk_Click() {
+    BackupRecord backup = recordFromControls();
+    // The same check as the apply action's, so that what OK accepts is never refused there.
+    if (const std::wstring refusal = backupRefusal(backup, method_); !refusal.empty()) {
+        MsgBox(refusal, mb::Exclamation);
+        return;
+    }
+    Settings& settings = mdlMain();
+    settings.BackupSettings = std::move(backup);
     settings.BackupInfoSet = kTrue;
     Unload();
 }

@@ -2,7 +2,11 @@
 // backup record when it opens and written back as a whole by OK.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "apply/backup_rules.h"
+#include "core/settings.h"
 
 #include "toolkit/choices.h"
 #include "toolkit/combo_box.h"
@@ -39,6 +43,11 @@ public:
     tk::Button cmdSelectLogFile{FraLog};
     tk::OptionButton optLogFileMode1{FraLog};
     tk::OptionButton optLogFileMode2{FraLog};
+    // The folder that the copy backup writes into: shown only where robocopy carries the backup.
+    tk::Frame fraDestination{*this};
+    tk::Label lblDestination{fraDestination};
+    tk::TextBox txtDestination{fraDestination};
+    tk::Button cmdSelectDestination{fraDestination};
     tk::Button cmdOk{*this};
     tk::Button cmdCancel{*this};
     tk::CommonDialog dlgShowLog{*this};
@@ -51,11 +60,16 @@ private:
     void cmdAddPath_Click();
     void cmdDelPath_Click();
     void cmdSelectLogFile_Click();
+    void cmdSelectDestination_Click();
     void cmdOk_Click();
     void cmdCancel_Click();
-    // The message for a description or log file that the command file could not
-    // carry safely; empty when both are fine.
-    std::wstring unsafeTextMessage() const;
+    // The folder picker with these captions: the folder chosen, or nothing when cancelled.
+    std::optional<std::wstring> pickFolder(const wchar_t* caption, const wchar_t* label, const wchar_t* ok);
+    // Shows the destination row and makes room for it.
+    void showDestinationRow();
+    BackupRecord recordFromControls() const;
+
+    BackupMethod method_ = BackupMethod::Tape;
 };
 
 }  // namespace lorvane

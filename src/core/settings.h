@@ -33,6 +33,7 @@ struct BackupRecord {
     Int16 BackupMode = 0;                  // 0 normal .. 4 daily, -1 none chosen
     std::wstring LogFileName;
     Int16 LogFileMode = logFileMode::Everything;
+    std::wstring Destination;              // the folder the copy backup writes into
 };
 
 // When the backup job runs.

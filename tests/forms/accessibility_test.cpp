@@ -33,6 +33,7 @@ TEST_F(Accessibility, EachBoxIsNamedByTheLabelBeforeIt) {
         {"description", backup.txtGuide, L"説明"},
         {"backup type", backup.cboBackupMode, L"ﾊﾞｯｸｱｯﾌﾟの種類"},
         {"log file", backup.txtLogFileName, L"ﾛｸﾞﾌｧｲﾙ"},
+        {"copy destination", backup.txtDestination, L"ﾌｫﾙﾀﾞ"},
         {"hour", schedule.txtHour, L"時"},
         {"minute", schedule.txtMinute, L"分"},
         {"picked path, captioned by the caller", picker.txtPath, L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ"},

@@ -1,3 +1,4 @@
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -144,11 +145,17 @@ const std::wstring kNoLog = L"ﾛｸﾞﾌｧｲﾙが設定されていませ�
 const std::wstring kBadGuide = L"説明に \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。 / 48";
 const std::wstring kBadLog = L"ﾛｸﾞﾌｧｲﾙに \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。 / 48";
 const std::wstring kFolderLog = L"ﾛｸﾞﾌｧｲﾙにﾌｧｲﾙ名が指定されていません。 / 48";
+const std::wstring kNoDestination = L"保存先が設定されていません。 / 48";
+const std::wstring kRelativeDestination =
+    L"保存先には、ﾄﾞﾗｲﾌﾞ名 (C:\\ など) または \\\\ｻｰﾊﾞｰ名\\共有名 から始まるﾌｫﾙﾀﾞを指定してください。 / 48";
+const std::wstring kDestinationInFolder = L"保存先がﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの中にあります。\r\n\r\nﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ：C:\\DATA / 48";
 
 struct OkCase {
     const char* name;
     bool folder;
     std::wstring guide, log, message;  // no message: stored
+    // Where robocopy carries the backup (no ntbackup): what the user types as the destination.
+    std::optional<std::wstring> destination = {};
     friend std::ostream& operator<<(std::ostream& os, const OkCase& c) { return os << c.name; }
 };
 using BackupSettingsOk = Table<BackupSettings, OkCase>;
@@ -157,7 +164,13 @@ TEST_P(BackupSettingsOk, RefusesWhatCannotBeStored) {
     const OkCase& c = GetParam();
     mdlMain().BackupSettings.BackupPath =
         c.folder ? std::vector<std::wstring>{L"C:\\DATA"} : std::vector<std::wstring>{};
+    programs.ntbackup = !c.destination;
     SetBkInfoForm& dialog = open();
+    // The destination row is there only for the copy, and without a tape drive nothing compresses.
+    EXPECT_EQ(dialog.fraDestination.Visible(), c.destination.has_value());
+    EXPECT_EQ(dialog.chkCompression.Enabled(), !c.destination);
+    EXPECT_EQ(dialog.ScaleHeight(), c.destination ? 5850 : 5130);
+    if (c.destination) tk::user::type(dialog.txtDestination, *c.destination);
     tk::user::type(dialog.txtGuide, c.guide);
     tk::user::type(dialog.txtLogFileName, c.log);
     tk::user::click(dialog.cmdOk);
@@ -170,6 +183,7 @@ TEST_P(BackupSettingsOk, RefusesWhatCannotBeStored) {
     if (stored) {
         EXPECT_EQ(mdlMain().BackupSettings.Guide, c.guide);
         EXPECT_EQ(mdlMain().BackupSettings.LogFileName, c.log);
+        EXPECT_EQ(mdlMain().BackupSettings.Destination, c.destination.value_or(L""));
     }
 }
 
@@ -186,7 +200,20 @@ INSTANTIATE_TEST_SUITE_P(
                       OkCase{"LogIsAFolder", true, L"", L"C:\\LOGS\\", kFolderLog},
                       OkCase{"LogIsAFolderWithSlash", true, L"", L"C:\\LOGS/", kFolderLog},
                       OkCase{"LogIsAFolderAndABlank", true, L"", L"C:\\LOGS\\ ", kFolderLog},
-                      OkCase{"LogWithBlanks", true, L"", L" C:\\LOGS\\x.log  ", L""}),
+                      OkCase{"LogWithBlanks", true, L"", L" C:\\LOGS\\x.log  ", L""},
+                      // The apply action refuses what the dialog refuses, and nothing else.
+                      OkCase{"DeleteCharacterInGuide", true, L"a\x7F", L"C:\\x.log", kBadGuide},
+                      OkCase{"NoDestination", true, L"", L"C:\\x.log", kNoDestination, L"  "},
+                      OkCase{"RelativeDestination", true, L"", L"C:\\x.log", kRelativeDestination, L"BACKUP"},
+                      OkCase{"DestinationOnADriveWithoutRoot", true, L"", L"C:\\x.log", kRelativeDestination,
+                             L"D:BACKUP"},
+                      OkCase{"DestinationThroughDotDot", true, L"", L"C:\\x.log", kRelativeDestination,
+                             L"D:\\X\\..\\DATA"},
+                      OkCase{"DestinationInsideTheFolder", true, L"", L"C:\\x.log", kDestinationInFolder,
+                             L"c:\\data\\copy"},
+                      OkCase{"DestinationIsTheFolder", true, L"", L"C:\\x.log", kDestinationInFolder, L"C:\\DATA\\"},
+                      OkCase{"DestinationBesideTheFolder", true, L"", L"C:\\x.log", L"", L"C:\\DATA2"},
+                      OkCase{"DestinationOnAShare", true, L"", L"C:\\x.log", L"", L"\\\\srv\\backup"}),
     CaseName());
 
 TEST_F(BackupSettings, OkStoresTheWholeRecordAndReopeningShowsIt) {

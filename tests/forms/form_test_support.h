@@ -6,17 +6,46 @@
 
 #include <string>
 
+#include "apply/system_access.h"
 #include "core/host.h"
 #include "core/settings.h"
 #include "toolkit/form.h"
+#include "platform/platform_system_access.h"
 #include "toolkit/testing.h"
 
 namespace lorvane::test {
+
+// The programs that the windows find on the system: robocopy, and ntbackup
+// unless a test takes it away; everything else is the system's own.
+class ProgramsFound final : public SystemAccess {
+public:
+    bool ntbackup = true;
+
+    std::wstring findProgram(const std::wstring& name) override {
+        return name == L"ntbackup" && !ntbackup ? L"" : L"C:\\WINNT\\system32\\" + name + L".exe";
+    }
+    SystemResult replaceFile(const std::wstring& path, std::string_view bytes) override {
+        return system_.replaceFile(path, bytes);
+    }
+    std::optional<std::string> toBatchCodePage(std::wstring_view text) override {
+        return system_.toBatchCodePage(text);
+    }
+    std::wstring commandInterpreter() override { return system_.commandInterpreter(); }
+    bool delayedExpansion() override { return system_.delayedExpansion(); }
+    ProgramRun runHidden(const std::wstring& program, const std::wstring& arguments,
+                         const std::wstring& workingDirectory, std::chrono::milliseconds timeout) override {
+        return system_.runHidden(program, arguments, workingDirectory, timeout);
+    }
+
+private:
+    SystemAccess& system_ = platformSystemAccess();
+};
 
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         tk::testing::begin();
+        previousAccess_ = setSystemAccess(&programs);
         mdlMain() = Settings{};
         auto& o = tk::testing::overrides();
         o.clock = [this] { return clockNow = clockNow.addSeconds(1); };
@@ -24,11 +53,18 @@ protected:
         o.platformCode = 2;
         o.prevInstance = false;
     }
-    void TearDown() override { tk::unloadAllForms(); }
+    void TearDown() override {
+        tk::unloadAllForms();
+        setSystemAccess(previousAccess_);
+    }
 
     const std::vector<tk::testing::ShownMessage>& messages() const { return tk::testing::shownMessages(); }
 
     DateTime clockNow = DateTime::fromCivil({2026, 12, 7, 9, 0, 0});
+    ProgramsFound programs;
+
+private:
+    SystemAccess* previousAccess_ = nullptr;
 };
 
 // One row of a table of cases, run as a test of its own on a fresh program:

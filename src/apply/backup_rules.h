@@ -1,0 +1,25 @@
+// Which program carries the backup on this system, and the one check of the
+// backup settings that the dialog's OK and the apply action share.
+#pragma once
+
+#include <string>
+
+#include "apply/system_access.h"
+#include "core/settings.h"
+
+namespace lorvane {
+
+enum class BackupMethod {
+    None,
+    Tape,  // ntbackup writes the folders to tape; `at` schedules it
+    Copy,  // robocopy copies them into a destination folder; the Task Scheduler runs it
+};
+
+// ntbackup where cmd.exe would find it, else robocopy, else none.
+BackupMethod findBackupMethod(SystemAccess& access);
+
+// Why the record cannot be confirmed or applied with this method, as the
+// exclamation message that says so; empty when nothing stands in the way.
+std::wstring backupRefusal(const BackupRecord& backup, BackupMethod method);
+
+}  // namespace lorvane
