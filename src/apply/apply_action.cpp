@@ -7,9 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "apply/backup_rules.h"
 #include "apply/command_line.h"
+#include "apply/copy_commands.h"
+#include "apply/task_definition.h"
 #include "core/host.h"
 #include "core/subroutines.h"
+#include "core/utf16.h"
 
 namespace lorvane {
 namespace {
@@ -18,13 +22,13 @@ constexpr const wchar_t* kConfirm = L"設定情報をシステムに反映しま
 constexpr const wchar_t* kDone = L"設定情報をシステムに反映しました。";
 constexpr const wchar_t* kNotWritable = L"ファイルが書き込み不可です。";
 constexpr const wchar_t* kNoSystemDir = L"ｼｽﾃﾑﾃﾞｨﾚｸﾄﾘを取得できません。";
-constexpr const wchar_t* kForbidden = L"ｺﾏﾝﾄﾞ行に使用できない文字が含まれています。";
 constexpr const wchar_t* kUnrepresentable = L"ｼｽﾃﾑのｺｰﾄﾞﾍﾟｰｼﾞで表せない文字が含まれています。";
 constexpr const wchar_t* kTooLong = L"ｺﾏﾝﾄﾞ行が長すぎます。";
 constexpr const wchar_t* kDelayedExpansion =
     L"cmd.exe の遅延環境変数の展開が有効なため、! は使用できません。";
 constexpr const wchar_t* kNoBackupProgram =
-    L"ntbackup が見つかりません。\r\nこのｼｽﾃﾑではﾊﾞｯｸｱｯﾌﾟを実行できません。";
+    L"ntbackup も robocopy も見つかりません。\r\nこのｼｽﾃﾑではﾊﾞｯｸｱｯﾌﾟを実行できません。";
+constexpr const wchar_t* kTapeLineTooLong = L"ntbackup のｺﾏﾝﾄﾞ行が長すぎます。";
 constexpr const wchar_t* kSchedulerRefused = L"ｽｹｼﾞｭｰﾗにｼﾞｮﾌﾞを登録できませんでした。";
 constexpr const wchar_t* kSchedulerSilent = L"ｽｹｼﾞｭｰﾗの応答を確認できませんでした。";
 
@@ -32,7 +36,10 @@ constexpr const wchar_t* kSchedulerSilent = L"ｽｹｼﾞｭｰﾗの応答を�
 // the line it reads from a batch file is counted in bytes.
 constexpr std::size_t kMaxLine = 8191;
 
-// How long the program waits for `at` to answer, and how much of its answer it shows.
+// ntbackup may stop without a warning, or leave files out, on a longer line.
+constexpr std::size_t kMaxTapeLine = 256;
+
+// How long the program waits for the scheduler to answer, and how much of its answer it shows.
 constexpr std::chrono::seconds kSchedulerWait{30};
 constexpr std::size_t kShownOutputLines = 15;
 
@@ -71,12 +78,6 @@ std::wstring characterMessage(const wchar_t* headline, std::wstring_view ch, con
     return message + L"設定値：" + text;
 }
 
-// A double quote would end a quoted text early; a line break or another control
-// character would end or garble the line. Tabs are quoted like blanks.
-bool forbidden(wchar_t c) {
-    return c == L'"' || (c < 0x20 && c != L'\t') || c == 0x7F;
-}
-
 std::optional<std::wstring> firstUnrepresentable(SystemAccess& access, std::wstring_view text) {
     if (access.toBatchCodePage(text)) return std::nullopt;
     for (std::size_t at = 0; at < text.size();) {
@@ -88,22 +89,19 @@ std::optional<std::wstring> firstUnrepresentable(SystemAccess& access, std::wstr
     return std::wstring();  // every character alone is fine, only the whole is not
 }
 
-struct Line {
-    const wchar_t* fileName;
-    const std::wstring& text;
+// A file to be written and the lines it holds, each to be run by cmd.exe.
+struct CommandFile {
+    const wchar_t* name;
+    std::vector<std::wstring> lines;
 };
 
-// The refusal message for lines that must not be written, or nothing.
-std::optional<std::wstring> checkLines(const BackupRecord& backup, const std::vector<Line>& lines) {
+// The refusal message for files that must not be written, or nothing.
+std::optional<std::wstring> checkLines(const BackupRecord& backup, const std::vector<CommandFile>& files) {
     std::vector<const std::wstring*> typed;
     for (const std::wstring& path : backup.BackupPath) typed.push_back(&path);
     typed.push_back(&backup.Guide);
     typed.push_back(&backup.LogFileName);
-
-    for (const std::wstring* text : typed)
-        for (std::size_t at = 0; at < text->size(); ++at)
-            if (forbidden((*text)[at]))
-                return characterMessage(kForbidden, std::wstring_view(*text).substr(at, 1), *text);
+    typed.push_back(&backup.Destination);
 
     SystemAccess& access = systemAccess();
     // With delayed expansion on, cmd.exe would expand !name! or drop a lone !.
@@ -112,23 +110,25 @@ std::optional<std::wstring> checkLines(const BackupRecord& backup, const std::ve
             if (text->find(L'!') != std::wstring::npos)
                 return characterMessage(kDelayedExpansion, L"!", *text);
 
-    for (const Line& line : lines) {
-        const auto tooLong = [&](const wchar_t* unit, std::size_t length) {
-            return std::wstring(kTooLong) + L"\r\n\r\nﾌｧｲﾙ名：" + line.fileName + L"\r\n" + unit + L"：" +
-                   std::to_wstring(length) + L" (上限 " + std::to_wstring(kMaxLine) + L")";
-        };
-        const std::size_t length = Utf16Length(line.text);
-        if (length > kMaxLine) return tooLong(L"文字数", length);
-        if (const auto bytes = access.toBatchCodePage(line.text); bytes && bytes->size() > kMaxLine)
-            return tooLong(L"ﾊﾞｲﾄ数", bytes->size());
-    }
+    for (const CommandFile& file : files)
+        for (const std::wstring& line : file.lines) {
+            const auto tooLong = [&](const wchar_t* unit, std::size_t length) {
+                return std::wstring(kTooLong) + L"\r\n\r\nﾌｧｲﾙ名：" + file.name + L"\r\n" + unit + L"：" +
+                       std::to_wstring(length) + L" (上限 " + std::to_wstring(kMaxLine) + L")";
+            };
+            const std::size_t length = Utf16Length(line);
+            if (length > kMaxLine) return tooLong(L"文字数", length);
+            if (const auto bytes = access.toBatchCodePage(line); bytes && bytes->size() > kMaxLine)
+                return tooLong(L"ﾊﾞｲﾄ数", bytes->size());
+        }
 
     for (const std::wstring* text : typed)
         if (auto ch = firstUnrepresentable(access, *text))
             return characterMessage(kUnrepresentable, *ch, *text);
-    for (const Line& line : lines)
-        if (auto ch = firstUnrepresentable(access, line.text))
-            return characterMessage(kUnrepresentable, *ch, line.text);
+    for (const CommandFile& file : files)
+        for (const std::wstring& line : file.lines)
+            if (auto ch = firstUnrepresentable(access, line))
+                return characterMessage(kUnrepresentable, *ch, line);
     return std::nullopt;
 }
 
@@ -171,62 +171,90 @@ std::wstring lastLines(std::wstring_view text, std::size_t count) {
     return shown;
 }
 
-// The success message when `at` accepted the job, else what keeps the user from believing it did.
-void reportSchedulerAnswer(const ProgramRun& run) {
+// The success message when the scheduler accepted the job, else what keeps the
+// user from believing it did. `scheduler` is the program that answered.
+void reportSchedulerAnswer(const ProgramRun& run, const std::wstring& scheduler) {
     if (!run.finished) {
-        MsgBox(
-            std::wstring(kSchedulerSilent) + L"\r\n\r\nat が " + std::to_wstring(kSchedulerWait.count()) +
-                L" 秒以内に終了しませんでした。\r\nｼﾞｮﾌﾞが登録されたかどうかを at ｺﾏﾝﾄﾞで確認してください。",
-            mb::Exclamation);
+        MsgBox(std::wstring(kSchedulerSilent) + L"\r\n\r\n" + scheduler + L" が " +
+                   std::to_wstring(kSchedulerWait.count()) + L" 秒以内に終了しませんでした。\r\nｼﾞｮﾌﾞが登録されたかどうかを " +
+                   scheduler + L" ｺﾏﾝﾄﾞで確認してください。",
+               mb::Exclamation);
         return;
     }
     if (run.exitCode != 0) {
         const std::wstring output = lastLines(run.output, kShownOutputLines);
-        MsgBox(std::wstring(kSchedulerRefused) + L"\r\n\r\n終了ｺｰﾄﾞ：" + std::to_wstring(run.exitCode) +
-                   L"\r\nat の出力：" + (output.empty() ? L"(なし)" : L"\r\n" + output),
+        MsgBox(std::wstring(kSchedulerRefused) + L"\r\n\r\n終了ｺｰﾄﾞ：" + std::to_wstring(run.exitCode) + L"\r\n" +
+                   scheduler + L" の出力：" + (output.empty() ? L"(なし)" : L"\r\n" + output),
                mb::Critical);
         return;
     }
     MsgBox(kDone, mb::OkOnly);
 }
 
-}  // namespace
-
-SystemResult WriteOneLineFile(const std::wstring& path, const std::wstring& line) {
+// The bytes of the lines, each ended by CR LF, in the batch code page.
+SystemResult writeLines(const std::wstring& path, const std::vector<std::wstring>& lines) {
+    std::wstring text;
+    for (const std::wstring& line : lines) text += line + L"\r\n";
     SystemAccess& access = systemAccess();
-    const std::optional<std::string> bytes = access.toBatchCodePage(line + L"\r\n");
-    if (!bytes) return {Outcome::Failed, characterMessage(kUnrepresentable, {}, line)};
+    const std::optional<std::string> bytes = access.toBatchCodePage(text);
+    if (!bytes) return {Outcome::Failed, characterMessage(kUnrepresentable, {}, text)};
     return access.replaceFile(path, *bytes);
 }
 
-void runApplyAction(const Settings& settings) {
-    const std::wstring backupLine = BuildBackupCommand(settings.BackupSettings);
-    const std::wstring atLine = BuildAtCommand(settings.ScheduleSettings, host().now());
+}  // namespace
 
-    if (auto refusal =
-            checkLines(settings.BackupSettings, {{L"tpbackup.cmd", backupLine}, {L"atcmd.bat", atLine}})) {
-        MsgBox(*refusal, mb::Critical);
+SystemResult WriteOneLineFile(const std::wstring& path, const std::wstring& line) { return writeLines(path, {line}); }
+
+void runApplyAction(const Settings& settings) {
+    const BackupRecord& backup = settings.BackupSettings;
+    SystemAccess& access = systemAccess();
+    const BackupMethod method = findBackupMethod(access);
+    // The job would fail unseen on every run.
+    if (method == BackupMethod::None) {
+        MsgBox(kNoBackupProgram, mb::Critical);
         return;
     }
-    // An empty directory would put both files into the root of the current drive.
+    if (const std::wstring refusal = backupRefusal(backup, method); !refusal.empty()) {
+        MsgBox(refusal, mb::Exclamation);
+        return;
+    }
+    // An empty directory would put the files into the root of the current drive.
     const std::wstring directory = subGetSystemDir();
     if (directory.empty()) {
         MsgBox(kNoSystemDir, mb::Critical);
         return;
     }
-    SystemAccess& access = systemAccess();
-    // The job would fail unseen on every run.
-    if (access.findProgram(L"ntbackup").empty()) {
-        MsgBox(kNoBackupProgram, mb::Critical);
+    const std::wstring commandFile = directory + L"\\tpbackup.cmd";
+    const std::wstring batchFile = directory + L"\\atcmd.bat";
+    const std::wstring taskFile = directory + L"\\tpbackup.xml";
+    const bool tape = method == BackupMethod::Tape;
+    const std::vector<CommandFile> files = {
+        {L"tpbackup.cmd", tape ? std::vector<std::wstring>{BuildBackupCommand(backup)} : BuildCopyCommands(backup)},
+        {L"atcmd.bat",
+         {tape ? BuildAtCommand(settings.ScheduleSettings, host().now()) : BuildTaskCommand(taskFile)}}};
+    if (auto refusal = checkLines(backup, files)) {
+        MsgBox(*refusal, mb::Critical);
+        return;
+    }
+    if (const std::size_t length = Utf16Length(files[0].lines[0]); tape && length > kMaxTapeLine) {
+        MsgBox(std::wstring(kTapeLineTooLong) + L"\r\n\r\n文字数：" + std::to_wstring(length) + L" (上限 " +
+                   std::to_wstring(kMaxTapeLine) +
+                   L")\r\n\r\nﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽを減らすか、より上位のﾌｫﾙﾀﾞを指定してください。",
+               mb::Exclamation);
         return;
     }
     if (MsgBox(kConfirm, mb::QuestionYesNo) != mb::Yes) return;
 
-    const std::wstring commandFile = directory + L"\\tpbackup.cmd";
-    const std::wstring batchFile = directory + L"\\atcmd.bat";
-    if (!runStep([&] { return WriteOneLineFile(commandFile, backupLine); })) return;
-    if (!runStep([&] { return WriteOneLineFile(batchFile, atLine); })) return;
-    // /q: the batch file does not echo its line, so the output is what `at` printed.
+    if (!runStep([&] { return writeLines(commandFile, files[0].lines); })) return;
+    // The clock is read after the question, so that the next runs it names lie
+    // ahead of the moment the user said yes.
+    if (!tape && !runStep([&] {
+            return access.replaceFile(taskFile, encodeUtf16Le(BuildTaskXml(settings.ScheduleSettings, host().now(),
+                                                                            commandFile, backup.Guide)));
+        }))
+        return;
+    if (!runStep([&] { return writeLines(batchFile, files[1].lines); })) return;
+    // /q: the batch file does not echo its line, so the output is what the scheduler printed.
     ProgramRun run;
     if (!runStep([&] {
             run = access.runHidden(access.commandInterpreter(), L"/q /c \"" + batchFile + L"\"", directory,
@@ -234,7 +262,7 @@ void runApplyAction(const Settings& settings) {
             return run.start;
         }))
         return;
-    reportSchedulerAnswer(run);
+    reportSchedulerAnswer(run, tape ? L"at" : L"schtasks");
 }
 
 }  // namespace lorvane

@@ -8,11 +8,13 @@
 
 namespace lorvane {
 
-// Builds both command lines and checks them, makes sure that ntbackup can be
-// found, asks the user, then writes tpbackup.cmd and atcmd.bat into the system
-// directory, runs atcmd.bat hidden and waits for `at` to answer: success is
-// reported only when it accepted the job. A refused line, a missing ntbackup or
-// a No writes nothing; a file that may not be written offers Retry and Cancel;
+// Finds the program that carries the backup (ntbackup, else robocopy), checks the
+// settings and the lines built from them, asks the user, then writes into the
+// system directory tpbackup.cmd, for robocopy the task file tpbackup.xml, and
+// atcmd.bat, runs atcmd.bat hidden and waits for the scheduler (`at`, or
+// schtasks for the task file) to answer: success is reported only when it
+// accepted the job. A refusal, a missing program or a No writes nothing; a file
+// that may not be written offers Retry and Cancel;
 // any other failure shows the system's own description and ends the action.
 // Changes neither record nor flag.
 void runApplyAction(const Settings& settings);

@@ -9,6 +9,7 @@
 
 #include "apply/apply_action.h"
 #include "apply/command_line.h"
+#include "apply/copy_commands.h"
 #include "fake_host.h"
 #include "platform/posix/posix_system_access.h"
 #include "texts.h"
@@ -106,6 +107,31 @@ TEST_F(ApplyAction, YesWritesBothFilesAndStartsTheBatchHidden) {
     EXPECT_EQ(access.started[0].workingDirectory, user.systemDir);
 }
 
+// Without ntbackup, robocopy copies and the Task Scheduler takes the task file in
+// place of an earlier one; what it answers decides the message as `at`'s did.
+TEST_F(ApplyAction, WithoutNtbackupWritesTheCopyAndHandsTheTaskToTheScheduler) {
+    access.missingPrograms = {L"ntbackup"};
+    settings.BackupSettings.Destination = L"E:\\BACKUP";
+    access.answer = {{}, true, 1, L"ｴﾗｰ: ﾀｽｸ ﾌｧｲﾙが不正です。\r\n"};
+    user.answers = {mb::Yes};
+    runApplyAction(settings);
+    ASSERT_EQ(user.styles(), (std::vector<int>{mb::QuestionYesNo, mb::Critical}));
+    EXPECT_EQ(user.messages[1].text, L"ｽｹｼﾞｭｰﾗにｼﾞｮﾌﾞを登録できませんでした。\r\n\r\n終了ｺｰﾄﾞ：1\r\n"
+                                     L"schtasks の出力：\r\nｴﾗｰ: ﾀｽｸ ﾌｧｲﾙが不正です。");
+
+    const std::string dir8 = dir.string();
+    EXPECT_EQ(Read(dir / "atcmd.bat"),
+              "schtasks /create /tn \"Lorvane\\tpbackup\" /xml \"" + dir8 + "\\tpbackup.xml\" /f\r\n");
+    const std::string command = Read(dir / "tpbackup.cmd");
+    EXPECT_EQ(command.substr(0, 10), "@echo off\r");
+    EXPECT_NE(command.find("robocopy \"D:\\My Work\" \"E:\\BACKUP\\D\\My Work\" /MIR /M"), std::string::npos);
+    const std::string task = Read(dir / "tpbackup.xml");
+    EXPECT_EQ(task.substr(0, 4), std::string("\xFF\xFE<\0", 4)) << "UTF-16LE with its byte order mark";
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 3);
+    ASSERT_EQ(access.started.size(), 1u);
+    EXPECT_EQ(access.started[0].arguments, L"/q /c \"" + user.systemDir + L"\\atcmd.bat\"");
+}
+
 struct ReadOnlyCase {
     const char* name;
     const char* readOnly;
@@ -166,11 +192,26 @@ std::wstring FolderForBytes(const Settings& settings, std::size_t bytes, wchar_t
     return L"C:\\" + std::wstring(rest / width, fill) + std::wstring(rest % width, L'x');
 }
 
+// A description that makes the copy's dated log line exactly this many bytes long in code page 932.
+std::wstring GuideForBytes(const Settings& settings, std::size_t bytes, wchar_t fill) {
+    BackupRecord backup = settings.BackupSettings;
+    backup.Guide.clear();
+    const std::wstring line = BuildCopyCommands(backup)[3];
+    const std::size_t rest = bytes - PosixSystemAccess().toBatchCodePage(line)->size() - 1;
+    const std::size_t width = PosixSystemAccess().toBatchCodePage(std::wstring(1, fill))->size();
+    return std::wstring(rest / width, fill) + std::wstring(rest % width, L'x');
+}
+
+// The copy backup: no ntbackup on the system, robocopy there, a destination chosen.
+const auto kCopy = [](PosixSystemAccess& a) { a.missingPrograms = {L"ntbackup"}; };
+void CopyTo(Settings& s) { s.BackupSettings.Destination = L"E:\\BACKUP"; }
+
 struct RefusalCase {
     const char* name;
     std::function<void(Settings&, User&)> change;
-    std::wstring message;  // the start of the stop message; empty: accepted
+    std::wstring message;  // the start of the refusal; empty: accepted
     std::function<void(PosixSystemAccess&)> system = {};
+    int style = mb::Critical;
     friend void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -184,13 +225,13 @@ TEST_P(ApplyActionRefuses, BeforeTheQuestionAndWritesNothing) {
         EXPECT_EQ(user.styles(), std::vector<int>{mb::QuestionYesNo});
         return;
     }
-    ASSERT_EQ(user.styles(), std::vector<int>{mb::Critical});
+    ASSERT_EQ(user.styles(), std::vector<int>{GetParam().style});
     EXPECT_EQ(user.messages[0].text.substr(0, GetParam().message.size()), GetParam().message);
     ExpectFiles(kOld, kOld);
 }
 
 const std::wstring kUnrepresentable = L"ｼｽﾃﾑのｺｰﾄﾞﾍﾟｰｼﾞで表せない文字が含まれています。\r\n\r\n文字　：";
-const std::wstring kForbidden = L"ｺﾏﾝﾄﾞ行に使用できない文字が含まれています。\r\n\r\n文字　：";
+const std::wstring kTapeLineTooLong = L"ntbackup のｺﾏﾝﾄﾞ行が長すぎます。\r\n\r\n文字数：";
 const std::wstring kBang =
     L"cmd.exe の遅延環境変数の展開が有効なため、! は使用できません。\r\n\r\n文字　：! (U+0021)";
 const auto kDelayedExpansionOn = [](PosixSystemAccess& a) { a.delayedExpansionOn = true; };
@@ -200,19 +241,45 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         RefusalCase{"EmptySystemDirectory", [](Settings&, User& u) { u.systemDir.clear(); },
                     L"ｼｽﾃﾑﾃﾞｨﾚｸﾄﾘを取得できません。"},
-        RefusalCase{"LineOf8191",
-                    [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForBytes(s, 8191, L'x')}; },
-                    L""},
-        RefusalCase{
-            "DoubleByteLineOf8191Bytes",
-            [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForBytes(s, 8191, L'ア')}; }, L""},
+        RefusalCase{"CopyLineOf8191",
+                    [](Settings& s, User&) {
+                        CopyTo(s);
+                        s.BackupSettings.Guide = GuideForBytes(s, 8191, L'x');
+                    },
+                    L"", kCopy},
+        RefusalCase{"CopyDoubleByteLineOf8191Bytes",
+                    [](Settings& s, User&) {
+                        CopyTo(s);
+                        s.BackupSettings.Guide = GuideForBytes(s, 8191, L'ア');
+                    },
+                    L"", kCopy},
+        RefusalCase{"CopyDoubleByteLineOf8192Bytes",
+                    [](Settings& s, User&) {
+                        CopyTo(s);
+                        s.BackupSettings.Guide = GuideForBytes(s, 8192, L'ア');
+                    },
+                    L"ｺﾏﾝﾄﾞ行が長すぎます。\r\n\r\nﾌｧｲﾙ名：tpbackup.cmd\r\nﾊﾞｲﾄ数：8192 (上限 8191)", kCopy},
         RefusalCase{
             "DoubleByteLineOf8192Bytes",
             [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForBytes(s, 8192, L'ア')}; },
             L"ｺﾏﾝﾄﾞ行が長すぎます。\r\n\r\nﾌｧｲﾙ名：tpbackup.cmd\r\nﾊﾞｲﾄ数：8192 (上限 8191)"},
+        // ntbackup's own limit: a longer line may stop it or leave files out without a word.
+        RefusalCase{"TapeLineOf256",
+                    [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForLength(s, 256)}; }, L""},
+        RefusalCase{"TapeLineOf257",
+                    [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForLength(s, 257)}; },
+                    kTapeLineTooLong + L"257 (上限 256)\r\n\r\nﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽを減らすか、", {}, mb::Exclamation},
+        RefusalCase{"CopyHasNoSuchLimit",
+                    [](Settings& s, User&) {
+                        CopyTo(s);
+                        s.BackupSettings.BackupPath = {FolderForLength(s, 1000)};
+                    },
+                    L"", kCopy},
+        RefusalCase{"CopyWithoutDestination", [](Settings&, User&) {}, L"保存先が設定されていません。", kCopy,
+                    mb::Exclamation},
         RefusalCase{"NoBackupProgram", [](Settings&, User&) {},
-                    L"ntbackup が見つかりません。\r\nこのｼｽﾃﾑではﾊﾞｯｸｱｯﾌﾟを実行できません。",
-                    [](PosixSystemAccess& a) { a.missingPrograms = {L"ntbackup"}; }},
+                    L"ntbackup も robocopy も見つかりません。\r\nこのｼｽﾃﾑではﾊﾞｯｸｱｯﾌﾟを実行できません。",
+                    [](PosixSystemAccess& a) { a.missingPrograms = {L"ntbackup", L"robocopy"}; }},
         RefusalCase{"BangInFolderUnderDelayedExpansion",
                     [](Settings& s, User&) { s.BackupSettings.BackupPath[1] = L"D:\\!PATH!"; },
                     kBang + L"\r\n設定値：D:\\!PATH!", kDelayedExpansionOn},
@@ -223,11 +290,14 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"LineOf8192",
                     [](Settings& s, User&) { s.BackupSettings.BackupPath = {FolderForLength(s, 8192)}; },
                     L"ｺﾏﾝﾄﾞ行が長すぎます。\r\n\r\nﾌｧｲﾙ名：tpbackup.cmd\r\n文字数：8192 (上限 8191)"},
+        // The backup dialog's own check: what its OK accepted is refused here for nothing else.
         RefusalCase{"QuoteInDescription", [](Settings& s, User&) { s.BackupSettings.Guide = L"a\" & calc"; },
-                    kForbidden + L"\" (U+0022)\r\n設定値：a\" & calc"},
+                    L"説明に \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。", {}, mb::Exclamation},
+        RefusalCase{"TabInDescription", [](Settings& s, User&) { s.BackupSettings.Guide = L"a\tb"; },
+                    L"説明に \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。", {}, mb::Exclamation},
         RefusalCase{"LineBreakInFolder",
                     [](Settings& s, User&) { s.BackupSettings.BackupPath[1] = L"D:\\a\nb"; },
-                    kForbidden + L"U+000A\r\n"},
+                    L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽに \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。", {}, mb::Exclamation},
         RefusalCase{"BestFitYenWouldBeBackslash",
                     [](Settings& s, User&) { s.BackupSettings.LogFileName = L"C:\\¥.log"; },
                     kUnrepresentable + L"¥ (U+00A5)\r\n設定値：C:\\¥.log"}),
