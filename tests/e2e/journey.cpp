@@ -137,7 +137,8 @@ void stepHourUp(const ScheduleControls& controls, int times) {
     }
 }
 
-Window chooseTypicalSettings(const Program& app, bool shots) {
+Window chooseTypicalSettings(const Program& app, bool shots,
+                             const std::function<void(const Window&)>& inBackupSettings) {
     Window menu = waitForMenu(app, shots);
     if (menu.child(L"Button", kApplyButton).enabled())
         throw DriverError("the apply button is enabled before anything was set: " + menu.describe());
@@ -147,6 +148,7 @@ Window chooseTypicalSettings(const Program& app, bool shots) {
     backup.children(L"ComboBox").at(0).chooseWithArrowKeys(L"incremental");
     app.settle(backup);
     if (shots) screenshot(backup, "backup-settings");
+    if (inBackupSettings) inBackupSettings(backup);
     menu = closeToMenu(app, backup, L"OK");
     if (menu.child(L"Button", kApplyButton).enabled())
         throw DriverError("the apply button is enabled with the backup settings alone: " + menu.describe());
@@ -253,10 +255,11 @@ Restore::~Restore() {
 
 namespace {
 
-std::wstring atRecordPath() {
+std::wstring recordPath(const std::wstring& name) {
     wchar_t temp[MAX_PATH + 1];
     const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    return std::wstring(temp, length) + L"lorvane-at-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    return std::wstring(temp, length) + L"lorvane-" + name + L"-" + std::to_wstring(GetCurrentProcessId()) +
+           L".txt";
 }
 
 }  // namespace
@@ -271,28 +274,36 @@ std::string oemText(const std::wstring& text) {
     return bytes;
 }
 
-AtRecorder::AtRecorder(const std::wstring& reply, int exitCode, int seconds)
-    : record_(atRecordPath()), script_(systemDirectory() + L"\\at.cmd"), recordRestore_(record_) {
+ProgramRecorder::ProgramRecorder(const std::wstring& name, const std::wstring& reply, int exitCode, int seconds)
+    : name_(name),
+      record_(recordPath(name)),
+      script_(systemDirectory() + L"\\" + name + L".cmd"),
+      recordRestore_(record_) {
     DeleteFileW(record_.c_str());
     std::string script = "@>\"" + utf8(record_) + "\" echo %*\r\n";
     // ping waits a second between its echo requests.
     if (seconds > 0) script += "@ping -n " + std::to_string(seconds + 1) + " 127.0.0.1 >nul\r\n";
     if (!reply.empty()) script += "@echo " + oemText(reply) + "\r\n";
     script += "@exit /b " + std::to_string(exitCode) + "\r\n";
-    writeFile(systemDirectory() + L"\\at.cmd", script);
+    writeFile(systemDirectory() + L"\\" + name + L".cmd", script);
+}
+
+Removed::Removed(const std::wstring& path) : restore_(path) {
+    if (!DeleteFileW(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+        throw DriverError("cannot remove " + utf8(path));
 }
 
 BackupProgram::BackupProgram() : script_(systemDirectory() + L"\\ntbackup.cmd") {
     writeFile(systemDirectory() + L"\\ntbackup.cmd", "@echo ntbackup %*\r\n");
 }
 
-bool AtRecorder::ran() const {
+bool ProgramRecorder::ran() const {
     return GetFileAttributesW(record_.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string AtRecorder::waitForArguments(milliseconds timeout) const {
+std::string ProgramRecorder::waitForArguments(milliseconds timeout) const {
     std::optional<std::string> line;
-    waitUntil("the batch file to run at.cmd", timeout, [&] {
+    waitUntil("the batch file to run " + utf8(name_) + ".cmd", timeout, [&] {
         line = readFile(record_);
         return line && line->size() >= 2 && line->substr(line->size() - 2) == "\r\n";
     });

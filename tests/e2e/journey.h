@@ -3,6 +3,7 @@
 // put back as they were.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,7 +63,9 @@ void stepHourUp(const ScheduleControls& controls, int times);
 
 // The typical use up to the apply button: C:\DATA as "incremental", every Monday
 // and Friday at 02:30. Returns the menu, its apply button enabled.
-Window chooseTypicalSettings(const Program& app, bool shots = false);
+// `inBackupSettings` runs in the backup settings dialog before its OK.
+Window chooseTypicalSettings(const Program& app, bool shots = false,
+                             const std::function<void(const Window&)>& inBackupSettings = {});
 
 // Files of the prefix.
 std::wstring systemDirectory();
@@ -87,21 +90,38 @@ private:
     std::optional<std::string> bytes_;
 };
 
-// A test-only `at` command in the system directory (Wine has none): it writes
-// the arguments that it is given into a file, takes about `seconds`, then prints
+// A test-only command `name`.cmd in the system directory: it writes the
+// arguments that it is given into a file, takes about `seconds`, then prints
 // `reply` (in the OEM code page, as a console program does) and ends with
 // `exitCode`. Removed again when destroyed.
-class AtRecorder {
+class ProgramRecorder {
 public:
-    explicit AtRecorder(const std::wstring& reply = {}, int exitCode = 0, int seconds = 0);
-    // What `at` was given, once it has run.
+    ProgramRecorder(const std::wstring& name, const std::wstring& reply, int exitCode, int seconds);
+    // What the program was given, once it has run.
     std::string waitForArguments(milliseconds timeout) const;
     // Whether it ran at all.
     bool ran() const;
 
 private:
-    std::wstring record_;
+    std::wstring name_, record_;
     Restore script_, recordRestore_;
+};
+
+// `at` (Wine has none).
+class AtRecorder : public ProgramRecorder {
+public:
+    explicit AtRecorder(const std::wstring& reply = {}, int exitCode = 0, int seconds = 0)
+        : ProgramRecorder(L"at", reply, exitCode, seconds) {}
+};
+
+// A file of the system directory taken away, put back when destroyed: Wine's own
+// robocopy.exe, so that the program finds no robocopy or a stand-in's.
+class Removed {
+public:
+    explicit Removed(const std::wstring& path);
+
+private:
+    Restore restore_;
 };
 
 // A test-only `ntbackup` in the system directory (Wine has none), so that the

@@ -68,6 +68,7 @@ void expectChosen(const Window& window, const std::wstring& chosen, const Names&
 }
 
 TEST(Keyboard, TabWalksTheBackupSettingsDialogAndEnterComesBackToTheButton) {
+    const BackupProgram ntbackup;  // the dialog of the tape backup, without the copy's destination
     Program app;
     const Window menu = waitForMenu(app);
     const Window dialog = openFromMenu(app, menu, kBackupSettingsButton, kBackupSettings);

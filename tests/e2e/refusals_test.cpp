@@ -23,6 +23,7 @@ void expectApplyDisabled(const Window& menu) {
 
 TEST(Refusals, BackupSettingsShowTheMessageKeepTheDialogAndStoreNothing) {
     const DataFolder data;
+    const BackupProgram ntbackup;  // the dialog of the tape backup, without the copy's destination
     Program app;
     Window menu = waitForMenu(app);
     // The schedule first: the apply button then tells whether the backup settings were stored.
