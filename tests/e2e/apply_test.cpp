@@ -151,12 +151,11 @@ TEST(SchedulerRefusal, ShowsWhatAtPrintedAndNoSuccess) {
 
 TEST(NoBackupProgram, StopsBeforeTheQuestionAndWritesNothing) {
     const Prefix prefix(false);
+    const Removed robocopy(systemDirectory() + L"\\robocopy.exe");
     prefix.writeOldFiles();
     Program app;
     const Window menu = chooseTypicalSettings(app);
 
-    // Taken away after the dialog's OK: the system changed in between, and the action asks again.
-    const Removed robocopy(systemDirectory() + L"\\robocopy.exe");
     menu.child(L"Button", kApplyButton).click();
     answerMessage(app, L"ntbackup も robocopy も見つかりません。\r\nこのｼｽﾃﾑではﾊﾞｯｸｱｯﾌﾟを実行できません。", {IDOK},
                   IDOK, "apply-no-backup-program");

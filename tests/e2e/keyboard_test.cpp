@@ -50,6 +50,7 @@ Names boxesWithTheirLabels(const Window& window) {
     for (const Window& control : window.children()) {
         const std::wstring cls = control.className();
         if (control.parent().className() == L"ComboBox") continue;  // a combo box's own edit field
+        if (!control.visible()) continue;                             // nothing a reader or a user meets
         if (cls == L"Edit" || cls == L"ComboBox" || cls == L"ListBox") boxes.push_back(cls + L": " + labelBefore(control));
     }
     return boxes;
