@@ -67,6 +67,16 @@ std::string rtf(const std::wstring& text) {
     return out + "}";
 }
 
+#ifdef _WIN32
+LRESULT CALLBACK refuseRichEdit(int code, WPARAM wp, LPARAM lp) {
+    wchar_t name[32] = {};
+    if (code == HCBT_CREATEWND && GetClassNameW(reinterpret_cast<HWND>(wp), name, 32) &&
+        lstrcmpiW(name, L"RICHEDIT50W") == 0)
+        return 1;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+#endif
+
 class LogViewer : public WindowTest {
 protected:
     void SetUp() override {
@@ -274,6 +284,12 @@ TEST_F(LogViewer, UnreadableFileIsSaidSoAndChangesNothing) {
         CreateFileW(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     cases.push_back({"share mode 0", held, [holder] { CloseHandle(holder); }});
+    // An RTF log the system will not make a rich edit control for, as without msftedit.dll.
+    const HHOOK refuser = SetWindowsHookExW(WH_CBT, refuseRichEdit, nullptr, GetCurrentThreadId());
+    ASSERT_NE(refuser, nullptr);
+    cases.push_back({"no rich edit control", file("refused.rtf", rtf(kLog)), [refuser] {
+                         UnhookWindowsHookEx(refuser);
+                     }});
 #endif
     const std::wstring headline = L"ﾌｧｲﾙを読み込めませんでした。\r\n\r\n";
     const auto saidSo = [&](const std::wstring& path) {
