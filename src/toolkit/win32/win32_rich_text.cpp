@@ -16,6 +16,7 @@
 #include "core/host.h"
 #include "toolkit/rich_text.h"
 #include "toolkit/win32/win32_rich_text.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_system_access.h"
 
 namespace tk {
@@ -23,11 +24,11 @@ namespace tk {
 std::optional<std::string> readWholeFile(const std::wstring& path, std::wstring* error) {
     DWORD failure = ERROR_SUCCESS;
     std::optional<std::string> bytes;
-    HANDLE file =
+    const lorvane::win32::AutoCloseHandle file(
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size{};
-    if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) {
+    if (!file.valid() || !GetFileSizeEx(file, &size)) {
         failure = GetLastError();
     } else if (static_cast<unsigned long long>(size.QuadPart) >= (1ull << 40)) {
         failure = ERROR_NOT_ENOUGH_MEMORY;
@@ -51,7 +52,6 @@ std::optional<std::string> readWholeFile(const std::wstring& path, std::wstring*
             failure = ERROR_NOT_ENOUGH_MEMORY;
         }
     }
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     if (failure == ERROR_SUCCESS) return bytes;
     if (error) *error = lorvane::SystemErrorText(failure);
     return std::nullopt;
