@@ -66,8 +66,9 @@ void TitleForm::Form_Load() {
     }
     if (tk::PrevInstance()) {
         // An earlier instance still on its title screen has no window to find; end quietly then.
-        // Enter goes only to a window of ours that waits for it: never to a question of the
-        // earlier instance, which only the user may answer.
+        // Enter goes only to the earlier instance's main menu once it is in front: never to
+        // a dialog, whose focused button it would press, nor to a question, which only the
+        // user may answer, nor to another program in front.
         if (tk::ActivateWindowByTitle(tk::AppTitle()) == tk::WindowFound::TakesInput) tk::SendEnterAndWait();
         tk::EndProgram();
     }

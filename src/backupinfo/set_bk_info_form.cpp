@@ -74,6 +74,9 @@ SetBkInfoForm::SetBkInfoForm() {
     lblBackupMode.Caption(L"ﾊﾞｯｸｱｯﾌﾟの種類");
     lblBackupMode.names = &cboBackupMode;
     place(cboBackupMode, 2400, 3180, 1935, 300, 14);
+    // Delete, Backspace or a paste would leave no type chosen, and the backup would
+    // then silently run as ntbackup's default type.
+    cboBackupMode.listOnly = true;
 
     place(FraLog, 240, 3600, 6915, 915, 15);
     FraLog.Caption(L"ﾛｸﾞ情報");

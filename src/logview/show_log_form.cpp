@@ -85,10 +85,16 @@ bool ShowLogForm::ShowLogFile(const std::wstring& path) {
     return true;
 }
 
-// The view keeps its place and takes the rest of the window; never a negative size.
+// The view keeps its place and takes the rest of the client area; never a
+// negative size. Its margins right and below are those that the outer size less
+// 255 × 780 twips left inside NT 4.0's thin frame (4 px borders, 19 px caption
+// and menu bar at 96 dpi: 120 × 690 twips). Measured from the outer size,
+// today's thicker frames would push its bottom scroll bar out of the window.
 void ShowLogForm::Form_Resize() {
-    rtfShowLog.Move(rtfShowLog.Left(), rtfShowLog.Top(), rtfShowLog.Width(), std::max(0.0f, Height() - 780));
-    rtfShowLog.Move(rtfShowLog.Left(), rtfShowLog.Top(), std::max(0.0f, Width() - 255), rtfShowLog.Height());
+    constexpr float kRightMargin = 75, kBottomMargin = 30;
+    const float left = rtfShowLog.Left(), top = rtfShowLog.Top();
+    rtfShowLog.Move(left, top, std::max(0.0f, ScaleWidth() - left - kRightMargin),
+                    std::max(0.0f, ScaleHeight() - top - kBottomMargin));
 }
 
 void ShowLogForm::mnuOpenFile_Click() {

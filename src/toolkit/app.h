@@ -32,13 +32,14 @@ bool PrevInstance();
 // What bringing another instance's window to the front found.
 enum class WindowFound {
     None,        // no window with that title
-    TakesInput,  // one of that instance's own windows, enabled, no modal window open
-    Busy,        // a message box or another modal window of that instance is open
+    TakesInput,  // the window of exactly that title, enabled, no modal window open, now in front
+    FrontOnly,   // any other: a window found by the title's start (a dialog), a modal
+                 // window open, or one that did not come to the front in time
 };
 
 // Looks for a window of the program in another process with exactly this title,
-// else the first one whose title begins with it. When it takes input it is
-// brought to the front; when that instance is busy, its front-most window is.
+// else the first one whose title begins with it, and brings it to the front;
+// when a modal window of that instance is open, its front-most window instead.
 WindowFound ActivateWindowByTitle(const std::wstring& title);
 
 // Sends one Enter key press to the active window and waits until it has been processed.

@@ -45,7 +45,7 @@ void ComboBox::userSelected(int index) {
 }
 
 void ComboBox::userEdited(const std::wstring& text) {
-    if (!effectivelyEnabled() || text == text_) return;
+    if (!effectivelyEnabled() || listOnly || text == text_) return;
     text_ = text;
     listIndex_ = -1;
     if (Change) dispatchEvent(Change);

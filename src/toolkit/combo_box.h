@@ -20,6 +20,11 @@ public:
     void ListIndex(int index);
     Handler Click;
 
+    // The edit field shows only the chosen item: no key, cut, paste or undo of
+    // the user changes it, so the choice changes only through the list. Set by
+    // the window's constructor.
+    bool listOnly = false;
+
     // The text of the edit field.
     const std::wstring& Text() const { return text_; }
     void Text(const std::wstring& text);
@@ -35,7 +40,8 @@ public:
     int userKeyPress(int keyAscii);
     // The user chose an item from the list (or with the arrow keys).
     void userSelected(int index);
-    // The user's typing left this text in the edit field.
+    // The user's typing left this text in the edit field. Not taken by a box
+    // that is disabled or listOnly: its peer then shows Text() again.
     void userEdited(const std::wstring& text);
 
 private:

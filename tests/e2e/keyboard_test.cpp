@@ -3,6 +3,8 @@
 // screen readers give the boxes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "journey.h"
 #include "keyboard.h"
 #include "texts.h"
@@ -159,8 +161,23 @@ TEST(Keyboard, TabWalksTheFolderPicker) {
     app.waitUntilGone(picker, "the folder picker", kStepTimeout);
 }
 
-// The hour typed with the input method on reaches the scheduler as the number.
-TEST(Keyboard, FullWidthDigitsInTheHourBoxAreStoredAsTheNumber) {
+// Puts the text on the clipboard, for a paste to find.
+void putOnClipboard(const std::wstring& text) {
+    if (!OpenClipboard(nullptr)) throw DriverError("cannot open the clipboard");
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    if (memory) {
+        std::copy_n(text.c_str(), text.size() + 1, static_cast<wchar_t*>(GlobalLock(memory)));
+        GlobalUnlock(memory);
+        if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+    }
+    CloseClipboard();
+}
+
+// What the keys leave in the boxes is what the files hold: no key that edits a
+// text takes the chosen backup type away, and the hour typed with the input
+// method on reaches the scheduler as the number.
+TEST(Keyboard, TheWrittenFilesHoldWhatTheKeysLeftInTheBoxes) {
     const Restore data{L"C:\\DATA"};
     CreateDirectoryW(L"C:\\DATA", nullptr);
     const GeneratedFiles files;
@@ -168,6 +185,24 @@ TEST(Keyboard, FullWidthDigitsInTheHourBoxAreStoredAsTheNumber) {
     const AtRecorder at;
     Program app;
     Window menu = chooseTypicalSettings(app);
+
+    const Window backup = openFromMenu(app, menu, kBackupSettingsButton, kBackupSettings);
+    const Window typeField = backup.children(L"ComboBox").at(0).children(L"Edit").at(0);
+    putOnClipboard(L"x");
+    typeField.clickAt(2, 2);
+    bringToFront(backup);
+    waitUntil("the focus in the type box", kStepTimeout, [&] { return focusedControl(backup) == typeField; });
+    pressKey(VK_END);
+    pressKey(VK_BACK);
+    pressKey(VK_HOME);
+    pressKey(VK_DELETE);
+    pressKey(VK_INSERT, true);  // Shift+Insert pastes
+    pressKey(VK_END, true);
+    pressKey(VK_DELETE, true);  // Shift+Delete cuts
+    for (UINT key : {'X', 'V', 'Z'}) pressChord(backup, {VK_CONTROL, key});
+    app.settle(backup);
+    EXPECT_EQ(typeField.contents(), L"incremental");
+    menu = closeToMenu(app, backup, L"OK");
 
     const Window dialog = openFromMenu(app, menu, kScheduleButton, kSchedule);
     const ScheduleControls controls = scheduleControls(dialog);
@@ -198,6 +233,8 @@ TEST(Keyboard, FullWidthDigitsInTheHourBoxAreStoredAsTheNumber) {
     answerMessage(app, kApplyQuestion, {IDYES, IDNO}, IDYES);
     answerMessage(app, kApplyDone, {IDOK}, IDOK);
     EXPECT_EQ(readFile(files.batchFile), "at 07:30 /every:M tpbackup\r\n");
+    EXPECT_NE(readFile(files.commandFile).value_or("").find(" /t {incremental} "), std::string::npos)
+        << readFile(files.commandFile).value_or("(none)");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "journey.h"
+#include "keyboard.h"
 
 namespace e2e {
 namespace {
@@ -77,8 +78,12 @@ private:
 
 // The second start brings the first instance's menu to the front and hands it
 // one Enter key press, which presses the menu's focused button
-// "バックアップ情報の設定": the backup settings dialog opens in front.
+// "バックアップ情報の設定": the backup settings dialog opens in front. A third
+// start, with a folder selected there and the focus on 削除, only brings the
+// dialog to the front: an Enter would take the folder out of the list.
 TEST(SecondStart, BringsTheFirstInstanceToTheFrontAndEnds) {
+    const Restore data{L"C:\\DATA"};
+    CreateDirectoryW(L"C:\\DATA", nullptr);
     Program first;
     const Window menu = first.waitForWindow(kMenu, kStartTimeout + 15s);
     const OtherProgramWindow other;
@@ -105,6 +110,27 @@ TEST(SecondStart, BringsTheFirstInstanceToTheFrontAndEnds) {
         [&] { return first.describe(); });
     EXPECT_TRUE(first.running());
     for (const Window& w : first.windows()) EXPECT_NE(utf8(w.title()), "") << "a title screen: " << first.describe();
+
+    const Window dialog = first.findWindow(kBackupSettings);
+    addFolderWithPicker(first, dialog, L"DATA");
+    const Window folders = dialog.children(L"ListBox").at(0);
+    const std::vector<std::wstring> chosen = folders.items();
+    folders.clickRow(0);
+    waitUntil("the folder to be selected", kStepTimeout, [&] { return folders.selectedRows() == std::vector<int>{0}; });
+    bringToFront(dialog);
+    pressKey(VK_TAB);
+    pressKey(VK_TAB);
+    waitUntil("the focus on 削除", kStepTimeout,
+              [&] { return focusedControl(dialog) == dialog.child(L"Button", L"削除"); },
+              [&] { return focusedControl(dialog).describe(); });
+    const OtherProgramWindow another;
+
+    Program third;
+    EXPECT_EQ(third.waitForExit(15s), 0u);
+    waitUntil("the dialog to come to the front", 5s, [&] { return foregroundWindow() == dialog; },
+              [&] { return foregroundWindow().describe(); });
+    first.settle(dialog);
+    EXPECT_EQ(folders.items(), chosen);
 }
 
 // Another program's window titled "Lorvane", in front, is passed over: the Enter

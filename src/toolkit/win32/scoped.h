@@ -26,6 +26,24 @@ private:
     HDC dc_;
 };
 
+// A window's painting: BeginPaint now, EndPaint at the end of the scope, which
+// validates what was to be painted even when the painting was cut short.
+class ScopedPaint {
+public:
+    explicit ScopedPaint(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &paint_)) {}
+    ~ScopedPaint() { EndPaint(hwnd_, &paint_); }
+    ScopedPaint(const ScopedPaint&) = delete;
+    ScopedPaint& operator=(const ScopedPaint&) = delete;
+    operator HDC() const { return dc_; }
+    // The part of the client area to be painted.
+    const RECT& area() const { return paint_.rcPaint; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
+};
+
 // An object selected into a device context; the one it replaced comes back at the end of the scope.
 class ScopedSelectObject {
 public:

@@ -1,6 +1,7 @@
 // The combo box: a system COMBOBOX with an edit field. The edit field is
 // subclassed so that the model's key-press handler sees, and may discard,
-// every character before the field does.
+// every character before the field does, and so that a listOnly box keeps the
+// chosen item in it whatever key, clipboard command or menu item reaches it.
 #include <windows.h>
 // after windows.h
 #include <commctrl.h>
@@ -56,6 +57,8 @@ public:
             std::wstring text(static_cast<size_t>(length) + 1, L'\0');
             text.resize(static_cast<size_t>(GetWindowTextW(hwnd(), text.data(), length + 1)));
             box_.userEdited(text);
+            // Whatever got past the edit field and was not taken: the box shows the model again.
+            if (box_.Text() != text) update(Property::Selection);
         }
     }
 
@@ -77,12 +80,37 @@ private:
             case WM_IME_CHAR: {
                 int key = static_cast<int>(wp);
                 runGuarded([&] { key = peer->box_.userKeyPress(key); });
-                if (key == 0) return 0;
+                if (key == 0 || peer->box_.listOnly) return 0;
                 return DefSubclassProc(hwnd, msg, static_cast<WPARAM>(key), lp);
             }
             default: break;
         }
+        if (peer->box_.listOnly && changesText(msg, wp)) return 0;
+        if (peer->box_.listOnly && msg == WM_CONTEXTMENU) {
+            // The field's own menu greys Undo, Cut, Paste and Delete while it is read-only.
+            SendMessageW(hwnd, EM_SETREADONLY, TRUE, 0);
+            const LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
+            SendMessageW(hwnd, EM_SETREADONLY, FALSE, 0);
+            return result;
+        }
         return DefSubclassProc(hwnd, msg, wp, lp);
+    }
+
+    // What an edit field does to its text besides typed characters: Delete and
+    // Backspace, Shift+Delete (cut), Shift+Insert (paste), and the clipboard and
+    // undo commands its menu and Ctrl+X, Ctrl+V, Ctrl+Z send.
+    static bool changesText(UINT msg, WPARAM wp) {
+        switch (msg) {
+            case WM_KEYDOWN:
+                return wp == VK_DELETE || wp == VK_BACK || (wp == VK_INSERT && GetKeyState(VK_SHIFT) < 0);
+            case WM_CUT:
+            case WM_PASTE:
+            case WM_CLEAR:
+            case WM_UNDO:
+            case EM_UNDO:
+            case EM_REPLACESEL: return true;
+            default: return false;
+        }
     }
 
     ComboBox& box_;

@@ -4,21 +4,22 @@
 #include <algorithm>
 
 #include "toolkit/text_file_reload.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_system_access.h"
 
 namespace tk {
 
 std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes,
                                         std::wstring* failure) {
-    HANDLE file =
+    // Owned, so that running out of memory for the bytes (which the caller catches) closes it too.
+    const lorvane::win32::AutoCloseHandle file(
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     const auto fail = [&] {
         if (failure) *failure = lorvane::SystemErrorText(GetLastError());
-        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
         return std::nullopt;
     };
-    if (file == INVALID_HANDLE_VALUE) return fail();
+    if (!file.valid()) return fail();
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size)) return fail();
     const auto total = static_cast<std::uint64_t>(size.QuadPart);
@@ -37,7 +38,6 @@ std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t 
         done += got;
     }
     bytes.resize(done);  // a file that shrank while it was read
-    CloseHandle(file);
     return bytes;
 }
 

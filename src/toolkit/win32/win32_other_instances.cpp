@@ -1,5 +1,5 @@
 // Another instance of the program: its window found by title and brought to
-// the front, and a key pressed in it.
+// the front, and a key pressed in its main menu.
 #include "toolkit/win32/win32_internal.h"
 
 namespace tk::win32 {
@@ -68,15 +68,18 @@ InstanceWindows instanceWindows(HWND window) {
     return instance;
 }
 
-void bringToFront(HWND window) {
+// True once the system reports the window in front. The other program
+// activates its window in its own time; a key sent before that would reach
+// whatever window was in front, of whichever program.
+bool bringToFront(HWND window) {
     if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
     SetForegroundWindow(window);
-    // The other program activates its window in its own time: wait until it
-    // has, so that a key sent next reaches it and not the window before it.
     for (DWORD waited = 0; GetForegroundWindow() != window && waited < kForegroundWaitMs; waited += kPollMs)
         Sleep(kPollMs);
+    if (GetForegroundWindow() != window) return false;
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kForegroundWaitMs, &ignored);
+    return GetForegroundWindow() == window;
 }
 
 }  // namespace
@@ -89,11 +92,13 @@ WindowFound activateWindowByTitle(const std::wstring& title) {
         EnumWindows(matchTitle, reinterpret_cast<LPARAM>(&search));
     }
     if (!search.found) return WindowFound::None;
-    // A message box, the picker or a file dialog is open: the user answers it, not us.
+    // Only the menu waits for the Enter: in a dialog found by the prefix it would press
+    // the focused button (削除, ｷｬﾝｾﾙ, OK), and a message box, the picker or a file
+    // dialog is for the user to answer, not us.
     const InstanceWindows instance = instanceWindows(search.found);
-    const bool takesInput = IsWindowEnabled(search.found) && !instance.modalOpen;
-    bringToFront(takesInput || !instance.frontMost ? search.found : instance.frontMost);
-    return takesInput ? WindowFound::TakesInput : WindowFound::Busy;
+    const bool modalOpen = !IsWindowEnabled(search.found) || instance.modalOpen;
+    const bool inFront = bringToFront(modalOpen && instance.frontMost ? instance.frontMost : search.found);
+    return !search.prefix && !modalOpen && inFront ? WindowFound::TakesInput : WindowFound::FrontOnly;
 }
 
 void sendEnterAndWait() {

@@ -16,6 +16,7 @@
 #include "core/host.h"
 #include "toolkit/rich_text.h"
 #include "toolkit/win32/win32_rich_text.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_system_access.h"
 
 namespace tk {
@@ -23,11 +24,11 @@ namespace tk {
 std::optional<std::string> readWholeFile(const std::wstring& path, std::wstring* error) {
     DWORD failure = ERROR_SUCCESS;
     std::optional<std::string> bytes;
-    HANDLE file =
+    const lorvane::win32::AutoCloseHandle file(
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size{};
-    if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) {
+    if (!file.valid() || !GetFileSizeEx(file, &size)) {
         failure = GetLastError();
     } else if (static_cast<unsigned long long>(size.QuadPart) >= (1ull << 40)) {
         failure = ERROR_NOT_ENOUGH_MEMORY;
@@ -51,7 +52,6 @@ std::optional<std::string> readWholeFile(const std::wstring& path, std::wstring*
             failure = ERROR_NOT_ENOUGH_MEMORY;
         }
     }
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     if (failure == ERROR_SUCCESS) return bytes;
     if (error) *error = lorvane::SystemErrorText(failure);
     return std::nullopt;
@@ -240,35 +240,66 @@ private:
             error = lorvane::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY);
             return false;
         }
+        // An RTF document the rich edit control cannot take is not shown as an empty log.
+        HWND rich = nullptr;
+        if (bytes && !text && !(rich = openRichEdit(*bytes, error))) return false;
         const bool hadFocus = GetFocus() == hwnd() || (rich_ && GetFocus() == rich_);
         closeRichEdit();
         plain_.show(text ? std::move(*text) : TextFile());
-        if (bytes && !text) openRichEdit(*bytes);
+        if (rich) showRichEdit(rich);
         if (hadFocus) SetFocus(hwnd());
         return true;
     }
 
     // RTF keeps its own formatting; the view's font changes reach it one attribute at a time.
-    void openRichEdit(std::string_view rtf) {
+    // The control is made hidden and filled: null, with the reason in error, when it cannot be.
+    HWND openRichEdit(std::string_view rtf, std::wstring& error) {
         static const HMODULE library = LoadLibraryW(L"msftedit.dll");
-        if (!library) return;
-        ShowScrollBar(hwnd(), SB_BOTH, FALSE);
+        static const DWORD libraryError = library ? ERROR_SUCCESS : GetLastError();
+        if (!library) {
+            error = richEditMissing(libraryError);
+            return nullptr;
+        }
         RECT client;
         GetClientRect(hwnd(), &client);
-        rich_ = CreateWindowExW(0, MSFTEDIT_CLASS, L"",
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
-                                    ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL | ES_DISABLENOSCROLL,
-                                0, 0, client.right, client.bottom, hwnd(), nullptr, GetModuleHandleW(nullptr),
-                                nullptr);
-        if (!rich_) {
-            ShowScrollBar(hwnd(), SB_BOTH, TRUE);
-            return;
+        SetLastError(ERROR_SUCCESS);
+        HWND rich = CreateWindowExW(0, MSFTEDIT_CLASS, L"",
+                                    WS_CHILD | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
+                                        ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL | ES_DISABLENOSCROLL,
+                                    0, 0, client.right, client.bottom, hwnd(), nullptr,
+                                    GetModuleHandleW(nullptr), nullptr);
+        if (!rich) {
+            error = richEditMissing(GetLastError());
+            return nullptr;
         }
-        SendMessageW(rich_, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
-        SendMessageW(rich_, EM_SETTARGETDEVICE, 0, 1);  // no wrapping: both scroll bars
+        SendMessageW(rich, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+        SendMessageW(rich, EM_SETTARGETDEVICE, 0, 1);  // no wrapping: both scroll bars
         StreamSource source{rtf};
         EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, streamIn};
-        SendMessageW(rich_, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+        SendMessageW(rich, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+        if (stream.dwError != 0) {
+            DestroyWindow(rich);
+            error = L"ﾘｯﾁ ｴﾃﾞｨｯﾄ ｺﾝﾄﾛｰﾙが RTF を読み込めませんでした。(ｴﾗｰ番号 " +
+                    std::to_wstring(stream.dwError) + L")";
+            return nullptr;
+        }
+        return rich;
+    }
+
+    static std::wstring richEditMissing(DWORD error) {
+        std::wstring text = L"RTF を表示するﾘｯﾁ ｴﾃﾞｨｯﾄ ｺﾝﾄﾛｰﾙ (msftedit.dll) を使用できません。";
+        if (error != ERROR_SUCCESS) text += L"\r\n" + lorvane::SystemErrorText(error);
+        return text;
+    }
+
+    // The filled control takes the view's place, scroll bars and all.
+    void showRichEdit(HWND rich) {
+        ShowScrollBar(hwnd(), SB_BOTH, FALSE);
+        rich_ = rich;
+        RECT client;
+        GetClientRect(hwnd(), &client);
+        MoveWindow(rich_, 0, 0, client.right, client.bottom, FALSE);
+        ShowWindow(rich_, SW_SHOWNA);
     }
 
     SearchOutcome findInRichEdit(const std::wstring& text, bool matchCase, bool down) {

@@ -114,6 +114,7 @@ private:
     std::int64_t lastLeft() const;
 
     void paint();
+    void paintLines();
     void scrollTo(std::uint64_t top, std::int64_t left);
     void updateScrollBars();
     void setScrollBar(int bar, std::uint64_t last, std::uint64_t page, std::uint64_t position);

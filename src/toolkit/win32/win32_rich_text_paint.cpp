@@ -4,31 +4,42 @@
 #include <algorithm>
 
 #include "toolkit/win32/win32_rich_text.h"
+#include "toolkit/win32/scoped.h"
 #include "toolkit/win32/win32_plain_text_view.h"
 
 namespace tk::win32 {
 
 void PlainTextView::paint() {
-    PAINTSTRUCT ps;
-    HDC target = BeginPaint(hwnd_, &ps);
+    const std::int64_t known = extent();
+    paintLines();
+    // A line wider than was thought widens the horizontal scroll range.
+    if (extent() != known) updateScrollBars();
+}
+
+// Measuring a piece can run out of memory; the handles of the painting are let
+// go whichever way this ends.
+void PlainTextView::paintLines() {
+    const ScopedPaint target(hwnd_);
+    const RECT& area = target.area();
     RECT client;
     GetClientRect(hwnd_, &client);
     // Drawn off screen first, so that scrolling does not flicker.
-    HDC dc = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, std::max(1L, client.right), std::max(1L, client.bottom));
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    HGDIOBJ oldFont = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+    const AutoDeleteDC dc(CreateCompatibleDC(target));
+    const AutoDeleteBitmap bitmap(
+        CreateCompatibleBitmap(target, std::max(1L, client.right), std::max(1L, client.bottom)));
+    if (!dc.valid() || !bitmap.valid()) return;
+    const ScopedSelectObject bitmapSelected(dc, bitmap);
+    const ScopedSelectObject fontSelected(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
     FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
     SetBkMode(dc, TRANSPARENT);
 
-    const std::int64_t known = extent();
     const Position from = std::min(caret_, anchor_), to = std::max(caret_, anchor_);
     const int width = client.right;
     for (int row = 0; row * lineHeight_ < client.bottom; ++row) {
         const std::uint64_t number = top_ + static_cast<std::uint64_t>(row);
         if (number >= file_.lineCount()) break;
         const int y = row * lineHeight_;
-        if (y + lineHeight_ <= ps.rcPaint.top || y >= ps.rcPaint.bottom) continue;
+        if (y + lineHeight_ <= area.top || y >= area.bottom) continue;
         Line& line = lineAt(number);
         const bool selectedLine = from != to && number >= from.line && number <= to.line;
         for (std::size_t index = line.widths.at(left_); index < line.widths.size(); ++index) {
@@ -80,15 +91,8 @@ void PlainTextView::paint() {
             }
         }
     }
-    BitBlt(target, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-           ps.rcPaint.bottom - ps.rcPaint.top, dc, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-    SelectObject(dc, oldFont);
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    EndPaint(hwnd_, &ps);
-    // A line wider than was thought widens the horizontal scroll range.
-    if (extent() != known) updateScrollBars();
+    BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc, area.left, area.top,
+           SRCCOPY);
 }
 
 // ---- scrolling -----------------------------------------------------------------
