@@ -79,6 +79,7 @@ TEST(Refusals, BackupSettingsShowTheMessageKeepTheDialogAndStoreNothing) {
 
 TEST(Refusals, ScheduleShowsTheMessageKeepsTheDialogAndStoresNothing) {
     const DataFolder data;
+    const BackupProgram ntbackup;  // the backup settings of the tape backup, which need no destination
     Program app;
     Window menu = waitForMenu(app);
     // The backup settings first: the apply button then tells whether the schedule was stored.
