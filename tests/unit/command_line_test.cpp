@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "apply/copy_commands.h"
+#include "schedules.h"
 
 namespace lorvane {
 namespace {
@@ -133,14 +134,7 @@ struct AtCase {
     friend void PrintTo(const AtCase& c, std::ostream* os) { *os << c.name; }
 };
 
-// Days not chosen hold 1 (only -1 counts); the list that DateMode does not select is all -1.
-ScheduleRecord Schedule(Int16 unit, Int16 mode, std::vector<int> days, Int16 hour, Int16 minute) {
-    ScheduleRecord record{.RunUnit = unit, .DateMode = mode, .RunHour = hour, .RunMinute = minute};
-    record.RunDate.fill(mode == 1 ? 1 : kTrue);
-    record.RunWeekday.fill(mode == 1 ? kTrue : 1);
-    for (int day : days) (mode == 1 ? record.RunDate[day - 1] : record.RunWeekday[day]) = kTrue;
-    return record;
-}
+using test::Schedule;
 
 class AtCommand : public testing::TestWithParam<AtCase> {};
 

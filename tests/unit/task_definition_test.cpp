@@ -7,18 +7,12 @@
 #include <vector>
 
 #include "core/utf16.h"
+#include "schedules.h"
 
 namespace lorvane {
 namespace {
 
-// Days not chosen hold 1 (only -1 counts); the list that DateMode does not select is all -1.
-ScheduleRecord Schedule(Int16 unit, Int16 mode, std::vector<int> days, Int16 hour, Int16 minute) {
-    ScheduleRecord record{.RunUnit = unit, .DateMode = mode, .RunHour = hour, .RunMinute = minute};
-    record.RunDate.fill(mode == 1 ? 1 : kTrue);
-    record.RunWeekday.fill(mode == 1 ? kTrue : 1);
-    for (int day : days) (mode == 1 ? record.RunDate[day - 1] : record.RunWeekday[day]) = kTrue;
-    return record;
-}
+using test::Schedule;
 
 // The triggers as one line: the document's line breaks and indentation taken out.
 std::wstring Triggers(const std::wstring& xml) {
