@@ -7,7 +7,18 @@
 #include <cstddef>
 #include <string>
 
+#include "app/program.h"
+#include "platform/platform_system_access.h"
+
 namespace bench {
+
+// The toolkit, host and system access as the program wires them at start.
+inline void startAsTheProgram() {
+    tk::initialize(lorvane::programInfo());
+    static lorvane::ProgramHost host;
+    lorvane::setHost(&host);
+    lorvane::setSystemAccess(&lorvane::platformSystemAccess());
+}
 
 inline constexpr wchar_t kViewerTitle[] = L"Lorvane - ﾛｸﾞﾌｧｲﾙの確認";
 

@@ -166,14 +166,14 @@ void report(double firstPage, HWND hwnd, double before, bool copying = true) {
 }
 
 void measureViewer(const std::wstring& path) {
-    tk::initialize();
+    startAsTheProgram();
     const double before = workingSetMB();
     tk::testing::begin();  // the real open dialog, answered with the file as a user would pick it
     dialogWatch = SetWindowsHookExW(WH_CBT, watchDialog, nullptr, GetCurrentThreadId());
     tk::testing::chooseFile(path);
     lorvane::frmShowLog->Show();
     HWND form = FindWindowW(nullptr, kViewerTitle);
-    HWND view = FindWindowExW(form, nullptr, L"LorvaneTextView", nullptr);
+    HWND view = FindWindowExW(form, nullptr, L"TkTextView", nullptr);
     UpdateWindow(view);
     const double firstPage = seconds() - dialogClosedAt;
     report(firstPage, view, before);

@@ -104,7 +104,7 @@ void searchRow(const char* name, const std::string& bytes, const std::wstring& n
 
 HWND viewerView() {
     HWND form = FindWindowW(nullptr, kViewerTitle);
-    return FindWindowExW(form, nullptr, L"LorvaneTextView", nullptr);
+    return FindWindowExW(form, nullptr, L"TkTextView", nullptr);
 }
 
 // A shortcut pressed in the viewer, as the message loop passes it on, and the
@@ -186,7 +186,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::size_t sjisLines = appendLog(sjisPath, true, 0, bytes);
     const std::size_t utf16Lines = appendLog(utf16Path, false, 0, bytes);
 
-    tk::initialize();
+    startAsTheProgram();
     {
         const std::string sjis = readAll(sjisPath), utf16 = readAll(utf16Path);
         searchRow("Shift-JIS, Japanese text absent", sjis, L"バックアップに失敗しました", true);

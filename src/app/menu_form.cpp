@@ -4,7 +4,7 @@
 #include "apply/apply_action.h"
 #include "backupinfo/set_bk_info_form.h"
 #include "core/settings.h"
-#include "core/subroutines.h"
+#include "placement/placement.h"
 #include "logview/show_log_form.h"
 #include "schedule/schedule_form.h"
 

@@ -4,6 +4,7 @@
 
 #include "core/host.h"
 #include "core/subroutines.h"
+#include "placement/placement.h"
 
 namespace lorvane {
 

@@ -8,7 +8,7 @@
 #include "backupinfo/select_path_form.h"
 #include "core/host.h"
 #include "core/settings.h"
-#include "core/subroutines.h"
+#include "placement/placement.h"
 #include "toolkit/app.h"
 #include "toolkit/dialog_failure.h"
 

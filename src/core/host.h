@@ -1,5 +1,6 @@
-// What the module routines and the apply action need of the operating system.
-// The toolkit's backends implement it; tests may install their own.
+// What the settings, the module routines and the apply action need of the system
+// and of the user: directories, the clock and message boxes. The program
+// implements it with the toolkit's message box (app/program.h); tests install their own.
 #pragma once
 
 #include <string>
@@ -28,15 +29,12 @@ public:
 
     virtual DateTime now() = 0;
 
-    virtual float screenWidthTwips() = 0;
-    virtual float screenHeightTwips() = 0;
-
     // A modal message box captioned with the application title; returns the button pressed.
     virtual int messageBox(const std::wstring& text, int style) = 0;
 };
 
 Host& host();
-// Installs the host; returns the one it replaces. The toolkit installs its backend's host.
+// Installs the host; returns the one it replaces.
 Host* setHost(Host* host);
 
 // A message box under the application's title.

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "core/host.h"
-#include "core/subroutines.h"
+#include "placement/placement.h"
 #include "toolkit/app.h"
 #include "toolkit/dialog_failure.h"
 
@@ -53,7 +53,7 @@ ShowLogForm::LogFileChoice ShowLogForm::SelectLogFile(std::wstring& path) {
 }
 
 void ShowLogForm::Form_Load() {
-    subMoveForm(*this, 1);
+    subMoveForm(*this, placement::Centre);
     FirstOpen = FirstOpenState::ToChoose;
 }
 

@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "core/host.h"
-#include "core/numbers.h"
-#include "core/subroutines.h"
+#include "toolkit/typed_number.h"
+#include "placement/placement.h"
 
 namespace lorvane {
 namespace {
@@ -20,7 +20,7 @@ constexpr wchar_t kTimePassed[] = L"指定された日時は既に経過して�
 
 // A time box's text as a whole number (see typedWholeNumber); nothing beyond 16 bits.
 std::optional<Int16> wholeNumber(const std::wstring& text) {
-    const std::optional<long long> number = typedWholeNumber(text);
+    const std::optional<long long> number = tk::typedWholeNumber(text);
     if (!number || *number < std::numeric_limits<Int16>::min() || *number > std::numeric_limits<Int16>::max())
         return std::nullopt;
     return static_cast<Int16>(*number);

@@ -1,7 +1,5 @@
 #include "toolkit/app.h"
 
-#include "core/host.h"
-#include "platform/platform_system_access.h"
 #include "toolkit/backend.h"
 #include "toolkit/events.h"
 #include "toolkit/form.h"
@@ -9,33 +7,32 @@
 namespace tk {
 namespace {
 
-// The operating system as core and apply see it.
-class ToolkitHost final : public lorvane::Host {
-public:
-    std::wstring windowsDirectory() override { return backend().windowsDirectory(); }
-    std::wstring systemDirectory() override { return backend().systemDirectory(); }
-    lorvane::DateTime now() override { return backend().now(); }
-    float screenWidthTwips() override { return backend().screenWidthTwips(); }
-    float screenHeightTwips() override { return backend().screenHeightTwips(); }
-    int messageBox(const std::wstring& text, int style) override {
-        return backend().messageBox(text, style, AppTitle());
-    }
-};
+ProgramInfo& program() {
+    static ProgramInfo info;
+    return info;
+}
 
 }  // namespace
 
-void initialize() {
-    static ToolkitHost host;
-    lorvane::setHost(&host);
-    lorvane::setSystemAccess(&lorvane::platformSystemAccess());
-}
+void initialize(ProgramInfo info) { program() = std::move(info); }
 
-const std::wstring& AppTitle() {
-    static const std::wstring title = L"Lorvane";
-    return title;
-}
+const Texts& texts() { return program().texts; }
+
+const std::wstring& AppTitle() { return program().title; }
 
 VersionInfo AppVersion() { return backend().versionInfo(); }
+
+VersionInfo handedOverVersion() { return program().version; }
+
+const std::wstring& programInstanceName() { return program().instanceName; }
+
+int programIconResource() { return program().iconResource; }
+
+int messageBox(const std::wstring& text, int style) { return backend().messageBox(text, style, AppTitle()); }
+
+float ScreenWidth() { return backend().screenWidthTwips(); }
+
+float ScreenHeight() { return backend().screenHeightTwips(); }
 
 int PlatformCode() { return backend().platformCode(); }
 
@@ -52,6 +49,29 @@ int RunMessageLoop(const std::function<void()>& start) {
         reportFailure(std::current_exception(), activeForm());
     }
     return backend().runMessageLoop();
+}
+
+std::wstring filled(const std::wstring& text, const std::wstring& first, const std::wstring& second) {
+    std::wstring out;
+    bool firstUsed = false, secondUsed = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'%' && i + 1 < text.size()) {
+            if (text[i + 1] == L'1' && !firstUsed) {
+                out += first;
+                firstUsed = true;
+                ++i;
+                continue;
+            }
+            if (text[i + 1] == L'2' && !secondUsed) {
+                out += second;
+                secondUsed = true;
+                ++i;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
 }
 
 }  // namespace tk

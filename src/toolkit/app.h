@@ -5,13 +5,9 @@
 #include <functional>
 #include <string>
 
+#include "toolkit/texts.h"
+
 namespace tk {
-
-// Installs the toolkit's services for core and apply; call once at start-up.
-void initialize();
-
-// The application title: captions of message boxes and of the main window.
-const std::wstring& AppTitle();
 
 struct VersionInfo {
     std::wstring companyName;
@@ -20,8 +16,36 @@ struct VersionInfo {
     int minor = 0;
     int revision = 0;
 };
+
+// What the program tells the toolkit about itself, once, at start.
+struct ProgramInfo {
+    std::wstring title;   // captions of message boxes
+    VersionInfo version;  // reported where the program carries none of its own (the headless backend)
+    std::wstring instanceName;  // unique to the program: how its instances find each other
+    int iconResource = 0;       // the windows' icon in the program's resources
+    Texts texts;
+};
+void initialize(ProgramInfo program);
+
+// The application title: captions of message boxes and of the main window.
+const std::wstring& AppTitle();
+
 // Read from the program's own version information.
 VersionInfo AppVersion();
+
+// Message box styles and results: the system's values.
+namespace box {
+constexpr int OkOnly = 0, OkCancel = 1, YesNoCancel = 3, YesNo = 4, RetryCancel = 5;
+constexpr int Stop = 16, Question = 32, Exclamation = 48;
+constexpr int Ok = 1, Cancel = 2, Retry = 4, Yes = 6, No = 7;
+}  // namespace box
+
+// A modal message box captioned with the application title; returns the button pressed.
+int messageBox(const std::wstring& text, int style = box::OkOnly);
+
+// The size of the primary screen, in twips.
+float ScreenWidth();
+float ScreenHeight();
 
 // 2 for the Windows NT family (1 for the older consumer Windows family).
 int PlatformCode();

@@ -4,7 +4,6 @@
 #include <memory>
 #include <string>
 
-#include "core/datetime.h"
 #include "toolkit/app.h"
 #include "toolkit/common_dialog.h"
 #include "toolkit/find_dialog.h"
@@ -28,9 +27,6 @@ public:
     virtual void runModal(Form& form) { form.peer()->runModal(); }
 
     // The system, as the program's services see it.
-    virtual std::wstring windowsDirectory() = 0;
-    virtual std::wstring systemDirectory() = 0;
-    virtual lorvane::DateTime now() = 0;
     virtual float screenWidthTwips() = 0;
     virtual float screenHeightTwips() = 0;
     virtual int messageBox(const std::wstring& text, int style, const std::wstring& caption) = 0;
@@ -46,6 +42,11 @@ public:
     // The modeless find dialog's native side.
     virtual std::unique_ptr<FindDialogPeer> createFindDialogPeer(FindDialog& dialog) = 0;
 };
+
+// What the program handed over at start (tk::initialize).
+VersionInfo handedOverVersion();
+const std::wstring& programInstanceName();
+int programIconResource();
 
 // The backend in use: this build's own, unless another has been put in front.
 Backend& backend();

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/host.h"
 #include "toolkit/app.h"
 #include "toolkit/backend.h"
 #include "toolkit/form.h"
@@ -76,7 +75,7 @@ bool anyWindowShown() {
 }  // namespace
 
 std::wstring failureText(std::exception_ptr error) {
-    std::wstring text = L"予期しないｴﾗｰが発生しました。";
+    std::wstring text = texts().unexpectedFailure;
     std::wstring detail;
     try {
         if (error) std::rethrow_exception(error);
@@ -92,7 +91,7 @@ std::wstring failureText(std::exception_ptr error) {
 
 void reportFailure(std::exception_ptr error, Form* failed) {
     if (ended) return;
-    lorvane::MsgBox(failureText(error), lorvane::mb::Critical);
+    messageBox(failureText(error), box::Stop);
     if (failed && failed->loaded()) {
         try {
             failed->Unload();

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/host.h"
 #include "toolkit/backend.h"
 #include "toolkit/events.h"
 #include "toolkit/menu.h"
@@ -96,9 +95,8 @@ void Form::Show(ShowMode mode) {
     // back so that the first resize always comes before the activation.
     const bool firstDisplay = !displayed_;
     if (firstDisplay && centerOnScreen) {
-        lorvane::Host& system = lorvane::host();
-        Left((system.screenWidthTwips() - Width()) / 2);
-        Top((system.screenHeightTwips() - Height()) / 2);
+        Left((backend().screenWidthTwips() - Width()) / 2);
+        Top((backend().screenHeightTwips() - Height()) / 2);
     }
     showing_ = true;
     activationPending_ = false;

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "core/subroutines.h"
 #include "toolkit/control.h"
 #include "toolkit/font.h"
 
@@ -44,7 +43,7 @@ protected:
     ~FormRefBase() = default;
 };
 
-class Form : public Container, public lorvane::PlaceableWindow {
+class Form : public Container {
 public:
     Form();
     virtual ~Form();
@@ -69,12 +68,12 @@ public:
     void clientSize(float width, float height);
 
     // Outer size and position on the screen, in twips.
-    float Width() const override;
-    float Height() const override;
+    float Width() const;
+    float Height() const;
     float Left() const { return left_; }
     float Top() const { return top_; }
-    void Left(float twips) override;
-    void Top(float twips) override;
+    void Left(float twips);
+    void Top(float twips);
     void Width(float twips);
     void Height(float twips);
 

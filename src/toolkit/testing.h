@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "core/datetime.h"
 #include "toolkit/app.h"
 
 namespace tk {
@@ -43,17 +42,14 @@ struct ShownMessage {
     std::wstring caption;
     int answer = 0;
 };
-// Queues the button the user presses in the next message box (tk::mb values).
+// Queues the button the user presses in the next message box (tk::box values).
 void answerNextMessageBox(int result);
 const std::vector<ShownMessage>& shownMessages();
 void clearMessages();
 
 // Replacements for what the system would report, so that a test can decide
-// the clock, the directories, the platform and whether another instance runs.
+// the screen, the platform and whether another instance runs.
 struct Overrides {
-    std::function<lorvane::DateTime()> clock;
-    std::optional<std::wstring> windowsDirectory;
-    std::optional<std::wstring> systemDirectory;
     std::optional<int> platformCode;
     std::optional<bool> prevInstance;
     std::optional<float> screenWidthTwips, screenHeightTwips;

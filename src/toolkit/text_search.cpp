@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/utf8.h"
+#include "toolkit/utf8.h"
 
 namespace tk {
 namespace {
@@ -37,7 +37,7 @@ std::optional<std::string> encode(char32_t c, TextEncoding encoding) {
     std::string out;
     switch (encoding) {
         case TextEncoding::Utf8:
-            lorvane::appendUtf8(out, c);
+            appendUtf8(out, c);
             return out;
         case TextEncoding::Utf16LE:
         case TextEncoding::Utf16BE: {

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "core/numbers.h"
+#include "toolkit/typed_number.h"
 #include "toolkit/events.h"
 #include "toolkit/text_box.h"
 
@@ -26,7 +26,7 @@ void UpDown::Value(int value) {
 void UpDown::userSpin(int steps) {
     if (!effectivelyEnabled() || (BuddyControl && !BuddyControl->effectivelyEnabled())) return;
     long long from = value_;
-    if (BuddyControl) from = lorvane::typedWholeNumber(BuddyControl->Text()).value_or(value_);
+    if (BuddyControl) from = typedWholeNumber(BuddyControl->Text()).value_or(value_);
     Value(clamp(from + static_cast<long long>(steps) * Increment));
 }
 

@@ -181,7 +181,7 @@ TEST(CopyBackup, AsksForTheDestinationAndTheTaskSchedulerTakesTheTask) {
         screenshot(backup, "backup-settings-copy");
         backup.child(L"Button", L"OK").click();
         answerMessage(app, L"保存先が設定されていません。", {IDOK}, IDOK, "backup-settings-no-destination");
-        backup.child(L"LorvaneFrame", L"保存先").children(L"Edit").at(0).type(L"C:\\BACKUP");
+        backup.child(L"TkFrame", L"保存先").children(L"Edit").at(0).type(L"C:\\BACKUP");
     });
 
     menu.child(L"Button", kApplyButton).click();

@@ -155,7 +155,7 @@ public:
 };
 
 struct WindowQuery {
-    std::wstring className = L"LorvaneForm";
+    std::wstring className = L"TkForm";
     std::optional<std::wstring> title;  // any title when absent
 };
 

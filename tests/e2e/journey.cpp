@@ -32,7 +32,7 @@ Window listStartingWith(const Window& window, const std::vector<std::wstring>& f
 }  // namespace
 
 Window waitForMenu(const Program& app, bool shots) {
-    const Window title = app.waitForWindow({L"LorvaneForm", L""}, kStartTimeout);
+    const Window title = app.waitForWindow({L"TkForm", L""}, kStartTimeout);
     const auto titleShown = Clock::now();
     if (shots) screenshot(title, "title");
     const Window menu = app.waitForWindow(kMenu, kStartTimeout);
@@ -114,11 +114,11 @@ Window descriptionBox(const Window& backupSettings) {
 }
 
 Window logFileBox(const Window& backupSettings) {
-    return backupSettings.child(L"LorvaneFrame", L"ﾛｸﾞ情報").children(L"Edit").at(0);
+    return backupSettings.child(L"TkFrame", L"ﾛｸﾞ情報").children(L"Edit").at(0);
 }
 
 ScheduleControls scheduleControls(const Window& schedule) {
-    const Window time = schedule.child(L"LorvaneFrame", L"実行時間");
+    const Window time = schedule.child(L"TkFrame", L"実行時間");
     const std::vector<Window> boxes = leftToRight(time.children(L"Edit"));
     const std::vector<Window> arrows = leftToRight(time.children(L"msctls_updown32"));
     return {boxes.at(0), boxes.at(1), arrows.at(0), listStartingWith(schedule, {L"1日", L"2日"}),

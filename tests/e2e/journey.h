@@ -15,11 +15,11 @@ namespace e2e {
 
 using namespace std::chrono_literals;
 
-inline const WindowQuery kMenu{L"LorvaneForm", L"Lorvane"};
-inline const WindowQuery kBackupSettings{L"LorvaneForm", L"Lorvane - ﾊﾞｯｸｱｯﾌﾟ情報の設定"};
-inline const WindowQuery kFolderPicker{L"LorvaneForm", lorvane::texts::kFolderPickerTitle};
-inline const WindowQuery kSchedule{L"LorvaneForm", lorvane::texts::kScheduleTitle};
-inline const WindowQuery kLogViewer{L"LorvaneForm", L"Lorvane - ﾛｸﾞﾌｧｲﾙの確認"};
+inline const WindowQuery kMenu{L"TkForm", L"Lorvane"};
+inline const WindowQuery kBackupSettings{L"TkForm", L"Lorvane - ﾊﾞｯｸｱｯﾌﾟ情報の設定"};
+inline const WindowQuery kFolderPicker{L"TkForm", lorvane::texts::kFolderPickerTitle};
+inline const WindowQuery kSchedule{L"TkForm", lorvane::texts::kScheduleTitle};
+inline const WindowQuery kLogViewer{L"TkForm", L"Lorvane - ﾛｸﾞﾌｧｲﾙの確認"};
 
 inline constexpr wchar_t kBackupSettingsButton[] = L"バックアップ情報の設定";
 inline constexpr wchar_t kScheduleButton[] = L"日付の設定";

@@ -91,7 +91,7 @@ TEST(LogViewerFind, FindsEachFailureInALargeLogThenReadsWhatWasAdded) {
     app.waitUntilGone(open, "the open-file dialog", kStepTimeout);
     const Window viewer = app.waitForWindow(kLogViewer, kStepTimeout);
     app.settle(viewer);
-    const Window view = viewer.children(L"LorvaneTextView").at(0);
+    const Window view = viewer.children(L"TkTextView").at(0);
     EXPECT_EQ(lineCount(view), kLines + 3);
 
     pressChord(viewer, {VK_CONTROL, 'F'});

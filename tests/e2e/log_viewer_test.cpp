@@ -58,7 +58,7 @@ TEST(LogViewer, ShowsALogInAnotherFontAndClosesBackToTheMenu) {
     EXPECT_EQ(viewer.menuOutline(),
               "ﾌｧｲﾙ(&F) { 開く(&O) 閉じる(&C) 最新の情報に更新(&R) 終了(&X) } "
               "編集(&E) { 検索(&F) 次を検索(&N) [greyed] } 書式(&O) { ﾌｫﾝﾄ(&F) }");
-    const Window view = viewer.children(L"LorvaneTextView").at(0);
+    const Window view = viewer.children(L"TkTextView").at(0);
     int designRows = 0;
     waitUntil("the log's lines to show", kStepTimeout, [&] { return (designRows = inkedRows(view)) > 8; },
               [&] { return std::to_string(designRows) + " rows of text in " + app.describe(); });
@@ -121,7 +121,7 @@ TEST(LogViewer, ATenMegabyteLineShowsItsEnd) {
     open.open(path);
     const Window viewer = app.waitForWindow(kLogViewer, kStepTimeout);
     app.settle(viewer);
-    const Window view = viewer.children(L"LorvaneTextView").at(0);
+    const Window view = viewer.children(L"TkTextView").at(0);
 
     view.pressKey(VK_END);
     app.settle(view);
@@ -180,7 +180,7 @@ TEST(LogViewer, ALogHeldOpenWithoutSharingIsSaidSo) {
     open.open(readable.path());
     const Window viewer = app.waitForWindow(kLogViewer, kStepTimeout);
     app.settle(viewer);
-    const Window view = viewer.children(L"LorvaneTextView").at(0);
+    const Window view = viewer.children(L"TkTextView").at(0);
     // The count is taken once the painting has settled: two reads in a row agree.
     int rows = 0;
     waitUntil("the log's lines to show", kStepTimeout,

@@ -21,7 +21,7 @@ TEST_P(NormalStart, ShowsTheTitleThenTheMenuAndEndsWhenTheMenuCloses) {
     const std::vector<Window> first = app.windows();
     ASSERT_EQ(first.size(), 1u) << app.describe();
     const Window title = first.front();
-    EXPECT_EQ(utf8(title.className()), "LorvaneForm");
+    EXPECT_EQ(utf8(title.className()), "TkForm");
     EXPECT_EQ(utf8(title.title()), "");
 
     const Window menu = app.waitForWindow(kMenu, 15s);

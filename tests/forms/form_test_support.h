@@ -4,13 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
+#include "app/program.h"
 #include "apply/system_access.h"
-#include "core/host.h"
 #include "core/settings.h"
-#include "toolkit/form.h"
 #include "platform/platform_system_access.h"
+#include "toolkit/form.h"
 #include "toolkit/testing.h"
 
 namespace lorvane::test {
@@ -41,29 +42,42 @@ private:
     SystemAccess& system_ = platformSystemAccess();
 };
 
+// The program's host with the Windows directory and the clock the test decides;
+// its system directory and message boxes are the program's own.
+class TestHost final : public ProgramHost {
+public:
+    std::wstring windowsDirectory() override { return L"C:\\WINNT"; }
+    DateTime now() override { return clock(); }
+    std::function<DateTime()> clock;
+};
+
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        tk::initialize(programInfo());
         tk::testing::begin();
+        previousHost_ = setHost(&host);
         previousAccess_ = setSystemAccess(&programs);
         mdlMain() = Settings{};
+        host.clock = [this] { return clockNow = clockNow.addSeconds(1); };
         auto& o = tk::testing::overrides();
-        o.clock = [this] { return clockNow = clockNow.addSeconds(1); };
-        o.windowsDirectory = L"C:\\WINNT";
         o.platformCode = 2;
         o.prevInstance = false;
     }
     void TearDown() override {
         tk::unloadAllForms();
         setSystemAccess(previousAccess_);
+        setHost(previousHost_);
     }
 
     const std::vector<tk::testing::ShownMessage>& messages() const { return tk::testing::shownMessages(); }
 
     DateTime clockNow = DateTime::fromCivil({2026, 12, 7, 9, 0, 0});
     ProgramsFound programs;
+    TestHost host;
 
 private:
+    Host* previousHost_ = nullptr;
     SystemAccess* previousAccess_ = nullptr;
 };
 

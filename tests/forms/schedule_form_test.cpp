@@ -27,9 +27,9 @@ protected:
         EXPECT_FALSE(frmMenu->Visible()) << "the menu hides while the dialog is open";
         return *frmSetDate;
     }
-    static void clockAt(int hour, int minute, int second) {
+    void clockAt(int hour, int minute, int second) {
         const DateTime at = DateTime::fromCivil({2026, 12, 7, hour, minute, second});
-        tk::testing::overrides().clock = [at] { return at; };
+        host.clock = [at] { return at; };
     }
     static void confirm(ScheduleForm& form, const wchar_t* hour, const wchar_t* minute) {
         tk::user::type(form.txtHour, hour);

@@ -59,7 +59,7 @@ std::string clipped(HWND control, int dpi) {
         const bool mark = type == BS_CHECKBOX || type == BS_RADIOBUTTON || type == BS_AUTOCHECKBOX ||
                           type == BS_AUTORADIOBUTTON;
         room -= mark ? MulDiv(13 + 6, dpi, 96) : 2 * MulDiv(3, dpi, 96);
-    } else if (cls == L"LorvaneFrame") {
+    } else if (cls == L"TkFrame") {
         room -= MulDiv(8, dpi, 96) * 2;  // the caption starts 120 twips in, with a blank either side
     } else {
         return {};
@@ -120,7 +120,7 @@ TEST_F(TextFits, EveryCaptionAndLabelFitsItsControl) {
     for (const wchar_t* title : {L"", L"Lorvane", L"Lorvane - ﾊﾞｯｸｱｯﾌﾟ情報の設定", L"Lorvane - 日付の設定",
                                  L"Lorvane - ﾛｸﾞﾌｧｲﾙの確認", L"Lorvane - ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの指定"}) {
         SCOPED_TRACE(std::to_string(dpi) + " dpi, window " + std::to_string(std::wstring(title).size()));
-        HWND window = FindWindowW(L"LorvaneForm", title);
+        HWND window = FindWindowW(L"TkForm", title);
         ASSERT_NE(window, nullptr);
         std::vector<HWND> children;
         EnumChildWindows(window, collect, reinterpret_cast<LPARAM>(&children));

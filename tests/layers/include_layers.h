@@ -10,8 +10,8 @@
 namespace lorvane::layers {
 
 // Every place under src that breaks the rule, one line each: an include that
-// points up ("file:line: includes name (layer a above b)") or a folder or file
-// that belongs to no layer.
-std::vector<std::string> findUpwardIncludes(const std::filesystem::path& src);
+// its folder may not use ("file:line: includes name (a may not include b)") or a
+// folder that belongs to no layer.
+std::vector<std::string> findForbiddenIncludes(const std::filesystem::path& src);
 
 }  // namespace lorvane::layers

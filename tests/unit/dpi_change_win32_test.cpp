@@ -26,7 +26,7 @@ TEST(DpiChange, TheWindowTakesTheSuggestedRectangleAndKeepsItsLabel) {
     testing::begin();
     DpiForm form;
     form.Show();
-    HWND window = FindWindowW(L"LorvaneForm", L"Lorvane - dpi");
+    HWND window = FindWindowW(L"TkForm", L"Lorvane - dpi");
     ASSERT_NE(window, nullptr);
     HWND label = GetWindow(window, GW_CHILD);
     ASSERT_NE(label, nullptr);

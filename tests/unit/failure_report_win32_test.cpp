@@ -8,7 +8,6 @@
 #include <ostream>
 #include <stdexcept>
 
-#include "core/host.h"
 #include "toolkit/app.h"
 #include "toolkit/backend.h"
 #include "toolkit/controls.h"
@@ -56,6 +55,10 @@ class FailureReport : public ::testing::TestWithParam<Case> {};
 
 TEST_P(FailureReport, ShownAndTheWindowClosed) {
     const Case& c = GetParam();
+    ProgramInfo program;
+    program.title = L"Lorvane";
+    program.texts.unexpectedFailure = kFirstLine;
+    initialize(program);
     testing::begin();
     FailingForm other(L"Lorvane - other");
     FailingForm failing(L"Lorvane - failing");
@@ -79,8 +82,8 @@ TEST_P(FailureReport, ShownAndTheWindowClosed) {
     if (c.modal) {
         EXPECT_EQ(shownByTheModalLoop, 1u);
     }
-    EXPECT_EQ(shown[0].style, lorvane::mb::Critical);
-    EXPECT_EQ(shown[0].caption, AppTitle());
+    EXPECT_EQ(shown[0].style, box::Stop);
+    EXPECT_EQ(shown[0].caption, L"Lorvane");
     EXPECT_FALSE(failing.loaded());
     EXPECT_EQ(failing.unloads, c.inLoad ? 0 : 1);
     EXPECT_EQ(other.loaded(), c.otherWindowOpen);

@@ -1,4 +1,4 @@
-// A host for unit tests: a screen, directories and a clock the test decides,
+// A host for unit tests: directories and a clock the test decides,
 // and message boxes recorded instead of shown.
 #pragma once
 
@@ -20,8 +20,6 @@ public:
         ++clockReads;
         return clock = clock.addSeconds(clockStep);
     }
-    float screenWidthTwips() override { return screenWidth; }
-    float screenHeightTwips() override { return screenHeight; }
     int messageBox(const std::wstring& text, int style) override {
         messages.push_back({text, style});
         if (answers.empty()) return mb::Ok;
@@ -39,7 +37,6 @@ public:
     DateTime clock = DateTime::fromCivil({2026, 12, 7, 9, 0, 0});
     int clockStep = 0;
     int clockReads = 0;
-    float screenWidth = 15360, screenHeight = 11520;
     std::vector<Message> messages;
     std::vector<int> answers;
 

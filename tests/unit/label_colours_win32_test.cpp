@@ -42,7 +42,7 @@ TEST(LabelColours, SystemColoursUnlessTheWindowGivesOne) {
     testing::begin();
     LabelForm form;
     form.Show();
-    HWND window = FindWindowW(L"LorvaneForm", L"Lorvane - labels");
+    HWND window = FindWindowW(L"TkForm", L"Lorvane - labels");
     ASSERT_NE(window, nullptr);
 
     struct Case {

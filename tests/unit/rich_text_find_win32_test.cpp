@@ -46,7 +46,7 @@ protected:
         std::ofstream(path_, std::ios::binary) << lines(0, 1000);
         form_.Show();
         form_.view.FileName(path_.wstring());
-        hwnd_ = FindWindowExW(FindWindowW(nullptr, L"Lorvane - find"), nullptr, L"LorvaneTextView", nullptr);
+        hwnd_ = FindWindowExW(FindWindowW(nullptr, L"Lorvane - find"), nullptr, L"TkTextView", nullptr);
         ASSERT_NE(hwnd_, nullptr);
         SetFocus(hwnd_);
         key(VK_END, true);

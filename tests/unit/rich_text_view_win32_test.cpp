@@ -42,7 +42,7 @@ protected:
         std::ofstream(path_, std::ios::binary) << bytes;
         form_.Show();
         form_.view.FileName(path_.wstring());
-        hwnd_ = FindWindowExW(FindWindowW(nullptr, L"Lorvane - view"), nullptr, L"LorvaneTextView", nullptr);
+        hwnd_ = FindWindowExW(FindWindowW(nullptr, L"Lorvane - view"), nullptr, L"TkTextView", nullptr);
         ASSERT_NE(hwnd_, nullptr);
         SetFocus(hwnd_);
     }

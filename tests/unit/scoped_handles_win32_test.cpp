@@ -12,8 +12,8 @@
 
 namespace {
 
-using lorvane::win32::AutoCloseHandle;
-using lorvane::win32::AutoFindClose;
+using tk::win32::AutoCloseHandle;
+using tk::win32::AutoFindClose;
 using namespace tk::win32;
 
 struct OwnerCase {

@@ -8,16 +8,17 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
-#include "core/utf8.h"
 #include "platform/platform_system_access.h"
+#include "toolkit/utf8.h"
 
 namespace lorvane {
 namespace {
 
 std::string Utf8(std::wstring_view text) {
     std::string out;
-    for (wchar_t wc : text) appendUtf8(out, static_cast<char32_t>(wc));
+    for (wchar_t wc : text) tk::appendUtf8(out, static_cast<char32_t>(wc));
     return out;
 }
 
@@ -120,6 +121,19 @@ ProgramRun PosixSystemAccess::runHidden(const std::wstring& program, const std::
 SystemAccess& platformSystemAccess() {
     static PosixSystemAccess access;
     return access;
+}
+
+// The folders of a fixed Windows machine, as the native tests know it.
+std::wstring platformWindowsDirectory() { return L"C:\\WINDOWS"; }
+
+std::wstring platformSystemDirectory() { return L"C:\\WINDOWS\\system32"; }
+
+DateTime platformNow() {
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return DateTime::fromCivil(
+        {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec});
 }
 
 }  // namespace lorvane

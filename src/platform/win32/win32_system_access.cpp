@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "platform/platform_system_access.h"
-#include "platform/win32/scoped_handle.h"
-#include "platform/win32/system_text.h"
+#include "toolkit/win32/scoped.h"
+#include "toolkit/win32/modal_wait.h"
+#include "toolkit/win32/system_text.h"
 
 namespace lorvane {
 namespace {
@@ -25,29 +26,11 @@ SystemResult fromError(DWORD error) {
         case ERROR_WRITE_PROTECT:
             return {Outcome::NotWritable, {}};
         default:
-            return {Outcome::Failed, SystemErrorText(error)};
+            return {Outcome::Failed, tk::win32::systemErrorText(error)};
     }
 }
 
-std::wstring systemDirectory() {
-    return win32::systemText([](wchar_t* buffer, DWORD size) { return GetSystemDirectoryW(buffer, size); });
-}
-
 }  // namespace
-
-std::wstring SystemErrorText(unsigned long error) {
-    wchar_t* buffer = nullptr;
-    // Language 0: the thread's, then the user's, then the system's language.
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring();
-    if (buffer) LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
-        text.pop_back();
-    if (text.empty()) text = L"ｼｽﾃﾑｴﾗｰが発生しました。(ｴﾗｰ番号 " + std::to_wstring(error) + L")";
-    return text;
-}
 
 SystemResult Win32SystemAccess::replaceFile(const std::wstring& path, std::string_view bytes) {
     // Renaming over a read-only file is refused by Windows but not by every file system
@@ -56,7 +39,7 @@ SystemResult Win32SystemAccess::replaceFile(const std::wstring& path, std::strin
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         return fromError(ERROR_ACCESS_DENIED);
     // Next to the target, so that the rename stays on one volume and is atomic.
-    win32::AutoCloseHandle file;
+    tk::win32::AutoCloseHandle file;
     std::wstring temp;
     for (unsigned attempt = 0; !file.valid(); ++attempt) {
         temp =
@@ -113,7 +96,7 @@ std::optional<std::string> Win32SystemAccess::toBatchCodePage(std::wstring_view 
 }
 
 std::wstring Win32SystemAccess::commandInterpreter() {
-    const std::wstring directory = systemDirectory();
+    const std::wstring directory = platformSystemDirectory();
     return directory.empty() ? directory : directory + L"\\cmd.exe";
 }
 
@@ -147,7 +130,7 @@ std::wstring machineEnvironment(const wchar_t* name) {
             value.clear();
         value.resize(wcsnlen(value.c_str(), value.size()));
     } else {
-        value = win32::systemText(
+        value = tk::win32::systemText(
             [&](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(name, buffer, size); });
         if (value.empty()) return {};
     }
@@ -167,46 +150,6 @@ std::vector<std::wstring> splitList(const std::wstring& list) {
         if (at > from) parts.push_back(list.substr(from, at - from));
     }
     return parts;
-}
-
-// While it lives, the enabled windows of this thread are disabled, as under a modal box.
-class WindowsDisabled {
-public:
-    WindowsDisabled() : focus_(GetFocus()) {
-        EnumThreadWindows(GetCurrentThreadId(), collect, reinterpret_cast<LPARAM>(&windows_));
-        for (HWND window : windows_) EnableWindow(window, FALSE);
-    }
-    ~WindowsDisabled() {
-        for (HWND window : windows_)
-            if (IsWindow(window)) EnableWindow(window, TRUE);
-        if (focus_ && IsWindow(focus_)) SetFocus(focus_);
-    }
-    WindowsDisabled(const WindowsDisabled&) = delete;
-    WindowsDisabled& operator=(const WindowsDisabled&) = delete;
-
-private:
-    static BOOL CALLBACK collect(HWND window, LPARAM list) {
-        if (IsWindowVisible(window) && IsWindowEnabled(window))
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-    }
-    HWND focus_;
-    std::vector<HWND> windows_;
-};
-
-// Paints the windows and drops the user's keys and clicks. Anything else posted
-// (a quit request, a click sent by another program) waits for the message loop,
-// so that no handler runs while the action waits.
-void paintAndDropInput() {
-    MSG msg;
-    const std::pair<UINT, UINT> input[] = {
-        {WM_KEYFIRST, WM_KEYLAST}, {WM_MOUSEFIRST, WM_MOUSELAST}, {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK}};
-    for (const auto& [first, last] : input)
-        while (PeekMessageW(&msg, nullptr, first, last, PM_REMOVE)) {
-        }
-    // A window that paints leaves no WM_PAINT behind; the bound guards against one that does not.
-    for (int i = 0; i < 100 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT); ++i)
-        DispatchMessageW(&msg);
 }
 
 // What the pipe holds now, without waiting; only the last 64 KiB are kept.
@@ -243,11 +186,11 @@ bool Win32SystemAccess::delayedExpansion() {
 }
 
 std::wstring Win32SystemAccess::findProgram(const std::wstring& name) {
-    const std::wstring directories = systemDirectory() + L";" + machineEnvironment(L"Path");
+    const std::wstring directories = platformSystemDirectory() + L";" + machineEnvironment(L"Path");
     std::vector<std::wstring> extensions = splitList(machineEnvironment(L"PATHEXT"));
     if (extensions.empty()) extensions = {L".COM", L".EXE", L".BAT", L".CMD"};
     for (const std::wstring& extension : extensions) {
-        std::wstring found = win32::systemText([&](wchar_t* buffer, DWORD size) {
+        std::wstring found = tk::win32::systemText([&](wchar_t* buffer, DWORD size) {
             return SearchPathW(directories.c_str(), name.c_str(), extension.c_str(), size, buffer, nullptr);
         });
         if (!found.empty()) return found;
@@ -260,17 +203,17 @@ ProgramRun Win32SystemAccess::runHidden(const std::wstring& program, const std::
                                         std::chrono::milliseconds timeout) {
     ProgramRun run;
     if (program.empty()) {
-        run.start = {Outcome::Failed, SystemErrorText(ERROR_FILE_NOT_FOUND)};
+        run.start = {Outcome::Failed, tk::win32::systemErrorText(ERROR_FILE_NOT_FOUND)};
         return run;
     }
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    win32::AutoCloseHandle readEnd, writeEnd;
+    tk::win32::AutoCloseHandle readEnd, writeEnd;
     if (!CreatePipe(readEnd.receive(), writeEnd.receive(), &inherited, 0)) {
-        run.start = {Outcome::Failed, SystemErrorText(GetLastError())};
+        run.start = {Outcome::Failed, tk::win32::systemErrorText(GetLastError())};
         return run;
     }
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    win32::AutoCloseHandle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    tk::win32::AutoCloseHandle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                              &inherited, OPEN_EXISTING, 0, nullptr));
 
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
@@ -289,31 +232,15 @@ ProgramRun Win32SystemAccess::runHidden(const std::wstring& program, const std::
     writeEnd.reset();
     input.reset();
     if (!ok) {
-        run.start = {Outcome::Failed, SystemErrorText(startError)};
+        run.start = {Outcome::Failed, tk::win32::systemErrorText(startError)};
         return run;
     }
     // A program still running is left alone; closing the handles does not end it.
-    const win32::AutoCloseHandle process(started.hProcess);
+    const tk::win32::AutoCloseHandle process(started.hProcess);
     CloseHandle(started.hThread);
 
     std::string bytes;
-    {
-        const WindowsDisabled disabled;
-        const ULONGLONG deadline =
-            GetTickCount64() + static_cast<ULONGLONG>(std::max<long long>(timeout.count(), 0));
-        for (;;) {
-            readAvailable(readEnd, bytes);
-            if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) break;
-            const ULONGLONG now = GetTickCount64();
-            if (now >= deadline) break;
-            // Woken by the end of the program or by new messages; the pipe is looked at
-            // often enough that the program never waits long for room to write.
-            const DWORD slice = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50));
-            const HANDLE waitFor = process;
-            MsgWaitForMultipleObjects(1, &waitFor, FALSE, slice, QS_ALLINPUT);
-            paintAndDropInput();
-        }
-    }
+    tk::win32::waitWithWindowsDisabled(process, timeout, [&] { readAvailable(readEnd, bytes); });
 
     DWORD exitCode = 0;
     run.finished = WaitForSingleObject(process, 0) == WAIT_OBJECT_0 &&
@@ -329,6 +256,20 @@ ProgramRun Win32SystemAccess::runHidden(const std::wstring& program, const std::
 SystemAccess& platformSystemAccess() {
     static Win32SystemAccess access;
     return access;
+}
+
+std::wstring platformWindowsDirectory() {
+    return tk::win32::systemText([](wchar_t* buffer, DWORD size) { return GetWindowsDirectoryW(buffer, size); });
+}
+
+std::wstring platformSystemDirectory() {
+    return tk::win32::systemText([](wchar_t* buffer, DWORD size) { return GetSystemDirectoryW(buffer, size); });
+}
+
+DateTime platformNow() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return DateTime::fromCivil({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond});
 }
 
 }  // namespace lorvane

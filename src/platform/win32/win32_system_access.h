@@ -31,7 +31,4 @@ private:
     unsigned codePage_;
 };
 
-// The system's own description of a Win32 error code, in the user's language.
-std::wstring SystemErrorText(unsigned long error);
-
 }  // namespace lorvane

@@ -2,13 +2,10 @@
 // the system is a fixed, predictable machine. Tests act on it through tk::user
 // (the testing library), which also answers its message boxes and dialogs.
 #include <cstdlib>
-#include <ctime>
 
-#include "core/host.h"
 #include "toolkit/backend.h"
 #include "toolkit/common_dialog.h"
 #include "toolkit/find_dialog.h"
-#include "version.h"
 
 namespace tk {
 namespace {
@@ -51,30 +48,14 @@ public:
     [[noreturn]] void exitProcess() override { std::exit(0); }
     int runMessageLoop() override { return 0; }
 
-    std::wstring windowsDirectory() override { return L"C:\\WINDOWS"; }
-    std::wstring systemDirectory() override { return L"C:\\WINDOWS\\system32"; }
-
-    lorvane::DateTime now() override {
-        const std::time_t t = std::time(nullptr);
-        std::tm local{};
-#ifdef _WIN32
-        localtime_s(&local, &t);
-#else
-        localtime_r(&t, &local);
-#endif
-        return lorvane::DateTime::fromCivil({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                                             local.tm_min, local.tm_sec});
-    }
-
     float screenWidthTwips() override { return 1024 * 15.0f; }
     float screenHeightTwips() override { return 768 * 15.0f; }
 
     // Nobody is there to read the box: it counts as closed with OK.
-    int messageBox(const std::wstring&, int, const std::wstring&) override { return lorvane::mb::Ok; }
+    int messageBox(const std::wstring&, int, const std::wstring&) override { return box::Ok; }
 
     VersionInfo versionInfo() override {
-        return {LORVANE_WIDE(LORVANE_COMPANY_NAME), LORVANE_WIDE(LORVANE_PRODUCT_NAME), LORVANE_VERSION_MAJOR,
-                LORVANE_VERSION_MINOR, LORVANE_VERSION_REVISION};
+        return handedOverVersion();
     }
 
     int platformCode() override { return 2; }

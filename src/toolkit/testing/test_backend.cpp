@@ -44,11 +44,6 @@ public:
         detail::runModal(system(), form, std::move(action));
     }
 
-    std::wstring windowsDirectory() override {
-        return overrides().windowsDirectory.value_or(system().windowsDirectory());
-    }
-    std::wstring systemDirectory() override { return overrides().systemDirectory.value_or(system().systemDirectory()); }
-    lorvane::DateTime now() override { return overrides().clock ? overrides().clock() : system().now(); }
     float screenWidthTwips() override {
         return overrides().screenWidthTwips.value_or(system().screenWidthTwips());
     }

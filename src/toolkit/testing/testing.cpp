@@ -2,7 +2,6 @@
 #include <deque>
 #include <stdexcept>
 
-#include "core/host.h"
 #include "toolkit/app.h"
 #include "toolkit/events.h"
 #include "toolkit/form.h"
@@ -23,10 +22,10 @@ enum Buttons { ButtonsMask = 0xF, OkCancel = 1, YesNoCancel = 3, YesNo = 4, Retr
 int defaultAnswer(int style) {
     switch (style & ButtonsMask) {
         case OkCancel:
-        case RetryCancel: return lorvane::mb::Cancel;
+        case RetryCancel: return box::Cancel;
         case YesNoCancel:
-        case YesNo: return lorvane::mb::No;
-        default: return lorvane::mb::Ok;
+        case YesNo: return box::No;
+        default: return box::Ok;
     }
 }
 }  // namespace
@@ -34,7 +33,6 @@ int defaultAnswer(int style) {
 Backend& testBackend();
 
 void begin() {
-    initialize();
     useBackend(&testBackend());
     overrides() = Overrides{};
     tk::detail::restartProgram();

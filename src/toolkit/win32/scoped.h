@@ -1,14 +1,74 @@
-// Owners of the GDI and USER handles the windows draw and measure with; the
-// kernel handles' owners are in platform/win32/scoped_handle.h.
+// Owners of Win32 handles: each holds one handle and releases it once, when it
+// goes out of scope, so that no early return or exception can leak it. Kernel
+// handles (files, pipes, processes) first, then the GDI and USER handles the
+// windows draw and measure with.
 #pragma once
 
 #include <windows.h>
 
-#include "platform/win32/scoped_handle.h"
+#include <utility>
 
 namespace tk::win32 {
 
-using lorvane::win32::Owned;
+// One handle and the call that lets go of it. Move-only: a handle has one owner.
+// Release says how to close a handle and which value means "none".
+template <class Handle, class Release>
+class Owned {
+public:
+    Owned() = default;
+    explicit Owned(Handle handle) : handle_(handle) {}
+    ~Owned() { reset(); }
+    Owned(Owned&& other) noexcept : handle_(other.release()) {}
+    Owned& operator=(Owned&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+
+    operator Handle() const { return handle_; }
+    Handle get() const { return handle_; }
+    bool valid() const { return Release::valid(handle_); }
+
+    // Hands the handle over to the caller, who closes it now.
+    Handle release() { return std::exchange(handle_, Release::none()); }
+    void reset(Handle handle = Release::none()) {
+        if (Release::valid(handle_)) Release::close(handle_);
+        handle_ = handle;
+    }
+    // For a call that returns the handle through a pointer (CreatePipe).
+    Handle* receive() {
+        reset();
+        return &handle_;
+    }
+
+private:
+    Handle handle_ = Release::none();
+};
+
+// For the kinds of handle whose "none" is NULL.
+template <class Handle>
+struct NullMeansNone {
+    static Handle none() { return nullptr; }
+    static bool valid(Handle h) { return h != nullptr; }
+};
+
+// Kernel objects: files, pipes, processes, threads. CreateFile's failure is
+// INVALID_HANDLE_VALUE, most other calls' is NULL; neither is closed.
+struct CloseKernelHandle : NullMeansNone<HANDLE> {
+    static bool valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) { CloseHandle(h); }
+};
+using AutoCloseHandle = Owned<HANDLE, CloseKernelHandle>;
+
+// A directory search of FindFirstFile, whose failure is INVALID_HANDLE_VALUE.
+struct CloseFind {
+    static HANDLE none() { return INVALID_HANDLE_VALUE; }
+    static bool valid(HANDLE h) { return h != INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) { FindClose(h); }
+};
+using AutoFindClose = Owned<HANDLE, CloseFind>;
+
 
 // A window's device context, from GetDC until the end of the scope.
 class ScopedGetDC {
@@ -59,14 +119,14 @@ private:
     HGDIOBJ previous_;
 };
 
-struct DeleteMemoryDC : lorvane::win32::NullMeansNone<HDC> {
+struct DeleteMemoryDC : NullMeansNone<HDC> {
     static void close(HDC dc) { DeleteDC(dc); }
 };
 // A memory device context of CreateCompatibleDC.
 using AutoDeleteDC = Owned<HDC, DeleteMemoryDC>;
 
 template <class Object>
-struct DeleteGdiObject : lorvane::win32::NullMeansNone<Object> {
+struct DeleteGdiObject : NullMeansNone<Object> {
     static void close(Object object) { DeleteObject(object); }
 };
 // Fonts, pens, brushes and bitmaps the program made itself (never stock objects).
@@ -77,7 +137,7 @@ using AutoDeletePen = ScopedGdiObj<HPEN>;
 using AutoDeleteBrush = ScopedGdiObj<HBRUSH>;
 using AutoDeleteBitmap = ScopedGdiObj<HBITMAP>;
 
-struct DestroyIconHandle : lorvane::win32::NullMeansNone<HICON> {
+struct DestroyIconHandle : NullMeansNone<HICON> {
     static void close(HICON icon) { DestroyIcon(icon); }
 };
 // An icon the caller must destroy: the shell's (SHGetFileInfo), or LoadImage's without LR_SHARED.

@@ -9,20 +9,6 @@
 namespace tk {
 namespace {
 
-std::wstring directoryFrom(UINT (*query)(LPWSTR, UINT)) {
-    // Ask for the size first, so that no length of path is cut off.
-    const UINT needed = query(nullptr, 0);
-    if (needed == 0) return {};
-    std::wstring path(needed, L'\0');
-    const UINT written = query(path.data(), needed);
-    if (written == 0 || written >= needed) return {};
-    path.resize(written);
-    return path;
-}
-
-UINT windowsDirectoryW(LPWSTR buffer, UINT size) { return GetWindowsDirectoryW(buffer, size); }
-UINT systemDirectoryW(LPWSTR buffer, UINT size) { return GetSystemDirectoryW(buffer, size); }
-
 // The active window's shortcuts and dialog keys first, as in a dialog box.
 void deliver(MSG& msg) {
     if (win32::modelessDialogMessage(msg)) return;
@@ -58,15 +44,6 @@ public:
             win32::reportHeldFailure(msg.hwnd);
         }
         return static_cast<int>(msg.wParam);
-    }
-
-    std::wstring windowsDirectory() override { return directoryFrom(windowsDirectoryW); }
-    std::wstring systemDirectory() override { return directoryFrom(systemDirectoryW); }
-
-    lorvane::DateTime now() override {
-        SYSTEMTIME t;
-        GetLocalTime(&t);
-        return lorvane::DateTime::fromCivil({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond});
     }
 
     float screenWidthTwips() override { return pixelsToTwips(GetSystemMetrics(SM_CXSCREEN), win32::dpiOf(nullptr)); }
@@ -130,7 +107,7 @@ public:
     bool prevInstance() override {
         // The first instance holds the mutex for its whole run.
         static const bool earlier = [] {
-            HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Local\\Lorvane.Instance.5c1e7a52");
+            HANDLE mutex = CreateMutexW(nullptr, FALSE, (L"Local\\" + programInstanceName()).c_str());
             return mutex && GetLastError() == ERROR_ALREADY_EXISTS;
         }();
         return earlier;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "toolkit/events.h"
+#include "toolkit/win32/system_text.h"
 #include "toolkit/win32/win32_internal.h"
 
 namespace tk::win32 {
@@ -36,18 +37,7 @@ void reportHeldFailure(HWND where) {
 
 void throwLastError(const std::wstring& what) {
     const DWORD code = GetLastError();
-    wchar_t* reason = nullptr;
-    if (code != ERROR_SUCCESS)
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, code, 0, reinterpret_cast<LPWSTR>(&reason), 0, nullptr);
-    std::wstring text = what;
-    if (reason) {
-        text += L"\r\n";
-        text += reason;
-        LocalFree(reason);
-        while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
-    }
-    throw Failure(text);
+    throw Failure(code == ERROR_SUCCESS ? what : what + L"\r\n" + systemErrorText(code));
 }
 
 }  // namespace tk::win32

@@ -4,19 +4,19 @@
 #include <algorithm>
 
 #include "toolkit/text_file_reload.h"
-#include "platform/win32/scoped_handle.h"
-#include "platform/win32/win32_system_access.h"
+#include "toolkit/win32/scoped.h"
+#include "toolkit/win32/system_text.h"
 
 namespace tk {
 
 std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes,
                                         std::wstring* failure) {
     // Owned, so that running out of memory for the bytes (which the caller catches) closes it too.
-    const lorvane::win32::AutoCloseHandle file(
+    const win32::AutoCloseHandle file(
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     const auto fail = [&] {
-        if (failure) *failure = lorvane::SystemErrorText(GetLastError());
+        if (failure) *failure = win32::systemErrorText(GetLastError());
         return std::nullopt;
     };
     if (!file.valid()) return fail();

@@ -4,8 +4,8 @@
 #include <cwctype>
 #include <vector>
 
-#include "platform/win32/scoped_handle.h"
-#include "platform/win32/system_text.h"
+#include "toolkit/win32/scoped.h"
+#include "toolkit/win32/system_text.h"
 #include "toolkit/file_system.h"
 
 namespace tk {
@@ -44,7 +44,7 @@ template <class Visit>
 bool forEachFolder(const std::wstring& path, bool withHidden, Visit visit) {
     QuietErrors quiet;
     WIN32_FIND_DATAW found{};
-    const lorvane::win32::AutoFindClose search(FindFirstFileExW((withSeparator(path) + L"*").c_str(),
+    const win32::AutoFindClose search(FindFirstFileExW((withSeparator(path) + L"*").c_str(),
                                                                 FindExInfoBasic, &found,
                                                                 FindExSearchLimitToDirectories, nullptr, 0));
     if (!search.valid()) return GetLastError() == ERROR_FILE_NOT_FOUND;  // an empty root
@@ -83,7 +83,7 @@ std::vector<DriveInfo> drives() {
 }
 
 std::wstring fullPath(const std::wstring& path) {
-    const std::wstring full = lorvane::win32::systemText(
+    const std::wstring full = win32::systemText(
         [&](wchar_t* buffer, DWORD size) { return GetFullPathNameW(path.c_str(), size, buffer, nullptr); });
     return full.empty() ? path : full;
 }

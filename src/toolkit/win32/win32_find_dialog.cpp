@@ -53,7 +53,7 @@ public:
         request_.Flags = FR_HIDEWHOLEWORD | (model_.Down ? FR_DOWN : 0) | (model_.MatchCase ? FR_MATCHCASE : 0);
         request_.lCustData = reinterpret_cast<LPARAM>(this);
         dialog_ = FindTextW(&request_);
-        if (!dialog_) throw Failure(L"[検索] ﾀﾞｲｱﾛｸﾞ ﾎﾞｯｸｽを開けません。");
+        if (!dialog_) throw Failure(texts().findDialogFailure);
         openDialogs().push_back(this);
     }
 

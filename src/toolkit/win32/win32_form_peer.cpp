@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "resource_ids.h"
+#include "toolkit/backend.h"
 #include "toolkit/controls.h"
 #include "toolkit/events.h"
 #include "toolkit/twips.h"
@@ -12,7 +12,7 @@
 namespace tk::win32 {
 namespace {
 
-constexpr wchar_t kFormClass[] = L"LorvaneForm";
+constexpr wchar_t kFormClass[] = L"TkForm";
 
 HWND navigationWindow = nullptr;
 
@@ -28,9 +28,9 @@ void registerFormClass() {
         wc.hInstance = instance;
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_LOGO));
+        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(programIconResource()));
         wc.lpszClassName = kFormClass;
-        if (!RegisterClassExW(&wc)) throwLastError(L"ｳｨﾝﾄﾞｳ ｸﾗｽを登録できません。");
+        if (!RegisterClassExW(&wc)) throwLastError(texts().windowClassFailure);
         return true;
     }();
     (void)registered;
@@ -52,7 +52,7 @@ public:
                              menuBar_.menu, GetModuleHandleW(nullptr), this)) {
             hwnd_ = nullptr;
             if (IsMenu(menuBar_.menu)) DestroyMenu(menuBar_.menu);
-            throwLastError(L"ｳｨﾝﾄﾞｳを作成できません。");
+            throwLastError(texts().windowFailure);
         }
         try {
             createChildren(form, hwnd_);
@@ -237,7 +237,7 @@ private:
         for (Control* control : windowOrder(container)) {
             auto peer = createChildPeer(*control, parent, nextControlId_++);
             if (!peer) continue;
-            if (!peer->hwnd()) throwLastError(L"ｺﾝﾄﾛｰﾙを作成できません。");
+            if (!peer->hwnd()) throwLastError(texts().controlFailure);
             ChildWindowPeer* child = peer.get();
             control->attachPeer(std::move(peer));
             if (auto* frame = dynamic_cast<Frame*>(control)) createChildren(*frame, child->hwnd());

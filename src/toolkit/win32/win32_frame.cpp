@@ -7,7 +7,7 @@
 namespace tk::win32 {
 namespace {
 
-constexpr wchar_t kFrameClass[] = L"LorvaneFrame";
+constexpr wchar_t kFrameClass[] = L"TkFrame";
 constexpr float kCaptionIndent = 120;  // twips from the box's left edge to its caption
 
 void paintFrame(HWND hwnd, Frame& frame) {
@@ -65,7 +65,7 @@ const wchar_t* frameClassName() {
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = kFrameClass;
-        if (!RegisterClassExW(&wc)) throwLastError(L"ｳｨﾝﾄﾞｳ ｸﾗｽを登録できません。");
+        if (!RegisterClassExW(&wc)) throwLastError(texts().windowClassFailure);
         return true;
     }();
     (void)registered;

@@ -25,7 +25,7 @@ void MenuBar::build(Form& form) {
         if (top->menu()) continue;
         if (!menu) menu = CreateMenu();
         HMENU popup = CreatePopupMenu();
-        if (!menu || !popup) throwLastError(L"ﾒﾆｭｰを作成できません。");
+        if (!menu || !popup) throwLastError(texts().menuFailure);
         for (MenuItem* item : top->items()) {
             item->commandId = nextId++;
             std::wstring text = item->Caption();

@@ -13,18 +13,17 @@
 #include <optional>
 #include <string>
 
-#include "core/host.h"
 #include "toolkit/rich_text.h"
 #include "toolkit/win32/win32_rich_text.h"
-#include "platform/win32/scoped_handle.h"
-#include "platform/win32/win32_system_access.h"
+#include "toolkit/win32/scoped.h"
+#include "toolkit/win32/system_text.h"
 
 namespace tk {
 
 std::optional<std::string> readWholeFile(const std::wstring& path, std::wstring* error) {
     DWORD failure = ERROR_SUCCESS;
     std::optional<std::string> bytes;
-    const lorvane::win32::AutoCloseHandle file(
+    const win32::AutoCloseHandle file(
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size{};
@@ -53,7 +52,7 @@ std::optional<std::string> readWholeFile(const std::wstring& path, std::wstring*
         }
     }
     if (failure == ERROR_SUCCESS) return bytes;
-    if (error) *error = lorvane::SystemErrorText(failure);
+    if (error) *error = win32::systemErrorText(failure);
     return std::nullopt;
 }
 
@@ -73,7 +72,7 @@ std::wstring decodeAnsi(std::string_view bytes) {
 namespace win32 {
 namespace {
 
-constexpr wchar_t kViewClass[] = L"LorvaneTextView";
+constexpr wchar_t kViewClass[] = L"TkTextView";
 
 LRESULT CALLBACK viewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
@@ -174,7 +173,7 @@ public:
                     const auto percent = static_cast<unsigned>(static_cast<double>(searched) * 100 / total);
                     SetWindowTextW(
                         window,
-                        (title + L" - 検索中 " + std::to_wstring(percent) + L"%（Esc キーで中止）").c_str());
+                        filled(texts().searching, title, std::to_wstring(percent)).c_str());
                     titled = true;
                 }
                 return true;
@@ -237,7 +236,7 @@ private:
         try {
             if (bytes && !isRtf(*bytes)) text.emplace(std::move(*bytes));
         } catch (const std::bad_alloc&) {
-            error = lorvane::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY);
+            error = win32::systemErrorText(ERROR_NOT_ENOUGH_MEMORY);
             return false;
         }
         // An RTF document the rich edit control cannot take is not shown as an empty log.
@@ -279,16 +278,15 @@ private:
         SendMessageW(rich, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
         if (stream.dwError != 0) {
             DestroyWindow(rich);
-            error = L"ﾘｯﾁ ｴﾃﾞｨｯﾄ ｺﾝﾄﾛｰﾙが RTF を読み込めませんでした。(ｴﾗｰ番号 " +
-                    std::to_wstring(stream.dwError) + L")";
+            error = filled(texts().richEditCannotLoad, std::to_wstring(stream.dwError));
             return nullptr;
         }
         return rich;
     }
 
     static std::wstring richEditMissing(DWORD error) {
-        std::wstring text = L"RTF を表示するﾘｯﾁ ｴﾃﾞｨｯﾄ ｺﾝﾄﾛｰﾙ (msftedit.dll) を使用できません。";
-        if (error != ERROR_SUCCESS) text += L"\r\n" + lorvane::SystemErrorText(error);
+        std::wstring text = texts().richEditUnavailable;
+        if (error != ERROR_SUCCESS) text += L"\r\n" + win32::systemErrorText(error);
         return text;
     }
 
@@ -366,7 +364,7 @@ LRESULT CALLBACK viewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (msg == WM_PAINT) ValidateRect(hwnd, nullptr);
             if (!telling) {
                 telling = true;
-                lorvane::MsgBox(lorvane::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY), lorvane::mb::Critical);
+                messageBox(win32::systemErrorText(ERROR_NOT_ENOUGH_MEMORY), box::Stop);
                 telling = false;
             }
             return 0;

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "core/host.h"
 #include "toolkit/win32/win32_rich_text.h"
 #include "toolkit/win32/win32_plain_text_view.h"
 
@@ -147,7 +146,7 @@ void PlainTextView::copy() {
     const std::uint64_t most = (to.offset - from.offset) / (wide ? 2 : 1) + 2 * (to.line - from.line) + 1;
     HGLOBAL memory = most <= kClipboardUnits ? GlobalAlloc(GMEM_MOVEABLE, most * sizeof(wchar_t)) : nullptr;
     if (!memory) {
-        lorvane::MsgBox(L"選択範囲が大きすぎるため、ｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰできません。", lorvane::mb::Exclamation);
+        messageBox(texts().selectionTooLarge, box::Exclamation);
         return;
     }
     auto* target = static_cast<wchar_t*>(GlobalLock(memory));

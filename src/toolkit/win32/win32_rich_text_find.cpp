@@ -7,7 +7,7 @@
 
 #include "toolkit/text_file_reload.h"
 #include "toolkit/win32/win32_rich_text.h"
-#include "platform/win32/win32_system_access.h"
+#include "toolkit/win32/system_text.h"
 
 namespace tk::win32 {
 
@@ -41,7 +41,7 @@ bool PlainTextView::reload(const std::wstring& path, std::wstring& error) {
     try {
         outcome = reloadTextFile(file, path, &error);
     } catch (const std::bad_alloc&) {
-        error = lorvane::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY);
+        error = win32::systemErrorText(ERROR_NOT_ENOUGH_MEMORY);
     }
     if (outcome == ReloadOutcome::Failed) {
         file_ = std::move(file);

@@ -4,7 +4,6 @@
 // statics), so that overlapping texts keep their order.
 #include <windows.h>
 
-#include "resource_ids.h"
 #include "toolkit/controls.h"
 #include "toolkit/twips.h"
 #include "toolkit/win32/win32_internal.h"

@@ -45,7 +45,7 @@ void removeFolder(const std::wstring& path) {
 
 bool addUnreadableDrive(wchar_t letter) {
     const wchar_t device[] = {letter, L':', L'\0'};
-    return DefineDosDeviceW(0, device, L"C:\\lorvane-no-medium-d41d8cd9") != FALSE;
+    return DefineDosDeviceW(0, device, L"C:\\tk-no-medium-d41d8cd9") != FALSE;
 }
 
 void removeDrive(wchar_t letter) {

@@ -90,7 +90,7 @@ HWND scriptWindow() {
         wc.cbSize = sizeof wc;
         wc.lpfnWndProc = scriptWindowProc;
         wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"LorvaneTestScript";
+        wc.lpszClassName = L"TkTestScript";
         if (!RegisterClassExW(&wc)) throw std::runtime_error("the test's script window class cannot be registered");
         HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
                                     nullptr);

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace lorvane {
+namespace tk {
 
 inline void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -24,4 +24,4 @@ inline void appendUtf8(std::string& out, char32_t c) {
     }
 }
 
-}  // namespace lorvane
+}  // namespace tk

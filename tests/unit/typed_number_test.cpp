@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "core/numbers.h"
+#include "toolkit/typed_number.h"
 
 namespace lorvane::test {
 namespace {
@@ -37,7 +37,7 @@ TEST(TypedWholeNumber, ReadsHalfAndFullWidthDigitsAndRefusesTheRest) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
-        EXPECT_EQ(typedWholeNumber(c.text), c.number);
+        EXPECT_EQ(tk::typedWholeNumber(c.text), c.number);
     }
 }
 

@@ -1,6 +1,6 @@
-#include "core/numbers.h"
+#include "toolkit/typed_number.h"
 
-namespace lorvane {
+namespace tk {
 namespace {
 
 bool blank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\x3000'; }
@@ -32,4 +32,4 @@ std::optional<long long> typedWholeNumber(std::wstring_view text) {
     return negative ? -number : number;
 }
 
-}  // namespace lorvane
+}  // namespace tk

@@ -5,11 +5,11 @@
 #include <optional>
 #include <string_view>
 
-namespace lorvane {
+namespace tk {
 
 // A whole number: blanks around it (spaces, tabs, ideographic spaces), an
 // optional + or -, then digits, half-width or full-width, leading zeros allowed.
 // Nothing for any other text, an empty one, or more than 18 digits.
 std::optional<long long> typedWholeNumber(std::wstring_view text);
 
-}  // namespace lorvane
+}  // namespace tk
