@@ -1,9 +1,5 @@
 // The headless machine is a Japanese system: its ANSI code page is 932.
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <memory>
 
 #include "toolkit/headless/iconv_converter.h"
 #include "toolkit/text_file.h"
@@ -33,24 +29,6 @@ std::wstring decodeAnsi(std::string_view bytes) {
 
 bool isAnsiLeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-std::optional<std::string> readWholeFile(const std::wstring& path, std::wstring* error) {
-    const auto failed = [error] {
-        if (error) {
-            const std::string reason = std::strerror(errno);
-            *error = std::wstring(reason.begin(), reason.end());
-        }
-        return std::nullopt;
-    };
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
-        std::fopen(std::filesystem::path(path).c_str(), "rb"), std::fclose);
-    if (!file) return failed();
-    std::string bytes;
-    char chunk[65536];
-    while (const std::size_t n = std::fread(chunk, 1, sizeof chunk, file.get())) bytes.append(chunk, n);
-    if (std::ferror(file.get())) return failed();
-    return bytes;
 }
 
 }  // namespace tk

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "toolkit/text_file_reload.h"
+#include "toolkit/text_file.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_system_access.h"
 
