@@ -89,6 +89,9 @@ public:
     // offset (from begin) of every UTF-16 unit boundary: text.size() + 1 entries.
     std::wstring decode(std::uint64_t begin, std::uint64_t end) const;
     std::wstring decode(std::uint64_t begin, std::uint64_t end, std::vector<std::uint32_t>& offsets) const;
+    // The first limit characters of [begin, end) at most (more or less one, at a
+    // character that takes two units): a large range is never decoded whole.
+    std::wstring decodeFirst(std::uint64_t begin, std::uint64_t end, std::size_t limit) const;
 
     // Between a byte offset and a (line, UTF-16 column) position; these decode the
     // line up to the position. A column inside a surrogate pair means the one before it.

@@ -149,7 +149,10 @@ public:
     }
 
     std::wstring selectedText(std::size_t limit) const override {
-        if (!rich_) return plain_.selectedText(limit);
+        if (!rich_) {
+            const std::uint64_t anchor = plain_.anchorOffset(), caret = plain_.caretOffset();
+            return plain_.file().decodeFirst(std::min(anchor, caret), std::max(anchor, caret), limit);
+        }
         CHARRANGE range{};
         SendMessageW(rich_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
         std::wstring text(static_cast<std::size_t>(std::max(0L, range.cpMax - range.cpMin)) + 1, L'\0');
