@@ -123,8 +123,7 @@ void SetBkInfoForm::Form_Load() {
     method_ = findBackupMethod(systemAccess());
     if (method_ == BackupMethod::Copy) showDestinationRow();
     subMoveForm(*this, placement::Centre);
-    for (const wchar_t* type : {L"normal", L"copy", L"incremental", L"differential", L"daily"})
-        cboBackupMode.AddItem(type);
+    for (const wchar_t* type : kBackupTypes) cboBackupMode.AddItem(type);
 
     const BackupRecord& backup = mdlMain().BackupSettings;
     (backup.WriteMode == writeMode::Append ? optWriteMode1 : optWriteMode2).Value(true);
