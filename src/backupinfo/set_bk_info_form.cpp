@@ -167,9 +167,8 @@ std::optional<std::wstring> SetBkInfoForm::pickFolder(const wchar_t* caption, co
     picker.lblPath.Caption(label);
     picker.cmdOk.Caption(ok);
     picker.Show(tk::ShowMode::Modal);
-    const std::wstring chosen = picker.txtPath.Text();
+    std::optional<std::wstring> chosen = picker.chosen();
     picker.Unload();
-    if (chosen == L"Cancel") return std::nullopt;
     return chosen;
 }
 
