@@ -12,9 +12,6 @@ std::wstring folderArgument(std::wstring_view path) {
     return needsQuotes ? quoted(text) : text;
 }
 
-constexpr const wchar_t* kBackupTypes[] = {L" /t {normal}", L" /t {copy}", L" /t {incremental}",
-                                           L" /t {differential}", L" /t {daily}"};
-
 constexpr const wchar_t* kWeekdayCodes[] = {L"Su", L"M", L"T", L"W", L"Th", L"F", L"S"};
 constexpr const wchar_t* kEveryDay = L"Su,M,T,W,Th,F,S";
 
@@ -49,7 +46,8 @@ std::wstring BuildBackupCommand(const BackupRecord& backup) {
     if (!guide.empty()) line += L" /d" + quoted(doublePercents(guide));
     if (backup.RegBackup == 1) line += L" /b";
     line += backup.Compression == 1 ? L" /hc:on" : L" /hc:off";
-    if (backup.BackupMode >= 0 && backup.BackupMode <= 4) line += kBackupTypes[backup.BackupMode];
+    if (backup.BackupMode >= 0 && static_cast<std::size_t>(backup.BackupMode) < kBackupTypes.size())
+        line += L" /t {" + std::wstring(kBackupTypes[static_cast<std::size_t>(backup.BackupMode)]) + L"}";
     line += L" /l " + quotedArgument(backup.LogFileName);
     if (backup.LogFileMode == logFileMode::ExceptionsOnly) line += L" /e";
     return line;

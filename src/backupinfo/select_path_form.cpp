@@ -12,7 +12,6 @@ tk::FormRef<SelectPathForm> frmSelectPath;
 
 namespace {
 constexpr wchar_t kSetByCaller[] = L"呼び出し時に設定";
-constexpr wchar_t kCancelled[] = L"Cancel";
 }  // namespace
 
 SelectPathForm::SelectPathForm() {
@@ -71,16 +70,19 @@ void SelectPathForm::drvPath_Change() {
 
 void SelectPathForm::dirPath_Change() { txtPath.Text(dirPath.Path()); }
 
-void SelectPathForm::cmdOk_Click() { Hide(); }
+void SelectPathForm::cmdOk_Click() {
+    chosen_ = txtPath.Text();
+    Hide();
+}
 
 void SelectPathForm::cmdCancel_Click() {
-    txtPath.Text(kCancelled);
+    chosen_.reset();
     Hide();
 }
 
 // Closed by its close box while its caller waits: that is a cancel, never a choice.
 void SelectPathForm::Form_Unload() {
-    if (Visible()) txtPath.Text(kCancelled);
+    if (Visible()) chosen_.reset();
 }
 
 }  // namespace lorvane

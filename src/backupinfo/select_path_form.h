@@ -1,7 +1,10 @@
 // The folder picker: a small modal window with a drive list and a folder list.
-// Its caller sets the captions, shows it modally, reads the path box (the
-// chosen folder, or "Cancel") and then unloads it.
+// Its caller sets the captions, shows it modally, takes what was chosen and
+// then unloads it.
 #pragma once
+
+#include <optional>
+#include <string>
 
 #include "toolkit/controls.h"
 #include "toolkit/drive_list.h"
@@ -22,6 +25,10 @@ public:
     tk::TextBox txtPath{*this};
     tk::Label lblPath{*this};
 
+    // The folder taken with OK; nothing when the picker was cancelled (its
+    // Cancel button or its close box).
+    const std::optional<std::wstring>& chosen() const { return chosen_; }
+
 protected:
     void Form_Load() override;
     void Form_Unload() override;
@@ -32,6 +39,7 @@ private:
     void cmdOk_Click();
     void cmdCancel_Click();
 
+    std::optional<std::wstring> chosen_;
     bool restoringDrive_ = false;
 };
 

@@ -123,8 +123,7 @@ void SetBkInfoForm::Form_Load() {
     method_ = findBackupMethod(systemAccess());
     if (method_ == BackupMethod::Copy) showDestinationRow();
     subMoveForm(*this, placement::Centre);
-    for (const wchar_t* type : {L"normal", L"copy", L"incremental", L"differential", L"daily"})
-        cboBackupMode.AddItem(type);
+    for (const wchar_t* type : kBackupTypes) cboBackupMode.AddItem(type);
 
     const BackupRecord& backup = mdlMain().BackupSettings;
     (backup.WriteMode == writeMode::Append ? optWriteMode1 : optWriteMode2).Value(true);
@@ -168,9 +167,8 @@ std::optional<std::wstring> SetBkInfoForm::pickFolder(const wchar_t* caption, co
     picker.lblPath.Caption(label);
     picker.cmdOk.Caption(ok);
     picker.Show(tk::ShowMode::Modal);
-    const std::wstring chosen = picker.txtPath.Text();
+    std::optional<std::wstring> chosen = picker.chosen();
     picker.Unload();
-    if (chosen == L"Cancel") return std::nullopt;
     return chosen;
 }
 

@@ -21,6 +21,11 @@ namespace logFileMode { constexpr Int16 Everything = 0, ExceptionsOnly = 1; }
 namespace runUnit { constexpr Int16 Today = 1, Tomorrow = 2, Every = 3, Next = 4; }
 namespace dateMode { constexpr Int16 DaysOfMonth = 1, Weekdays = 2; }
 
+// The backup types by BackupMode, as the backup dialog lists them and the tape
+// backup's /t option names them.
+constexpr std::array<const wchar_t*, 5> kBackupTypes = {L"normal", L"copy", L"incremental", L"differential",
+                                                        L"daily"};
+
 // What is backed up and how. Strings are kept exactly as the dialog showed them.
 struct BackupRecord {
     std::vector<std::wstring> BackupPath;  // folders, in the order of the dialog's list
@@ -30,7 +35,7 @@ struct BackupRecord {
     Int16 Restriction = 0;
     Int16 Compression = 0;
     std::wstring Guide;                    // description of the backup set
-    Int16 BackupMode = 0;                  // 0 normal .. 4 daily, -1 none chosen
+    Int16 BackupMode = 0;                  // an index of kBackupTypes (0 normal), -1 none chosen
     std::wstring LogFileName;
     Int16 LogFileMode = logFileMode::Everything;
     std::wstring Destination;              // the folder the copy backup writes into

@@ -82,10 +82,7 @@ SearchOutcome RichText::Find(const std::wstring& text, bool matchCase, bool down
 
 std::wstring RichText::SelText(std::size_t limit) const {
     if (RichTextPeer* view = richPeer()) return view->selectedText(limit);
-    // No character takes more than four bytes.
-    const std::uint64_t most =
-        limit > (selEnd_ - selStart_) / 4 ? selEnd_ - selStart_ : std::uint64_t{limit} * 4;
-    return file_.decode(selStart_, file_.boundaryBefore(selStart_, selStart_ + most)).substr(0, limit);
+    return file_.decodeFirst(selStart_, selEnd_, limit);
 }
 
 bool RichText::Reload() {

@@ -236,6 +236,13 @@ std::wstring TextFile::decode(std::uint64_t begin, std::uint64_t end,
     return decodeAnsiWithOffsets(bytes, offsets);
 }
 
+// No character takes more than four bytes, so the first limit characters lie
+// within limit * 4 bytes.
+std::wstring TextFile::decodeFirst(std::uint64_t begin, std::uint64_t end, std::size_t limit) const {
+    const std::uint64_t most = limit > (end - begin) / 4 ? end - begin : std::uint64_t{limit} * 4;
+    return decode(begin, boundaryBefore(begin, begin + most)).substr(0, limit);
+}
+
 std::size_t TextFile::columnOf(std::uint64_t line, std::uint64_t offset) const {
     const std::uint64_t start = lineStart(line);
     return decode(start, boundaryBefore(start, std::min(offset, lineEnd(line)))).size();

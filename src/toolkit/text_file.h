@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,11 +40,18 @@ bool isAnsiLeadByte(unsigned char byte);
 // formatting, pictures and hidden destinations left out.
 std::wstring rtfPlainText(std::string_view rtf);
 
-// The whole file, read while the program that writes it may still hold it open;
-// nothing when it cannot be read, and then error (if given) receives the system's
-// description of why. Each toolkit backend provides it (without the iostreams,
-// which would double the size of the program).
-std::optional<std::string> readWholeFile(const std::wstring& path, std::wstring* error = nullptr);
+// At most maxBytes of the file from offset on (fewer at its end), read while the
+// program that writes it may still hold it open; nothing when it cannot be read,
+// and then failure (if given) receives the system's description of why. Memory
+// running out throws std::bad_alloc; the file is closed whichever way it ends.
+// Each toolkit backend provides it (without the iostreams, which would double
+// the size of the program).
+std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes,
+                                        std::wstring* failure);
+
+inline std::optional<std::string> readWholeFile(const std::wstring& path, std::wstring* failure = nullptr) {
+    return readFilePart(path, 0, std::numeric_limits<std::size_t>::max(), failure);
+}
 
 // Positions in a TextFile are byte offsets into its bytes; a line's text runs
 // from lineStart to lineEnd, its line break (if any) follows.
@@ -81,6 +89,9 @@ public:
     // offset (from begin) of every UTF-16 unit boundary: text.size() + 1 entries.
     std::wstring decode(std::uint64_t begin, std::uint64_t end) const;
     std::wstring decode(std::uint64_t begin, std::uint64_t end, std::vector<std::uint32_t>& offsets) const;
+    // The first limit characters of [begin, end) at most (more or less one, at a
+    // character that takes two units): a large range is never decoded whole.
+    std::wstring decodeFirst(std::uint64_t begin, std::uint64_t end, std::size_t limit) const;
 
     // Between a byte offset and a (line, UTF-16 column) position; these decode the
     // line up to the position. A column inside a surrogate pair means the one before it.

@@ -10,12 +10,6 @@
 
 namespace tk {
 
-// At most maxBytes of the file from offset on (fewer at its end); nothing when it
-// cannot be read, and then *failure holds the system's description of why. Each
-// toolkit backend provides it; the file is read while others may write it.
-std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes,
-                                        std::wstring* failure);
-
 enum class ReloadOutcome {
     Grown,     // the file only had bytes added at its end (perhaps none): those were read
     Replaced,  // the file is another one now: it was read whole

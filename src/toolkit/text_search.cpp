@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "toolkit/code_page.h"
 #include "toolkit/utf8.h"
 
 namespace tk {
@@ -64,7 +65,7 @@ std::optional<std::string> encode(char32_t c, TextEncoding encoding) {
     } else {
         wide += static_cast<wchar_t>(c);
     }
-    return encodeAnsi(wide);
+    return encodeToCodePage(wide, kAnsiCodePage);
 }
 
 // Where characters begin in double-byte text. Going back from a place over bytes

@@ -15,10 +15,6 @@
 
 namespace tk {
 
-// The text in the system's ANSI code page, with no best-fit mapping; nothing
-// when a character has no place in it. Each toolkit backend provides it.
-std::optional<std::string> encodeAnsi(std::wstring_view text);
-
 // The other case of a letter that has one (ASCII, Latin-1, full-width Latin,
 // Greek, Cyrillic); any other character is its own.
 char32_t otherCase(char32_t c);

@@ -145,6 +145,7 @@ TEST(TextSearch, NeedlesThatCannotMatch) {
         {"a cut-off match at the end", "xxab", L"abc", false, true, 0, kNone},
         {"empty file", "", L"a", false, true, 0, kNone},
         {"a character Shift-JIS lacks", "\x83G\x83\x89", L"에러", false, true, 0, kNone},
+        {"a character Shift-JIS has only a look-alike of", "C:\\log", L"\u00A5log", false, true, 0, kNone},
     });
     EXPECT_FALSE(TextSearch(L"에러", TextFormat{}, true).possible());
     EXPECT_FALSE(TextSearch(L"", TextFormat{TextEncoding::Utf8, 0}, true).possible());

@@ -1,7 +1,6 @@
 #include "platform/posix/posix_system_access.h"
 
 #include <fcntl.h>
-#include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include <ctime>
 
 #include "platform/platform_system_access.h"
+#include "toolkit/code_page.h"
 #include "toolkit/utf8.h"
 
 namespace lorvane {
@@ -35,33 +35,6 @@ SystemResult fromErrno(int error) {
     for (const char* p = std::strerror(error); *p; ++p)
         text += static_cast<wchar_t>(static_cast<unsigned char>(*p));
     return {Outcome::Failed, text};
-}
-
-// The whole input converted, or nothing when iconv meets a character it cannot convert.
-std::optional<std::string> convert(const char* to, const char* from, std::string_view input) {
-    const iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-    std::string output(input.size() * 2 + 16, '\0');
-    char* in = const_cast<char*>(input.data());
-    std::size_t inLeft = input.size();
-    std::size_t written = 0;
-    bool ok = true;
-    while (inLeft > 0) {
-        char* out = output.data() + written;
-        std::size_t outLeft = output.size() - written;
-        const std::size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
-        written = output.size() - outLeft;
-        if (rc != static_cast<std::size_t>(-1)) break;
-        if (errno != E2BIG) {
-            ok = false;
-            break;
-        }
-        output.resize(output.size() * 2);
-    }
-    iconv_close(cd);
-    if (!ok) return std::nullopt;
-    output.resize(written);
-    return output;
 }
 
 }  // namespace
@@ -95,13 +68,7 @@ SystemResult PosixSystemAccess::replaceFile(const std::wstring& path, std::strin
 }
 
 std::optional<std::string> PosixSystemAccess::toBatchCodePage(std::wstring_view text) {
-    const std::string_view wide(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-    std::optional<std::string> bytes = convert("CP932", "WCHAR_T", wide);
-    if (!bytes) return std::nullopt;
-    // iconv also takes best-fit substitutes (U+00A5 to 0x5C); only what converts back unchanged is exact.
-    const std::optional<std::string> back = convert("WCHAR_T", "CP932", *bytes);
-    if (!back || *back != wide) return std::nullopt;
-    return bytes;
+    return tk::encodeToCodePage(text, 932);
 }
 
 std::wstring PosixSystemAccess::findProgram(const std::wstring& name) {

@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "platform/platform_system_access.h"
-#include "toolkit/win32/scoped.h"
+#include "toolkit/code_page.h"
 #include "toolkit/win32/modal_wait.h"
+#include "toolkit/win32/scoped.h"
 #include "toolkit/win32/system_text.h"
 
 namespace lorvane {
@@ -76,23 +77,7 @@ SystemResult Win32SystemAccess::replaceFile(const std::wstring& path, std::strin
 }
 
 std::optional<std::string> Win32SystemAccess::toBatchCodePage(std::wstring_view text) {
-    if (text.empty()) return std::string();
-    if (text.size() > INT_MAX / 4) return std::nullopt;
-    const UINT codePage = codePage_ ? codePage_ : GetOEMCP();
-    // UTF-8 holds every character but refuses a lone surrogate; it takes no default character.
-    const bool utf8 = codePage == CP_UTF8;
-    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-    BOOL usedDefault = FALSE;
-    BOOL* used = utf8 ? nullptr : &usedDefault;
-    const int length = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, used);
-    if (size <= 0 || usedDefault) return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (WideCharToMultiByte(codePage, flags, text.data(), length, bytes.data(), size, nullptr, used) !=
-            size ||
-        usedDefault)
-        return std::nullopt;
-    return bytes;
+    return tk::encodeToCodePage(text, codePage_ ? codePage_ : GetOEMCP());
 }
 
 std::wstring Win32SystemAccess::commandInterpreter() {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "toolkit/text_file_reload.h"
+#include "toolkit/text_file.h"
 
 namespace tk {
 

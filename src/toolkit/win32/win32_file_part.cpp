@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "toolkit/text_file_reload.h"
+#include "toolkit/text_file.h"
 #include "toolkit/win32/scoped.h"
 #include "toolkit/win32/system_text.h"
 

@@ -20,42 +20,6 @@
 
 namespace tk {
 
-std::optional<std::string> readWholeFile(const std::wstring& path, std::wstring* error) {
-    DWORD failure = ERROR_SUCCESS;
-    std::optional<std::string> bytes;
-    const win32::AutoCloseHandle file(
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    LARGE_INTEGER size{};
-    if (!file.valid() || !GetFileSizeEx(file, &size)) {
-        failure = GetLastError();
-    } else if (static_cast<unsigned long long>(size.QuadPart) >= (1ull << 40)) {
-        failure = ERROR_NOT_ENOUGH_MEMORY;
-    } else {
-        try {
-            bytes.emplace(static_cast<std::size_t>(size.QuadPart), '\0');
-            std::size_t done = 0;
-            DWORD got = 0;
-            while (done < bytes->size()) {
-                const DWORD chunk =
-                    static_cast<DWORD>(std::min<std::size_t>(bytes->size() - done, 64u << 20));
-                if (!ReadFile(file, bytes->data() + done, chunk, &got, nullptr)) {
-                    failure = GetLastError();  // a byte-range lock, a failing disk
-                    break;
-                }
-                if (got == 0) break;
-                done += got;
-            }
-            bytes->resize(done);  // a file that shrank while it was read
-        } catch (const std::bad_alloc&) {
-            failure = ERROR_NOT_ENOUGH_MEMORY;
-        }
-    }
-    if (failure == ERROR_SUCCESS) return bytes;
-    if (error) *error = win32::systemErrorText(failure);
-    return std::nullopt;
-}
-
 bool isAnsiLeadByte(unsigned char byte) {
     return IsDBCSLeadByte(byte) != FALSE;
 }
@@ -184,7 +148,10 @@ public:
     }
 
     std::wstring selectedText(std::size_t limit) const override {
-        if (!rich_) return plain_.selectedText(limit);
+        if (!rich_) {
+            const std::uint64_t anchor = plain_.anchorOffset(), caret = plain_.caretOffset();
+            return plain_.file().decodeFirst(std::min(anchor, caret), std::max(anchor, caret), limit);
+        }
         CHARRANGE range{};
         SendMessageW(rich_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
         std::wstring text(static_cast<std::size_t>(std::max(0L, range.cpMax - range.cpMin)) + 1, L'\0');
@@ -229,11 +196,11 @@ public:
 
 private:
     bool load(const std::wstring& path, std::wstring& error) override {
+        // Read and indexed before the earlier file goes, which stays when there is no memory for it.
         std::optional<std::string> bytes;
-        if (!path.empty() && !(bytes = readWholeFile(path, &error))) return false;
-        // Indexed before the earlier file goes, which stays when there is no memory for it.
         std::optional<TextFile> text;
         try {
+            if (!path.empty() && !(bytes = readWholeFile(path, &error))) return false;
             if (bytes && !isRtf(*bytes)) text.emplace(std::move(*bytes));
         } catch (const std::bad_alloc&) {
             error = win32::systemErrorText(ERROR_NOT_ENOUGH_MEMORY);

@@ -63,8 +63,6 @@ public:
     // selection (down) or before it (up) is selected and shown with a few lines
     // around it.
     SearchOutcome find(const std::wstring& text, bool matchCase, bool down, const SearchProgress& progress);
-    // The selection's first limit characters at most.
-    std::wstring selectedText(std::size_t limit) const;
     // Reads the file again. When it grew while its last line was in sight, the
     // new last line is shown; otherwise the top line and the selection stay.
     // False, with the system's description in error, when it cannot be read:

@@ -11,15 +11,6 @@
 
 namespace tk::win32 {
 
-// No character takes more than four bytes, so the first limit characters lie
-// within limit * 4 bytes: a large selection is never decoded whole.
-std::wstring PlainTextView::selectedText(std::size_t limit) const {
-    const std::uint64_t from = std::min(anchor_.offset, caret_.offset);
-    const std::uint64_t to = std::max(anchor_.offset, caret_.offset);
-    const std::uint64_t most = limit > (to - from) / 4 ? to - from : std::uint64_t{limit} * 4;
-    return file_.decode(from, file_.boundaryBefore(from, from + most)).substr(0, limit);
-}
-
 SearchOutcome PlainTextView::find(const std::wstring& text, bool matchCase, bool down,
                                   const SearchProgress& progress) {
     const std::uint64_t from = std::min(anchor_.offset, caret_.offset);
