@@ -42,7 +42,7 @@ TEST(Refusals, BackupSettingsShowTheMessageKeepTheDialogAndStoreNothing) {
         const char* shot;
     } steps[] = {
         {"nothing chosen", false, {}, {}, lorvane::texts::kNoBackupFolder, "message-no-folder"},
-        {"a folder but no log file", true, {}, {}, L"ﾛｸﾞﾌｧｲﾙが設定されていません。", "message-no-log-file"},
+        {"a folder but no log file", true, L"", {}, L"ﾛｸﾞﾌｧｲﾙが設定されていません。", "message-no-log-file"},
         {"a log file without a file name", false, L"C:\\logs\\", {}, L"ﾛｸﾞﾌｧｲﾙにﾌｧｲﾙ名が指定されていません。",
          "message-log-file-without-name"},
         {"a log file with a double quote", false, L"C:\\a\"b.log", {},
