@@ -4,7 +4,9 @@
 // change, a list's selection change) must not reach the handlers as if the user
 // had acted. Each case records the events in order and compares the sequence.
 #include <functional>
+#include <initializer_list>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -133,6 +135,95 @@ INSTANTIATE_TEST_SUITE_P(
         CodeChange{"UpDownMoved", {}, [](F& f) { f.udnHour.Value(5); }, {L"hour:5", L"udn:5"}},
         CodeChange{
             "UpDownHeldAtItsEnd", [](F& f) { f.udnHour.Value(23); }, [](F& f) { f.udnHour.Value(99); }, {}}),
+    CaseName());
+
+
+// The list box and the combo box keep their items alike: the chosen item stays
+// chosen while items come and go around it, and is chosen no more once it goes.
+// What each kind shows: its items and the chosen one ("" for none).
+template <class List>
+std::vector<std::wstring> itemsOf(const List& list) {
+    std::vector<std::wstring> items;
+    for (int i = 0; i < list.ListCount(); ++i) items.push_back(list.List(i));
+    return items;
+}
+template <class List>
+std::wstring chosenOf(const List& list) {
+    return list.ListIndex() < 0 ? L"" : list.List(list.ListIndex());
+}
+
+struct ItemChange {
+    const char* name;
+    std::function<void(tk::ItemList&)> change;  // made with 火 chosen
+    std::vector<std::wstring> items;
+    std::wstring chosen;
+    friend std::ostream& operator<<(std::ostream& os, const ItemChange& c) { return os << c.name; }
+};
+using ItemChanges = Table<WindowTest, ItemChange>;
+
+TEST_P(ItemChanges, TheChosenItemFollowsItsText) {
+    const ItemChange& c = GetParam();
+    RecordingForm form;
+    form.Show();
+    form.lstDays.ListIndex(2);
+    form.lstWeekdays.Selected(2, true);
+    form.cboMode.ListIndex(2);
+    {
+        SCOPED_TRACE("list box");
+        c.change(form.lstDays);
+        EXPECT_EQ(itemsOf(form.lstDays), c.items);
+        EXPECT_EQ(chosenOf(form.lstDays), c.chosen);
+    }
+    {
+        SCOPED_TRACE("combo box");
+        c.change(form.cboMode);
+        EXPECT_EQ(itemsOf(form.cboMode), c.items);
+        EXPECT_EQ(chosenOf(form.cboMode), c.chosen);
+    }
+    {
+        SCOPED_TRACE("multi-select list box: the tick stays on its item");
+        c.change(form.lstWeekdays);
+        std::vector<std::wstring> ticked;
+        for (int i = 0; i < form.lstWeekdays.ListCount(); ++i)
+            if (form.lstWeekdays.Selected(i)) ticked.push_back(form.lstWeekdays.List(i));
+        EXPECT_EQ(ticked,
+                  c.chosen.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{c.chosen});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ItemChanges,
+    ::testing::Values(
+        ItemChange{"AddedFirst",
+                   [](tk::ItemList& l) { l.AddItem(L"木", 0); },
+                   {L"木", L"日", L"月", L"火", L"水"},
+                   L"火"},
+        ItemChange{"AddedAtTheChosenPlace",
+                   [](tk::ItemList& l) { l.AddItem(L"木", 2); },
+                   {L"日", L"月", L"木", L"火", L"水"},
+                   L"火"},
+        ItemChange{"AddedAfterTheChosen",
+                   [](tk::ItemList& l) { l.AddItem(L"木", 3); },
+                   {L"日", L"月", L"火", L"木", L"水"},
+                   L"火"},
+        ItemChange{"AddedAtTheEnd",
+                   [](tk::ItemList& l) { l.AddItem(L"木"); },
+                   {L"日", L"月", L"火", L"水", L"木"},
+                   L"火"},
+        ItemChange{"AddedPastTheEnd",
+                   [](tk::ItemList& l) { l.AddItem(L"木", 9); },
+                   {L"日", L"月", L"火", L"水", L"木"},
+                   L"火"},
+        ItemChange{
+            "RemovedBeforeTheChosen", [](tk::ItemList& l) { l.RemoveItem(0); }, {L"月", L"火", L"水"}, L"火"},
+        ItemChange{"ChosenRemoved", [](tk::ItemList& l) { l.RemoveItem(2); }, {L"日", L"月", L"水"}, L""},
+        ItemChange{
+            "RemovedAfterTheChosen", [](tk::ItemList& l) { l.RemoveItem(3); }, {L"日", L"月", L"火"}, L"火"},
+        ItemChange{"Cleared", [](tk::ItemList& l) { l.Clear(); }, {}, L""},
+        ItemChange{"NoSuchItemToRemove",
+                   [](tk::ItemList& l) { EXPECT_THROW(l.RemoveItem(4), std::out_of_range); },
+                   {L"日", L"月", L"火", L"水"},
+                   L"火"}),
     CaseName());
 
 }  // namespace

@@ -89,19 +89,15 @@ TEST_P(ScheduleDialogOk, ChecksTheTimeBeforeItStoresIt) {
 const Unit kToday = &ScheduleForm::optRunToday, kTomorrow = &ScheduleForm::optRunTomorrow;
 INSTANTIATE_TEST_SUITE_P(
     , ScheduleDialogOk,
+    // What reads as a number is the typed-number rules' own table; here, the dialog's use of them.
     ::testing::Values(TimeCase{"LastMinute", kTomorrow, L"23", L"59", 0, L"23:59"},
                       TimeCase{"BlanksAndLeadingZeros", kTomorrow, L" 07 ", L"005", 0, L"7:5"},
                       TimeCase{"Hour24", kTomorrow, L"24", L"0", 0, kTimeInvalid},
                       TimeCase{"NegativeHour", kTomorrow, L"-1", L"0", 0, kTimeInvalid},
                       TimeCase{"Minute60", kTomorrow, L"0", L"60", 0, kTimeInvalid},
                       TimeCase{"NegativeMinute", kTomorrow, L"0", L"-1", 0, kTimeInvalid},
-                      TimeCase{"EmptyHour", kTomorrow, L"", L"0", 0, kTimeInvalid},
                       TimeCase{"LettersForHour", kTomorrow, L"abc", L"0", 0, kTimeInvalid},
-                      TimeCase{"FractionalHour", kTomorrow, L"7.5", L"0", 0, kTimeInvalid},
                       TimeCase{"HugeHour", kTomorrow, L"99999", L"0", 0, kTimeInvalid},
-                      TimeCase{"MinusSignAlone", kTomorrow, L"0", L"-", 0, kTimeInvalid},
-                      TimeCase{"HourBeyondAnyNumber", kTomorrow, L"99999999999999999999", L"0", 0,
-                               kTimeInvalid},
                       TimeCase{"TodayThisMinute", kToday, L"9", L"30", 0, L"9:30"},
                       TimeCase{"TodayPassed", kToday, L"9", L"30", 1, kTimePassed},
                       TimeCase{"TodayInvalidBeforePassed", kToday, L"24", L"30", 1, kTimeInvalid},
@@ -110,7 +106,6 @@ INSTANTIATE_TEST_SUITE_P(
                       // Typed with the input method on: full-width digits and spaces.
                       TimeCase{"FullWidthDigits", kTomorrow, L"０７", L"　３０　", 0, L"7:30"},
                       TimeCase{"FullWidthHour24", kTomorrow, L"２４", L"0", 0, kTimeInvalid},
-                      TimeCase{"HourWithUnit", kTomorrow, L"７時", L"0", 0, kTimeInvalid},
                       TimeCase{"MinuteWithUnit", kTomorrow, L"0", L"３０分", 0, kTimeInvalid},
                       TimeCase{"NextPassedMinute", &ScheduleForm::optRunNext, L"9", L"29", 59, L"9:29"}),
     CaseName());

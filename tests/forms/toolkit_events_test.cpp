@@ -65,7 +65,6 @@ TEST_F(ToolkitEvents, FirstShowRunsLoadResizeActivateInOrder) {
 }
 
 TEST_F(ToolkitEvents, UnloadReleasesTheReferenceSoTheNextOpeningIsFresh) {
-    RecordingForm* first = &frmA.get();
     frmA->Show();
     tk::user::click(frmA->cmdClose);
     EXPECT_EQ(events, (std::vector<std::wstring>{L"A:Load", L"A:Resize", L"A:Activate", L"A:Click", L"A:Unload",
@@ -76,7 +75,6 @@ TEST_F(ToolkitEvents, UnloadReleasesTheReferenceSoTheNextOpeningIsFresh) {
     events.clear();
     frmA->Show();
     EXPECT_EQ(events, (std::vector<std::wstring>{L"A:Load", L"A:Resize", L"A:Activate"}));
-    (void)first;
 }
 
 // The program's wiring of a window: it hears of every unload while the window is still there.

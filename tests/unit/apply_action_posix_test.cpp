@@ -293,8 +293,6 @@ INSTANTIATE_TEST_SUITE_P(
         // The backup dialog's own check: what its OK accepted is refused here for nothing else.
         RefusalCase{"QuoteInDescription", [](Settings& s, User&) { s.BackupSettings.Guide = L"a\" & calc"; },
                     L"説明に \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。", {}, mb::Exclamation},
-        RefusalCase{"TabInDescription", [](Settings& s, User&) { s.BackupSettings.Guide = L"a\tb"; },
-                    L"説明に \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。", {}, mb::Exclamation},
         RefusalCase{"LineBreakInFolder",
                     [](Settings& s, User&) { s.BackupSettings.BackupPath[1] = L"D:\\a\nb"; },
                     L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽに \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。", {}, mb::Exclamation},

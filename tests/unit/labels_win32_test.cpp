@@ -1,5 +1,6 @@
 // Labels take the system's colours, so that a high-contrast theme reaches them,
-// unless the window gives a colour of its own.
+// unless the window gives a colour of its own; a window moved to a screen of
+// another resolution takes the size the system suggests and keeps its labels.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -17,6 +18,7 @@ public:
         clientSize(3000, 1500);
         plain.Move(60, 60, 1500, 300);
         plain.Caption(L"説明");
+        plain.AutoSize = true;
         white.Move(60, 600, 1500, 300);
         white.Caption(L"Lorvane");
         white.ForeColor = 0xFFFFFF;
@@ -63,6 +65,33 @@ TEST(LabelColours, SystemColoursUnlessTheWindowGivesOne) {
         EXPECT_EQ(brush, GetSysColorBrush(COLOR_BTNFACE)) << "the window's own background";
     }
     DeleteDC(dc);
+    unloadAllForms();
+}
+
+TEST(DpiChange, TheWindowTakesTheSuggestedRectangleAndKeepsItsLabel) {
+    testing::begin();
+    LabelForm form;
+    form.Show();
+    HWND window = FindWindowW(L"TkForm", L"Lorvane - labels");
+    ASSERT_NE(window, nullptr);
+    HWND label = staticWithText(window, L"説明");
+    ASSERT_NE(label, nullptr);
+    RECT before{};
+    GetWindowRect(label, &before);
+
+    RECT suggested{40, 50, 40 + 420, 50 + 260};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT now{};
+    GetWindowRect(window, &now);
+    EXPECT_EQ(now.left, suggested.left);
+    EXPECT_EQ(now.top, suggested.top);
+    EXPECT_EQ(now.right - now.left, suggested.right - suggested.left);
+    EXPECT_EQ(now.bottom - now.top, suggested.bottom - suggested.top);
+    // The system's resolution is unchanged here (one screen), so the label keeps its size.
+    RECT after{};
+    GetWindowRect(label, &after);
+    EXPECT_EQ(after.right - after.left, before.right - before.left);
+    EXPECT_GT(after.right - after.left, 0);
     unloadAllForms();
 }
 
