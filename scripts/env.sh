@@ -155,7 +155,7 @@ LORVANE_FONT_REPLACEMENTS=(
 # itself manages activation and window frames (there is no window manager on Xvfb,
 # and without one Wine waits two seconds each time it hides a window), and the
 # resolution: 96 dots per inch, or $LORVANE_DPI (144 for 150 %, 192 for 200 %),
-# which needs a prefix of its own ($LORVANE_WINEPREFIX).
+# which the programs see once the prefix's session has started again.
 lorvane_prefix_settings_reg() {
     local entry
     printf '\xff\xfe'
