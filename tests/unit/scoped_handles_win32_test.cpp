@@ -97,8 +97,6 @@ INSTANTIATE_TEST_SUITE_P(
                                          0, 0, L"Tahoma");
                   }),
                   gdiObjectAlive, [](void* h) { DeleteObject(static_cast<HGDIOBJ>(h)); }},
-        OwnerCase{"Brush", heldBy<AutoDeleteBrush>([] { return CreateSolidBrush(RGB(1, 2, 3)); }),
-                  gdiObjectAlive, [](void* h) { DeleteObject(static_cast<HGDIOBJ>(h)); }},
         OwnerCase{"Icon",
                   heldBy<AutoDestroyIcon>([] { return CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)); }),
                   iconAlive, [](void* h) { DestroyIcon(static_cast<HICON>(h)); }}),

@@ -133,8 +133,6 @@ struct DeleteGdiObject : NullMeansNone<Object> {
 template <class Object>
 using ScopedGdiObj = Owned<Object, DeleteGdiObject<Object>>;
 using AutoDeleteFont = ScopedGdiObj<HFONT>;
-using AutoDeletePen = ScopedGdiObj<HPEN>;
-using AutoDeleteBrush = ScopedGdiObj<HBRUSH>;
 using AutoDeleteBitmap = ScopedGdiObj<HBITMAP>;
 
 struct DestroyIconHandle : NullMeansNone<HICON> {

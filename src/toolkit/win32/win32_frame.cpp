@@ -2,6 +2,7 @@
 // over the upper edge and passes its children's notifications on.
 #include "toolkit/controls.h"
 #include "toolkit/twips.h"
+#include "toolkit/win32/scoped.h"
 #include "toolkit/win32/win32_internal.h"
 
 namespace tk::win32 {
@@ -11,12 +12,11 @@ constexpr wchar_t kFrameClass[] = L"TkFrame";
 constexpr float kCaptionIndent = 120;  // twips from the box's left edge to its caption
 
 void paintFrame(HWND hwnd, Frame& frame) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+    const ScopedPaint dc(hwnd);
     const int dpi = dpiOf(hwnd);
     RECT box;
     GetClientRect(hwnd, &box);
-    HGDIOBJ old = SelectObject(dc, fontFor(effectiveFont(frame), dpi));
+    const ScopedSelectObject font(dc, fontFor(effectiveFont(frame), dpi));
     TEXTMETRICW tm;
     GetTextMetricsW(dc, &tm);
     if (!frame.Caption().empty()) box.top += tm.tmHeight / 2;
@@ -27,8 +27,6 @@ void paintFrame(HWND hwnd, Frame& frame) {
         RECT text{twipsToPixels(kCaptionIndent, dpi), 0, box.right, tm.tmHeight};
         DrawTextW(dc, (L" " + frame.Caption() + L" ").c_str(), -1, &text, DT_SINGLELINE | DT_NOCLIP);
     }
-    SelectObject(dc, old);
-    EndPaint(hwnd, &ps);
 }
 
 LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

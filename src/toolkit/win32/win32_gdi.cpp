@@ -5,6 +5,7 @@
 
 #include "toolkit/controls.h"
 #include "toolkit/twips.h"
+#include "toolkit/win32/scoped.h"
 #include "toolkit/win32/win32_internal.h"
 
 namespace tk::win32 {
@@ -55,9 +56,7 @@ int dpiOf(HWND hwnd) {
     if (hwnd && getDpiForWindow) {
         if (const UINT dpi = getDpiForWindow(hwnd)) return static_cast<int>(dpi);
     }
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
+    const int dpi = GetDeviceCaps(ScopedGetDC(nullptr), LOGPIXELSX);
     return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 

@@ -1,5 +1,6 @@
 // Another instance of the program: its window found by title and brought to
 // the front, and a key pressed in its main menu.
+#include "toolkit/win32/scoped.h"
 #include "toolkit/win32/win32_internal.h"
 
 namespace tk::win32 {
@@ -111,10 +112,8 @@ void sendEnterAndWait() {
     DWORD pid = 0;
     if (HWND target = GetForegroundWindow()) GetWindowThreadProcessId(target, &pid);
     if (!pid || pid == GetCurrentProcessId()) return;
-    if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid)) {
+    if (const AutoCloseHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid)); process.valid())
         WaitForInputIdle(process, kInputIdleWaitMs);
-        CloseHandle(process);
-    }
 }
 
 }  // namespace tk::win32

@@ -17,6 +17,7 @@
 #include "toolkit/text_file.h"
 #include "toolkit/text_search.h"
 #include "toolkit/width_sums.h"
+#include "toolkit/win32/scoped.h"
 #include "toolkit/win32/win32_internal.h"
 
 namespace tk {
@@ -128,8 +129,8 @@ private:
 
     HWND hwnd_;
     TextFile file_;
-    HFONT font_ = nullptr;
-    HDC measure_ = nullptr;  // holds the font, for measuring
+    AutoDeleteFont font_;
+    AutoDeleteDC measure_;  // holds the font, for measuring; let go of before it
     int lineHeight_ = 16;
     int charWidth_ = 8;
     std::uint64_t top_ = 0;    // first line shown

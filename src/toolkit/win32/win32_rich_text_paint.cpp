@@ -29,7 +29,7 @@ void PlainTextView::paintLines() {
         CreateCompatibleBitmap(target, std::max(1L, client.right), std::max(1L, client.bottom)));
     if (!dc.valid() || !bitmap.valid()) return;
     const ScopedSelectObject bitmapSelected(dc, bitmap);
-    const ScopedSelectObject fontSelected(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+    const ScopedSelectObject fontSelected(dc, font_.valid() ? font_.get() : GetStockObject(DEFAULT_GUI_FONT));
     FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
     SetBkMode(dc, TRANSPARENT);
 

@@ -8,10 +8,7 @@
 
 namespace tk::win32 {
 
-PlainTextView::~PlainTextView() {
-    if (measure_) DeleteDC(measure_);
-    if (font_) DeleteObject(font_);
-}
+PlainTextView::~PlainTextView() = default;
 
 void PlainTextView::show(TextFile file, bool keepPlace) {
     const std::uint64_t top = top_, anchor = anchor_.offset, caret = caret_.offset;
@@ -66,12 +63,8 @@ void PlainTextView::setFont(const Font& font) {
     lf.lfUnderline = font.Underline;
     lf.lfCharSet = static_cast<BYTE>(font.Charset);
     font.Name.copy(lf.lfFaceName, LF_FACESIZE - 1);
-    HFONT chosen = CreateFontIndirectW(&lf);
-    if (!measure_) {
-        HDC screen = GetDC(hwnd_);
-        measure_ = CreateCompatibleDC(screen);
-        ReleaseDC(hwnd_, screen);
-    }
+    AutoDeleteFont chosen(CreateFontIndirectW(&lf));
+    if (!measure_.valid()) measure_.reset(CreateCompatibleDC(ScopedGetDC(hwnd_)));
     const auto faceOf = [this](HFONT f) {
         wchar_t face[LF_FACESIZE] = {};
         SelectObject(measure_, f);
@@ -80,14 +73,12 @@ void PlainTextView::setFont(const Font& font) {
     };
     if (faceOf(chosen) != font.Name) {
         lf.lfCharSet = DEFAULT_CHARSET;
-        HFONT anySet = CreateFontIndirectW(&lf);
+        AutoDeleteFont anySet(CreateFontIndirectW(&lf));
         if (faceOf(anySet) == font.Name) std::swap(chosen, anySet);
-        SelectObject(measure_, GetStockObject(DEFAULT_GUI_FONT));
-        DeleteObject(anySet);
+        SelectObject(measure_, GetStockObject(DEFAULT_GUI_FONT));  // the one left over goes unselected
     }
     SelectObject(measure_, chosen);
-    if (font_) DeleteObject(font_);
-    font_ = chosen;
+    font_ = std::move(chosen);  // the earlier font, no longer selected, goes
     TEXTMETRICW tm{};
     GetTextMetricsW(measure_, &tm);
     lineHeight_ = std::max(1, static_cast<int>(tm.tmHeight + tm.tmExternalLeading));

@@ -6,9 +6,12 @@
 #include <vector>
 
 #include "toolkit/testing.h"
+#include "toolkit/win32/scoped.h"
 
 namespace tk::testing {
 namespace {
+
+using win32::AutoFindClose;
 
 std::wstring withSeparator(std::wstring path) {
     if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
@@ -19,14 +22,13 @@ std::wstring withSeparator(std::wstring path) {
 std::vector<std::wstring> foldersIn(const std::wstring& path) {
     std::vector<std::wstring> folders;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((withSeparator(path) + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return folders;
+    const AutoFindClose search(FindFirstFileW((withSeparator(path) + L"*").c_str(), &found));
+    if (!search.valid()) return folders;
     do {
         const std::wstring name = found.cFileName;
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
             folders.push_back(withSeparator(path) + name);
     } while (FindNextFileW(search, &found));
-    FindClose(search);
     return folders;
 }
 
