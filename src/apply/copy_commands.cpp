@@ -38,9 +38,9 @@ std::wstring escapedForEcho(std::wstring_view text) {
 // (and for no type at all); for the others the archive bit or the age.
 const wchar_t* selection(Int16 backupMode, bool checking) {
     switch (backupMode) {
-        case 2: return checking ? L" /A" : L" /M";  // the checking pass must not reset the bits
-        case 3: return L" /A";
-        case 4: return L" /MAXAGE:1";
+        case backupMode::Incremental: return checking ? L" /A" : L" /M";  // the checking pass must not reset the bits
+        case backupMode::Differential: return L" /A";
+        case backupMode::Daily: return L" /MAXAGE:1";
         default: return L"";
     }
 }
@@ -85,7 +85,7 @@ std::vector<std::wstring> BuildCopyCommands(const BackupRecord& backup) {
         lines.push_back(L"robocopy " + source + L" " + target + (mirror ? L" /MIR" : L" /E") +
                         selection(backup.BackupMode, false) + retries);
         // robocopy's codes below 8 say what it copied; 8 and more say that something failed.
-        if (backup.BackupMode == 0) {
+        if (backup.BackupMode == backupMode::Normal) {
             // A normal backup marks every file as backed up, once the copy went well.
             lines.push_back(L"if not errorlevel 8 attrib -A " +
                             quotedArgument(withoutTrailingSeparators(trimBlanks(folder)) + L"\\*") + L" /S /D" +

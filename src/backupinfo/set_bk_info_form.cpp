@@ -24,6 +24,15 @@ void place(tk::Control& control, float left, float top, float width, float heigh
 constexpr float kDestinationTop = 4620;
 constexpr float kDestinationRow = 720;
 
+// Each on/off option of the record with the check box that shows it: a new option
+// is one more row here, read at the opening and written at OK.
+constexpr std::pair<Int16 BackupRecord::*, tk::CheckBox SetBkInfoForm::*> kOptionBoxes[] = {
+    {&BackupRecord::Verify, &SetBkInfoForm::chkVerify},
+    {&BackupRecord::RegBackup, &SetBkInfoForm::chkRegBackup},
+    {&BackupRecord::Restriction, &SetBkInfoForm::chkRestriction},
+    {&BackupRecord::Compression, &SetBkInfoForm::chkCompression},
+};
+
 tk::Font boldButtonFont() {
     tk::Font bold;
     bold.Name = L"ＭＳ Ｐゴシック";
@@ -127,14 +136,8 @@ void SetBkInfoForm::Form_Load() {
 
     const BackupRecord& backup = mdlMain().BackupSettings;
     (backup.WriteMode == writeMode::Append ? optWriteMode1 : optWriteMode2).Value(true);
-    const std::pair<Int16, tk::CheckBox*> options[] = {
-        {backup.Verify, &chkVerify},
-        {backup.RegBackup, &chkRegBackup},
-        {backup.Restriction, &chkRestriction},
-        {backup.Compression, &chkCompression},
-    };
-    for (const auto& [value, box] : options)
-        box->Value(value == 1 ? tk::checked::Checked : tk::checked::Unchecked);
+    for (const auto& [option, box] : kOptionBoxes)
+        (this->*box).Value(backup.*option == 1 ? tk::checked::Checked : tk::checked::Unchecked);
     txtGuide.Text(backup.Guide);
     if (backup.BackupMode >= -1 && backup.BackupMode < cboBackupMode.ListCount())
         cboBackupMode.ListIndex(backup.BackupMode);
@@ -208,10 +211,7 @@ BackupRecord SetBkInfoForm::recordFromControls() const {
     BackupRecord backup;
     for (int i = 0; i < lstBackupPath.ListCount(); ++i) backup.BackupPath.push_back(lstBackupPath.List(i));
     backup.WriteMode = optWriteMode1.Value() ? writeMode::Append : writeMode::Replace;
-    backup.Verify = chkVerify.Value() == tk::checked::Checked ? 1 : 0;
-    backup.RegBackup = chkRegBackup.Value() == tk::checked::Checked ? 1 : 0;
-    backup.Restriction = chkRestriction.Value() == tk::checked::Checked ? 1 : 0;
-    backup.Compression = chkCompression.Value() == tk::checked::Checked ? 1 : 0;
+    for (const auto& [option, box] : kOptionBoxes) backup.*option = (this->*box).Value() == tk::checked::Checked ? 1 : 0;
     backup.Guide = txtGuide.Text();
     backup.BackupMode = static_cast<Int16>(cboBackupMode.ListIndex());
     backup.LogFileName = txtLogFileName.Text();

@@ -1,5 +1,7 @@
 #include "core/settings.h"
 
+#include <utility>
+
 #include "core/subroutines.h"
 
 namespace lorvane {
@@ -10,16 +12,11 @@ Settings& mdlMain() {
 }
 
 void subSetStartValues(Settings& settings) {
-    BackupRecord& backup = settings.BackupSettings;
-    backup.WriteMode = writeMode::Append;
-    backup.Verify = 0;
-    backup.RegBackup = 0;
-    backup.Restriction = 0;
-    backup.Compression = 0;
-    backup.Guide.clear();
-    backup.BackupMode = 0;
-    backup.LogFileName = subGetWindowsDir() + L"\\tpbackup.log";
-    backup.LogFileMode = logFileMode::Everything;
+    // Every option at a fresh record's value; the folder list stays as it is.
+    BackupRecord start;
+    start.BackupPath = std::move(settings.BackupSettings.BackupPath);
+    start.LogFileName = subGetWindowsDir() + L"\\tpbackup.log";
+    settings.BackupSettings = std::move(start);
     settings.ScheduleSet = kFalse;
     settings.BackupInfoSet = kFalse;
 }

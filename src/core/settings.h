@@ -20,9 +20,10 @@ namespace writeMode { constexpr Int16 Append = 0, Replace = 1; }
 namespace logFileMode { constexpr Int16 Everything = 0, ExceptionsOnly = 1; }
 namespace runUnit { constexpr Int16 Today = 1, Tomorrow = 2, Every = 3, Next = 4; }
 namespace dateMode { constexpr Int16 DaysOfMonth = 1, Weekdays = 2; }
+namespace backupMode { constexpr Int16 None = -1, Normal = 0, Copy = 1, Incremental = 2, Differential = 3, Daily = 4; }
 
-// The backup types by BackupMode, as the backup dialog lists them and the tape
-// backup's /t option names them.
+// The backup types' names by BackupMode, as the backup dialog lists them and the
+// tape backup's /t option names them.
 constexpr std::array<const wchar_t*, 5> kBackupTypes = {L"normal", L"copy", L"incremental", L"differential",
                                                         L"daily"};
 
@@ -35,7 +36,7 @@ struct BackupRecord {
     Int16 Restriction = 0;
     Int16 Compression = 0;
     std::wstring Guide;                    // description of the backup set
-    Int16 BackupMode = 0;                  // an index of kBackupTypes (0 normal), -1 none chosen
+    Int16 BackupMode = backupMode::Normal; // a backupMode value, an index of kBackupTypes
     std::wstring LogFileName;
     Int16 LogFileMode = logFileMode::Everything;
     std::wstring Destination;              // the folder the copy backup writes into
