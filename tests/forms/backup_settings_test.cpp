@@ -72,7 +72,7 @@ TEST_P(BackupSettingsOpening, ShowsTheStoredRecord) {
     const OpeningCase& c = GetParam();
     BackupRecord& b = mdlMain().BackupSettings;
     b = BackupRecord{{L"C:\\DATA", L"D:\\"},     c.writeMode,  c.verify, 0, 1, 0, L" 週次 ", c.backupMode,
-                     L"C:\\WINNT\\tpbackup.log", c.logFileMode};
+                     L"C:\\WINNT\\tpbackup.log", c.logFileMode, L""};
     SetBkInfoForm& dialog = open();
     EXPECT_EQ(dialog.optWriteMode2.Value(), c.replace);
     EXPECT_EQ(dialog.optWriteMode1.Value(), !c.replace);

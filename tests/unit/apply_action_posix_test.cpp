@@ -57,7 +57,7 @@ protected:
         user.systemDir = dir.wstring();
         previousAccess = setSystemAccess(&access);
         settings.BackupSettings = {{L"C:\\データ", L" D:\\My Work "}, 1, 0, 0, 0, 0, L"週次", 2,
-                                   L"C:\\WINNT\\tpbackup.log",        0};
+                                   L"C:\\WINNT\\tpbackup.log",        0, L""};
         settings.ScheduleSettings = {.RunUnit = 3,
                                      .DateMode = 2,
                                      .RunWeekday = {0, kTrue, 0, 0, 0, kTrue, 0},

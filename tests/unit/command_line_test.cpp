@@ -32,20 +32,20 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         BackupCase{
             "FirstWorkedExample",
-            {{L"C:\\Data", L"D:\\Work"}, 1, 1, 1, 0, 0, L"  weekly set ", 2, L"C:\\Logs\\tpbackup.log", 1},
+            {{L"C:\\Data", L"D:\\Work"}, 1, 1, 1, 0, 0, L"  weekly set ", 2, L"C:\\Logs\\tpbackup.log", 1, L""},
             LR"x(ntbackup backup C:\Data D:\Work /v /d"weekly set" /b /hc:off /t {incremental} )x"
             LR"x(/l "C:\Logs\tpbackup.log" /e)x"},
         BackupCase{"SecondWorkedExample",
-                   {{L"C:\\Data"}, 0, 0, 0, 0, 1, L"", 0, L"C:\\Logs\\tpbackup.log", 0},
+                   {{L"C:\\Data"}, 0, 0, 0, 0, 1, L"", 0, L"C:\\Logs\\tpbackup.log", 0, L""},
                    LR"x(ntbackup backup C:\Data /a /hc:on /t {normal} /l "C:\Logs\tpbackup.log")x"},
         BackupCase{"OnlyExactValuesSwitchOptionsOn",
-                   {{L"C:\\A"}, -1, -1, 2, -1, 2, L"   ", 5, L" C:\\L.log ", -1},
+                   {{L"C:\\A"}, -1, -1, 2, -1, 2, L"   ", 5, L" C:\\L.log ", -1, L""},
                    LR"x(ntbackup backup C:\A /hc:off /l "C:\L.log")x"},
         BackupCase{"EveryOptionOn",
-                   {{L"C:\\A", L"C:\\B", L"C:\\C"}, 0, 1, 1, 1, 1, L"x", 4, L"", 1},
+                   {{L"C:\\A", L"C:\\B", L"C:\\C"}, 0, 1, 1, 1, 1, L"x", 4, L"", 1, L""},
                    LR"x(ntbackup backup C:\A C:\B C:\C /a /v /r /d"x" /b /hc:on /t {daily} /l "" /e)x"},
         BackupCase{"BlanksAroundFoldersTrimmedInnerOnesQuoted",
-                   {{L"  D:\\My Work  ", L"\tC:\\T"}, 1, 0, 0, 0, 0, L"", 1, L"C:\\L.log", 0},
+                   {{L"  D:\\My Work  ", L"\tC:\\T"}, 1, 0, 0, 0, 0, L"", 1, L"C:\\L.log", 0, L""},
                    L"ntbackup backup \"D:\\My Work\" \"\tC:\\T\" /hc:off /t {copy} /l \"C:\\L.log\""}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -209,7 +209,7 @@ class RoundTrip : public testing::TestWithParam<std::wstring> {};
 // The same text as a folder, a description and a log file reaches ntbackup unchanged.
 TEST_P(RoundTrip, ProgramGetsExactlyTheTypedText) {
     const std::wstring& text = GetParam();
-    const BackupRecord record{{text}, 1, 0, 0, 0, 0, text, -1, text, 0};
+    const BackupRecord record{{text}, 1, 0, 0, 0, 0, text, -1, text, 0, L""};
     const std::vector<std::wstring> expected = {L"ntbackup", L"backup", text, L"/d" + text,
                                                 L"/hc:off",  L"/l",     text};
     EXPECT_EQ(RunBatchLine(BuildBackupCommand(record)), expected);

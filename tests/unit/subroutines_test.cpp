@@ -33,7 +33,7 @@ TEST(StartValues, LogFileComesFromTheWindowsDirectoryAndTheRestIsCleared) {
         FakeHost host;
         host.windowsDir = c.windowsDir;
         Settings settings;
-        settings.BackupSettings = {{L"C:\\DATA"}, 1, 1, 1, 1, 1, L"desc", 3, L"x", 1};
+        settings.BackupSettings = {{L"C:\\DATA"}, 1, 1, 1, 1, 1, L"desc", 3, L"x", 1, L""};
         settings.ScheduleSettings.RunUnit = 3;
         settings.BackupInfoSet = kTrue;
         settings.ScheduleSet = kTrue;
