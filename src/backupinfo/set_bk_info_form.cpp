@@ -42,6 +42,18 @@ tk::Font boldButtonFont() {
     return bold;
 }
 
+// A label, the box it names and a bold "..." button on the first line of their
+// frame, taking three tab stops from `tab`: how the log file and the destination are chosen.
+void placePathRow(tk::Label& label, const wchar_t* caption, tk::TextBox& box, tk::Button& browse, int tab) {
+    place(label, 180, 240, 795, 195, tab);
+    label.Caption(caption);
+    label.names = &box;
+    place(box, 1140, 180, 5235, 315, tab + 1);
+    place(browse, 6480, 180, 315, 315, tab + 2);
+    browse.Caption(L"...");
+    browse.Font(boldButtonFont());
+}
+
 }  // namespace
 
 SetBkInfoForm::SetBkInfoForm() {
@@ -89,13 +101,7 @@ SetBkInfoForm::SetBkInfoForm() {
 
     place(FraLog, 240, 3600, 6915, 915, 15);
     FraLog.Caption(L"ﾛｸﾞ情報");
-    place(lblLogFile, 180, 240, 795, 195, 16);
-    lblLogFile.Caption(L"ﾛｸﾞﾌｧｲﾙ");
-    lblLogFile.names = &txtLogFileName;
-    place(txtLogFileName, 1140, 180, 5235, 315, 17);
-    place(cmdSelectLogFile, 6480, 180, 315, 315, 18);
-    cmdSelectLogFile.Caption(L"...");
-    cmdSelectLogFile.Font(boldButtonFont());
+    placePathRow(lblLogFile, L"ﾛｸﾞﾌｧｲﾙ", txtLogFileName, cmdSelectLogFile, 16);
     place(optLogFileMode1, 1680, 600, 1575, 255, 19);
     optLogFileMode1.Caption(L"すべての情報");
     place(optLogFileMode2, 3900, 600, 1575, 255, 20);
@@ -105,13 +111,7 @@ SetBkInfoForm::SetBkInfoForm() {
     place(fraDestination, 240, kDestinationTop, 6915, 615, 21);
     fraDestination.Caption(L"保存先");
     fraDestination.Visible(false);
-    place(lblDestination, 180, 240, 795, 195, 22);
-    lblDestination.Caption(L"ﾌｫﾙﾀﾞ");
-    lblDestination.names = &txtDestination;
-    place(txtDestination, 1140, 180, 5235, 315, 23);
-    place(cmdSelectDestination, 6480, 180, 315, 315, 24);
-    cmdSelectDestination.Caption(L"...");
-    cmdSelectDestination.Font(boldButtonFont());
+    placePathRow(lblDestination, L"ﾌｫﾙﾀﾞ", txtDestination, cmdSelectDestination, 22);
 
     place(cmdOk, 1260, 4620, 1755, 375, 25);
     cmdOk.Caption(L"OK");

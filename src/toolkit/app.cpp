@@ -6,27 +6,18 @@
 
 namespace tk {
 namespace {
-
-ProgramInfo& program() {
-    static ProgramInfo info;
-    return info;
-}
-
+ProgramInfo program;
 }  // namespace
 
-void initialize(ProgramInfo info) { program() = std::move(info); }
+void initialize(ProgramInfo info) { program = std::move(info); }
 
-const Texts& texts() { return program().texts; }
+const ProgramInfo& handedOver() { return program; }
 
-const std::wstring& AppTitle() { return program().title; }
+const Texts& texts() { return program.texts; }
+
+const std::wstring& AppTitle() { return program.title; }
 
 VersionInfo AppVersion() { return backend().versionInfo(); }
-
-VersionInfo handedOverVersion() { return program().version; }
-
-const std::wstring& programInstanceName() { return program().instanceName; }
-
-int programIconResource() { return program().iconResource; }
 
 int messageBox(const std::wstring& text, int style) { return backend().messageBox(text, style, AppTitle()); }
 

@@ -44,9 +44,7 @@ public:
 };
 
 // What the program handed over at start (tk::initialize).
-VersionInfo handedOverVersion();
-const std::wstring& programInstanceName();
-int programIconResource();
+const ProgramInfo& handedOver();
 
 // The backend in use: this build's own, unless another has been put in front.
 Backend& backend();

@@ -55,7 +55,7 @@ public:
     int messageBox(const std::wstring&, int, const std::wstring&) override { return box::Ok; }
 
     VersionInfo versionInfo() override {
-        return handedOverVersion();
+        return handedOver().version;
     }
 
     int platformCode() override { return 2; }

@@ -15,16 +15,14 @@ std::deque<std::function<void(Form&)>> modalActions;
 std::deque<DialogAnswer> dialogAnswers;
 std::vector<DialogRequest> dialogs;
 
-// The buttons of a message box: the low four bits of its style.
-enum Buttons { ButtonsMask = 0xF, OkCancel = 1, YesNoCancel = 3, YesNo = 4, RetryCancel = 5 };
-
-// What the user leaves a message box with when nothing was scripted.
+// What the user leaves a message box with when nothing was scripted; its buttons
+// are the low four bits of its style.
 int defaultAnswer(int style) {
-    switch (style & ButtonsMask) {
-        case OkCancel:
-        case RetryCancel: return box::Cancel;
-        case YesNoCancel:
-        case YesNo: return box::No;
+    switch (style & 0xF) {
+        case box::OkCancel:
+        case box::RetryCancel: return box::Cancel;
+        case box::YesNoCancel:
+        case box::YesNo: return box::No;
         default: return box::Ok;
     }
 }

@@ -107,7 +107,7 @@ public:
     bool prevInstance() override {
         // The first instance holds the mutex for its whole run.
         static const bool earlier = [] {
-            HANDLE mutex = CreateMutexW(nullptr, FALSE, (L"Local\\" + programInstanceName()).c_str());
+            HANDLE mutex = CreateMutexW(nullptr, FALSE, (L"Local\\" + handedOver().instanceName).c_str());
             return mutex && GetLastError() == ERROR_ALREADY_EXISTS;
         }();
         return earlier;

@@ -28,7 +28,7 @@ void registerFormClass() {
         wc.hInstance = instance;
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(programIconResource()));
+        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(handedOver().iconResource));
         wc.lpszClassName = kFormClass;
         if (!RegisterClassExW(&wc)) throwLastError(texts().windowClassFailure);
         return true;
