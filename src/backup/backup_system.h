@@ -69,6 +69,8 @@ public:
     virtual SystemResult replaceFile(const std::wstring& path, std::string_view bytes) = 0;
     // Adds the bytes at the end of the file, creating it when it does not exist.
     virtual SystemResult appendFile(const std::wstring& path, std::string_view bytes) = 0;
+    // Renames a file; fails when `to` exists.
+    virtual SystemResult renameFile(const std::wstring& from, const std::wstring& to) = 0;
 
     virtual bool folderExists(const std::wstring& path) = 0;
     // The names of the folders directly inside the folder, in no particular order.
