@@ -12,18 +12,20 @@ namespace fs = std::filesystem;
 
 // What each folder of src may include besides itself. The toolkit is a library
 // of its own and includes nothing of the program; core and apply know no window;
-// the platform implements apply's interfaces with the toolkit's Win32 helpers;
+// a backup's run knows no window either; the platform implements apply's and the
+// run's interfaces with the toolkit's Win32 helpers;
 // the windows (and the routines that place them) see each other; app wires it all.
 const std::map<std::string, std::set<std::string>> kMayInclude = {
     {"toolkit", {}},
     {"core", {}},
     {"apply", {"core"}},
-    {"platform", {"core", "apply", "toolkit"}},
+    {"backup", {"core", "apply"}},
+    {"platform", {"core", "apply", "backup", "toolkit"}},
     {"placement", {"core", "apply", "toolkit", "backupinfo", "schedule", "logview"}},
     {"backupinfo", {"core", "apply", "toolkit", "placement", "schedule", "logview"}},
     {"schedule", {"core", "apply", "toolkit", "placement", "backupinfo", "logview"}},
     {"logview", {"core", "apply", "toolkit", "placement", "backupinfo", "schedule"}},
-    {"app", {"core", "apply", "platform", "toolkit", "placement", "backupinfo", "schedule", "logview"}},
+    {"app", {"core", "apply", "backup", "platform", "toolkit", "placement", "backupinfo", "schedule", "logview"}},
 };
 
 // The folder of a path relative to src: its first part, or nothing.
