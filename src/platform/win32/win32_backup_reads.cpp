@@ -10,16 +10,19 @@
 #include "platform/win32/win32_system_result.h"
 #include "toolkit/win32/scoped.h"
 
-namespace lorvane::win32 {
+namespace lorvane {
 namespace {
 
 using backup::Comparison;
 using tk::win32::AutoCloseHandle;
+using win32::longPath;
+using win32::resultOfError;
 
 constexpr DWORD kPiece = 1 << 20;  // what one read asks for: large enough to keep a disk streaming
 
 std::int64_t asNumber(const FILETIME& time) {
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
+                                     time.dwLowDateTime);
 }
 
 // One of the two files compareContents reads, with its own read in flight.
@@ -130,10 +133,10 @@ bool Win32BackupSystem::clearArchiveIfUnchanged(const std::wstring& path, std::u
     // Reading the data (not only the attributes) puts this handle in the sharing
     // check: the open fails while any handle may write the file, and sharing
     // only reading keeps a writer from opening it until the bit is cleared.
-    const AutoCloseHandle file(CreateFileW(longPath(path).c_str(),
-                                           FILE_READ_DATA | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                           FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const AutoCloseHandle file(
+        CreateFileW(longPath(path).c_str(), FILE_READ_DATA | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                    FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     FILE_BASIC_INFO basic{};
     FILE_STANDARD_INFO standard{};
     if (!file.valid() || !GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
@@ -145,8 +148,9 @@ bool Win32BackupSystem::clearArchiveIfUnchanged(const std::wstring& path, std::u
     if (!(basic.FileAttributes & FILE_ATTRIBUTE_ARCHIVE)) return true;
     FILE_BASIC_INFO change{};  // times of zero stay as they are
     change.FileAttributes = basic.FileAttributes & ~FILE_ATTRIBUTE_ARCHIVE;
-    if (change.FileAttributes == 0) change.FileAttributes = FILE_ATTRIBUTE_NORMAL;  // 0 would mean "unchanged"
+    if (change.FileAttributes == 0)
+        change.FileAttributes = FILE_ATTRIBUTE_NORMAL;  // 0 would mean "unchanged"
     return SetFileInformationByHandle(file, FileBasicInfo, &change, sizeof change) != FALSE;
 }
 
-}  // namespace lorvane::win32
+}  // namespace lorvane

@@ -1,9 +1,8 @@
 #include "platform/win32/win32_backup_system.h"
 
-#include <windows.h>
-
 #include <aclapi.h>
 #include <sddl.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -17,16 +16,22 @@
 #include "platform/win32/win32_system_result.h"
 #include "toolkit/win32/scoped.h"
 
-namespace lorvane::win32 {
+namespace lorvane {
 namespace {
 
 using backup::FolderAccess;
 using tk::win32::AutoCloseHandle;
 using tk::win32::AutoFindClose;
+using win32::HiddenProcess;
+using win32::LiveFolders;
+using win32::longPath;
+using win32::parentFolder;
+using win32::resultOfError;
 
 void enablePrivileges(std::initializer_list<const wchar_t*> names) {
     AutoCloseHandle token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.receive())) return;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.receive()))
+        return;
     for (const wchar_t* name : names) {
         TOKEN_PRIVILEGES privileges{1, {{{}, SE_PRIVILEGE_ENABLED}}};
         // An account without the privilege keeps its own access; nothing to report.
@@ -86,10 +91,9 @@ DWORD writeAll(HANDLE file, std::string_view bytes) {
 // Takes the read-only attribute off the file or folder itself: the handle opens a
 // junction or link, never what it points to.
 DWORD clearReadOnly(const std::wstring& path, DWORD attributes) {
-    const AutoCloseHandle file(CreateFileW(longPath(path).c_str(), FILE_WRITE_ATTRIBUTES,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                           nullptr));
+    const AutoCloseHandle file(CreateFileW(
+        longPath(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     FILE_BASIC_INFO info{};  // times of zero stay as they are
     info.FileAttributes = attributes & ~FILE_ATTRIBUTE_READONLY;
     if (info.FileAttributes == 0) info.FileAttributes = FILE_ATTRIBUTE_NORMAL;  // 0 would mean "unchanged"
@@ -117,9 +121,13 @@ Win32BackupSystem::Win32BackupSystem() {
 
 Win32BackupSystem::~Win32BackupSystem() = default;
 
-DateTime Win32BackupSystem::now() { return platformNow(); }
+DateTime Win32BackupSystem::now() {
+    return platformNow();
+}
 
-std::wstring Win32BackupSystem::systemDirectory() { return platformSystemDirectory(); }
+std::wstring Win32BackupSystem::systemDirectory() {
+    return platformSystemDirectory();
+}
 
 std::wstring Win32BackupSystem::findProgram(const std::wstring& name) {
     return platformSystemAccess().findProgram(name);
@@ -204,7 +212,8 @@ SystemResult Win32BackupSystem::createFolder(const std::wstring& path, FolderAcc
     const SecurityDescriptor descriptor = descriptorFor(access);
     if (!descriptor.valid()) return resultOfError(GetLastError());
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.get(), FALSE};
-    if (!CreateDirectoryW(longPath(folder).c_str(), access == FolderAccess::Inherited ? nullptr : &attributes)) {
+    if (!CreateDirectoryW(longPath(folder).c_str(),
+                          access == FolderAccess::Inherited ? nullptr : &attributes)) {
         const DWORD error = GetLastError();
         // Made by someone else meanwhile: it still gets the access asked for.
         if (error == ERROR_ALREADY_EXISTS && folderExists(folder))
@@ -225,7 +234,8 @@ SystemResult Win32BackupSystem::setFolderAccess(const std::wstring& path, Folder
         DACL_SECURITY_INFORMATION | (access == FolderAccess::Inherited ? UNPROTECTED_DACL_SECURITY_INFORMATION
                                                                        : PROTECTED_DACL_SECURITY_INFORMATION);
     std::wstring name = longPath(withoutTrailingSeparator(path));
-    return resultOfError(SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, what, nullptr, nullptr, dacl, nullptr));
+    return resultOfError(
+        SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, what, nullptr, nullptr, dacl, nullptr));
 }
 
 SystemResult Win32BackupSystem::removeTree(const std::wstring& path) {
@@ -234,7 +244,7 @@ SystemResult Win32BackupSystem::removeTree(const std::wstring& path) {
     if (rootAttributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SystemResult{}
-                                                                               : resultOfError(error);
+                                                                              : resultOfError(error);
     }
     if (!(rootAttributes & FILE_ATTRIBUTE_DIRECTORY) || (rootAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return resultOfError(removeEntry(root, rootAttributes));
@@ -292,35 +302,31 @@ backup::SnapshotResult Win32BackupSystem::takeSnapshot(const std::vector<std::ws
     const std::wstring links = systemDirectory() + L"\\Lorvane\\snapshots";
     const SystemResult made = createFolder(links, FolderAccess::AdministratorsOnly);
     if (!made.ok())
-        return {std::make_unique<LiveFolders>(), links + L": " +
-                                                     (made.description.empty()
-                                                          ? tk::win32::systemErrorText(ERROR_ACCESS_DENIED)
-                                                          : made.description)};
-    return takeShadowCopies(folders, links);
+        return {std::make_unique<LiveFolders>(),
+                links + L": " +
+                    (made.description.empty() ? tk::win32::systemErrorText(ERROR_ACCESS_DENIED)
+                                              : made.description)};
+    return win32::takeShadowCopies(folders, links);
 }
 
 ProgramRun Win32BackupSystem::run(const std::wstring& program, const std::wstring& arguments) {
     ProgramRun run;
-    HiddenProcess started = startHidden(program, arguments, L"");
+    HiddenProcess started = win32::startHidden(program, arguments, L"");
     run.start = started.start;
     if (!run.start.ok()) return run;
     // Reading while the program writes: it never waits for room in the pipe.
     std::string bytes;
-    readToEnd(started.output, bytes);
+    win32::readToEnd(started.output, bytes);
     DWORD exitCode = 0;
     run.finished = WaitForSingleObject(started.process, INFINITE) == WAIT_OBJECT_0 &&
                    GetExitCodeProcess(started.process, &exitCode);
     run.exitCode = exitCode;
-    run.output = textFrom(bytes, GetOEMCP());
+    run.output = win32::textFrom(bytes, GetOEMCP());
     return run;
 }
 
-}  // namespace lorvane::win32
-
-namespace lorvane {
-
 backup::BackupSystem& platformBackupSystem() {
-    static win32::Win32BackupSystem system;
+    static Win32BackupSystem system;
     return system;
 }
 

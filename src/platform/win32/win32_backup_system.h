@@ -8,7 +8,7 @@
 
 #include "backup/backup_system.h"
 
-namespace lorvane::win32 {
+namespace lorvane {
 
 class Win32BackupSystem final : public backup::BackupSystem {
 public:
@@ -52,10 +52,11 @@ public:
                       const std::function<void(const backup::FoundFile&)>& found) override;
     // Both files read at once, in 1 MiB pieces, sequentially.
     backup::Comparison compareContents(const std::wstring& first, const std::wstring& second) override;
-    bool clearArchiveIfUnchanged(const std::wstring& path, std::uint64_t size, std::int64_t writeTime) override;
+    bool clearArchiveIfUnchanged(const std::wstring& path, std::uint64_t size,
+                                 std::int64_t writeTime) override;
 
 private:
     std::unique_ptr<char[]> buffers_;  // compareContents' two pieces, made once
 };
 
-}  // namespace lorvane::win32
+}  // namespace lorvane

@@ -14,9 +14,10 @@
 namespace lorvane::win32 {
 
 struct HiddenProcess {
-    SystemResult start;                 // whether it could be started at all
+    SystemResult start;                  // whether it could be started at all
     tk::win32::AutoCloseHandle process;  // the started program; closing it does not end it
-    tk::win32::AutoCloseHandle output;   // the pipe's reading end; it ends when the program and its children do
+    tk::win32::AutoCloseHandle
+        output;  // the pipe's reading end; it ends when the program and its children do
 };
 
 // Starts the program by its full path (never looked up), with the arguments, its

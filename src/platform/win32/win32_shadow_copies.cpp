@@ -1,11 +1,10 @@
 #include "platform/win32/win32_shadow_copies.h"
 
-#include <windows.h>
-
 #include <objidl.h>
-#include <vss.h>
 #include <vsbackup.h>
+#include <vss.h>
 #include <vswriter.h>
+#include <windows.h>
 
 #include <cwchar>
 #include <memory>
@@ -34,9 +33,8 @@ HRESULT awaited(HRESULT started, IVssAsync* async) {
 }
 
 std::wstring fullPath(const std::wstring& folder) {
-    return tk::win32::systemText([&](wchar_t* buffer, DWORD size) {
-        return GetFullPathNameW(folder.c_str(), size, buffer, nullptr);
-    });
+    return tk::win32::systemText(
+        [&](wchar_t* buffer, DWORD size) { return GetFullPathNameW(folder.c_str(), size, buffer, nullptr); });
 }
 
 // The root of the volume that holds the path, "C:\" or a mounted folder's
@@ -68,10 +66,10 @@ void letComFailuresThrough() {
 class ShadowCopies final : public backup::Snapshot {
 public:
     struct Volume {
-        std::wstring name;                     // \\?\Volume{...}\ .
-        std::vector<std::wstring> roots;       // where the run's folders reach it
-        VSS_ID snapshot = GUID_NULL;           // its copy in the set; GUID_NULL: none
-        std::wstring link;                     // the link to the copy; empty: read live
+        std::wstring name;                // \\?\Volume{...}\ .
+        std::vector<std::wstring> roots;  // where the run's folders reach it
+        VSS_ID snapshot = GUID_NULL;      // its copy in the set; GUID_NULL: none
+        std::wstring link;                // the link to the copy; empty: read live
     };
 
     ~ShadowCopies() override {
@@ -112,7 +110,8 @@ public:
 
 }  // namespace
 
-backup::SnapshotResult takeShadowCopies(const std::vector<std::wstring>& folders, const std::wstring& linkFolder) {
+backup::SnapshotResult takeShadowCopies(const std::vector<std::wstring>& folders,
+                                        const std::wstring& linkFolder) {
     auto copies = std::make_unique<ShadowCopies>();
     std::wstring failures;
     const auto failed = [&](const std::wstring& why) { failures += (failures.empty() ? L"" : L"; ") + why; };
@@ -124,7 +123,8 @@ backup::SnapshotResult takeShadowCopies(const std::vector<std::wstring>& folders
         const std::wstring root = volumeRootOf(fullPath(folder));
         wchar_t name[MAX_PATH] = {};
         if (root.empty() || !GetVolumeNameForVolumeMountPointW(root.c_str(), name, MAX_PATH)) {
-            failed(folder + L": " + tk::win32::systemErrorText(GetLastError()));  // a share has no volume here
+            failed(folder + L": " +
+                   tk::win32::systemErrorText(GetLastError()));  // a share has no volume here
             continue;
         }
         ShadowCopies::Volume* volume = nullptr;
@@ -148,8 +148,8 @@ backup::SnapshotResult takeShadowCopies(const std::vector<std::wstring>& folders
         return stop(L"CoInitializeEx", hr);
     // Writers and the service call back into this process. Once a process: a
     // later call is refused (RPC_E_TOO_LATE) and the first one's settings stay.
-    CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT_PRIVACY, RPC_C_IMP_LEVEL_IDENTIFY,
-                         nullptr, EOAC_NONE, nullptr);
+    CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT_PRIVACY,
+                         RPC_C_IMP_LEVEL_IDENTIFY, nullptr, EOAC_NONE, nullptr);
     letComFailuresThrough();
 
     if (FAILED(hr = CreateVssBackupComponents(&copies->components)) || !copies->components)
@@ -161,7 +161,8 @@ backup::SnapshotResult takeShadowCopies(const std::vector<std::wstring>& folders
     // A copy backup, no components selected: the writers keep their own backup
     // history (a database does not truncate its logs for a file copy).
     if (FAILED(hr = vss.SetBackupState(false, false, VSS_BT_COPY, false))) return stop(L"SetBackupState", hr);
-    if (FAILED(hr = awaited(vss.GatherWriterMetadata(&async), async))) return stop(L"GatherWriterMetadata", hr);
+    if (FAILED(hr = awaited(vss.GatherWriterMetadata(&async), async)))
+        return stop(L"GatherWriterMetadata", hr);
     VSS_ID set = GUID_NULL;
     if (FAILED(hr = vss.StartSnapshotSet(&set))) return stop(L"StartSnapshotSet", hr);
     copies->started = true;
@@ -202,8 +203,8 @@ backup::SnapshotResult takeShadowCopies(const std::vector<std::wstring>& folders
         const std::wstring device =
             properties.m_pwszSnapshotDeviceObject ? properties.m_pwszSnapshotDeviceObject : L"";
         VssFreeSnapshotProperties(&properties);
-        const std::wstring link = linkFolder + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                  std::to_wstring(++number);
+        const std::wstring link =
+            linkFolder + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++number);
         RemoveDirectoryW(link.c_str());  // one left by a run that was cut off
         if (device.empty() ||
             !CreateSymbolicLinkW(link.c_str(), (device + L"\\").c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {

@@ -20,6 +20,7 @@ public:
 // (a share has none: it is read live), each reached through a directory link made
 // in `linkFolder`. Any failure gives a snapshot that reads the volumes concerned
 // live, and the reason: the system's text, or the step and its HRESULT.
-backup::SnapshotResult takeShadowCopies(const std::vector<std::wstring>& folders, const std::wstring& linkFolder);
+backup::SnapshotResult takeShadowCopies(const std::vector<std::wstring>& folders,
+                                        const std::wstring& linkFolder);
 
 }  // namespace lorvane::win32

@@ -94,14 +94,14 @@ std::optional<unsigned long> registryNumber(HKEY root, const wchar_t* key, const
 // jobs, with the variables in it expanded; the program's own when there is none.
 std::wstring machineEnvironment(const wchar_t* name) {
     const wchar_t* key = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+    // Unexpanded: the expansion follows below. Windows before 8 and Wine refuse
+    // REG_EXPAND_SZ without RRF_NOEXPAND (error 87).
+    const DWORD types = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
     DWORD size = 0;
     std::wstring value;
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, nullptr,
-                     &size) == ERROR_SUCCESS &&
-        size > 0) {
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, types, nullptr, nullptr, &size) == ERROR_SUCCESS && size > 0) {
         value.resize(size / sizeof(wchar_t));
-        if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr,
-                         value.data(), &size) != ERROR_SUCCESS)
+        if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, types, nullptr, value.data(), &size) != ERROR_SUCCESS)
             value.clear();
         value.resize(wcsnlen(value.c_str(), value.size()));
     } else {
