@@ -4,6 +4,7 @@
 // how a started program answers, are whatever the test says.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,12 @@ public:
     ProgramRun runHidden(const std::wstring& program, const std::wstring& arguments,
                          const std::wstring& workingDirectory, std::chrono::milliseconds timeout) override;
 
+    // By the paths' text: the same folders, in any case of ASCII letters, with trailing
+    // dots and blanks of each name ignored, as Windows reads them.
+    bool liesWithin(const std::wstring& inner, const std::wstring& outer) override;
+    // What `drives` says for the path's drive ("E:" or "\\server\share", any case); Local otherwise.
+    DriveKind driveKind(const std::wstring& path) override;
+
     std::wstring interpreter = L"C:\\Windows\\System32\\cmd.exe";
     std::string programImage = "MZ lorvane.exe";
     std::string drives;
@@ -42,6 +49,7 @@ public:
     ProgramRun answer{{}, true, 0, {}};
     std::vector<Started> started;
     std::vector<std::chrono::milliseconds> waits;
+    std::map<std::wstring, DriveKind> drives;
 };
 
 }  // namespace lorvane

@@ -30,6 +30,11 @@ public:
     // The program's windows are disabled while it waits, as under a modal box.
     ProgramRun runHidden(const std::wstring& program, const std::wstring& arguments,
                          const std::wstring& workingDirectory, std::chrono::milliseconds timeout) override;
+    // Compares the volume serial number and file index (GetFileInformationByHandle)
+    // of `outer` with those of the full path of `inner` and of each of its ancestors.
+    bool liesWithin(const std::wstring& inner, const std::wstring& outer) override;
+    // GetDriveTypeW of the drive's root; a share is Network when its root answers, else Missing.
+    DriveKind driveKind(const std::wstring& path) override;
 
 private:
     unsigned codePage_;
