@@ -113,7 +113,7 @@ TEST_F(ApplyAction, YesWritesBothFilesAndStartsTheBatchHidden) {
 // decides the message as `at`'s did.
 TEST_F(ApplyAction, WithoutNtbackupWritesTheCopyAndHandsTheTaskToTheScheduler) {
     access.missingPrograms = {L"ntbackup"};
-    access.drives = dir.string();
+    access.driveFolders = dir.string();
     settings.BackupSettings.Destination = L"E:\\BACKUP\\";
     settings.BackupSettings.Guide = L"한글 names survive";  // no code page holds them: the job file is UTF-16
     access.answer = {{}, true, 1, L"ｴﾗｰ: ﾀｽｸ ﾌｧｲﾙが不正です。\r\n"};
