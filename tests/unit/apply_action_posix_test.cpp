@@ -263,6 +263,12 @@ INSTANTIATE_TEST_SUITE_P(
                         s.BackupSettings.BackupPath = {FolderForLength(s, 1000)};
                     },
                     L"", kCopy},
+        RefusalCase{"CopyToAMappedNetworkDrive", [](Settings& s, User&) { CopyTo(s); },
+                    L"保存先 E: はﾈｯﾄﾜｰｸﾄﾞﾗｲﾌﾞです。", [](PosixSystemAccess& a) {
+                        kCopy(a);
+                        a.drives[L"E:"] = DriveKind::Network;
+                    },
+                    mb::Exclamation},
         RefusalCase{"CopyWithoutDestination", [](Settings&, User&) {}, L"保存先が設定されていません。", kCopy,
                     mb::Exclamation},
         RefusalCase{"NoBackupProgram", [](Settings&, User&) {},
