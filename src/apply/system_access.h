@@ -49,6 +49,12 @@ public:
     // nothing else is left behind in its folder.
     virtual SystemResult replaceFile(const std::wstring& path, std::string_view bytes) = 0;
 
+    // Creates the folder and any of its parents that are missing.
+    virtual SystemResult createFolder(const std::wstring& path) = 0;
+
+    // Replaces the file at path, as replaceFile does, with a copy of this program's own executable.
+    virtual SystemResult copyThisProgram(const std::wstring& path) = 0;
+
     // The text in the code page that cmd.exe reads batch files in, or nothing when
     // a character of it has no exact equivalent there (no best-fit substitutes).
     virtual std::optional<std::string> toBatchCodePage(std::wstring_view text) = 0;

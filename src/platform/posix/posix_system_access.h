@@ -18,9 +18,13 @@ public:
         std::wstring program, arguments, workingDirectory;
     };
 
-    // Paths are Windows paths: backslashes are taken as separators. A file without
+    // Paths are Windows paths: backslashes are taken as separators, and a drive's
+    // path lies below `driveFolders` when that is set. A file without
     // its owner's write permission counts as read-only and is not replaced.
     SystemResult replaceFile(const std::wstring& path, std::string_view bytes) override;
+    SystemResult createFolder(const std::wstring& path) override;
+    // The bytes of `programImage`, as the copy of the exe.
+    SystemResult copyThisProgram(const std::wstring& path) override { return replaceFile(path, programImage); }
     // Code page 932, refusing what it holds only as a best-fit substitute (U+00A5 ¥ is not a backslash).
     std::optional<std::string> toBatchCodePage(std::wstring_view text) override;
     std::wstring commandInterpreter() override { return interpreter; }
@@ -38,6 +42,8 @@ public:
     DriveKind driveKind(const std::wstring& path) override;
 
     std::wstring interpreter = L"C:\\Windows\\System32\\cmd.exe";
+    std::string programImage = "MZ lorvane.exe";
+    std::string driveFolders;
     bool delayedExpansionOn = false;
     std::vector<std::wstring> missingPrograms;
     ProgramRun answer{{}, true, 0, {}};

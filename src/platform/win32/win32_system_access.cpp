@@ -66,6 +66,36 @@ SystemResult Win32SystemAccess::replaceFile(const std::wstring& path, std::strin
     return {};
 }
 
+SystemResult Win32SystemAccess::createFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    if (CreateDirectoryW(path.c_str(), nullptr)) return {};
+    DWORD error = GetLastError();
+    if (error == ERROR_PATH_NOT_FOUND) {
+        // A drive's root or a share is never created: its absence is the answer.
+        const std::size_t slash = path.find_last_of(L'\\');
+        if (slash == std::wstring::npos || slash < 3) return win32::resultOfError(error);
+        if (const SystemResult parent = createFolder(path.substr(0, slash)); !parent.ok()) return parent;
+        if (CreateDirectoryW(path.c_str(), nullptr)) return {};
+        error = GetLastError();
+    }
+    return win32::resultOfError(error);
+}
+
+SystemResult Win32SystemAccess::copyThisProgram(const std::wstring& path) {
+    std::wstring self(32768, L'\0');  // the longest path there is
+    self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
+    tk::win32::AutoCloseHandle file(CreateFileW(self.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file.valid() || !GetFileSizeEx(file, &size)) return {Outcome::Failed, tk::win32::systemErrorText(GetLastError())};
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
+        return {Outcome::Failed, tk::win32::systemErrorText(GetLastError())};
+    return replaceFile(path, bytes);
+}
+
 std::optional<std::string> Win32SystemAccess::toBatchCodePage(std::wstring_view text) {
     return tk::encodeToCodePage(text, codePage_ ? codePage_ : GetOEMCP());
 }

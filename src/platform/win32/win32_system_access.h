@@ -14,6 +14,10 @@ public:
 
     // A temporary file next to the target, flushed, then renamed over it.
     SystemResult replaceFile(const std::wstring& path, std::string_view bytes) override;
+    // CreateDirectoryW for the folder and each missing parent.
+    SystemResult createFolder(const std::wstring& path) override;
+    // The bytes of the module's own file, written as replaceFile writes.
+    SystemResult copyThisProgram(const std::wstring& path) override;
     std::optional<std::string> toBatchCodePage(std::wstring_view text) override;
     // The system directory followed by \cmd.exe.
     std::wstring commandInterpreter() override;
