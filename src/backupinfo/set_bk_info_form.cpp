@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "apply/batch_text.h"
+#include "apply/command_checks.h"
 #include "backupinfo/select_path_form.h"
 #include "core/host.h"
 #include "core/settings.h"
@@ -222,11 +223,17 @@ BackupRecord SetBkInfoForm::recordFromControls() const {
 
 void SetBkInfoForm::cmdOk_Click() {
     BackupRecord backup = recordFromControls();
-    // The same check as the apply action's, so that what OK accepts is never refused there.
+    // The same checks as the apply action's, so that what OK accepts is refused
+    // there only when the system changed in between.
     if (const std::wstring refusal = backupRefusal(backup, method_); !refusal.empty()) {
         MsgBox(refusal, mb::Exclamation);
         return;
     }
+    if (method_ != BackupMethod::None)
+        if (const auto refusal = commandRefusal(backup, method_, {backupCommandFile(backup, method_)})) {
+            MsgBox(refusal->message, refusal->style);
+            return;
+        }
     Settings& settings = mdlMain();
     settings.BackupSettings = std::move(backup);
     settings.BackupInfoSet = kTrue;

@@ -40,6 +40,8 @@ struct BackupRecord {
     std::wstring LogFileName;
     Int16 LogFileMode = logFileMode::Everything;
     std::wstring Destination;              // the folder the copy backup writes into
+
+    friend bool operator==(const BackupRecord&, const BackupRecord&) = default;
 };
 
 // When the backup job runs.
@@ -50,6 +52,8 @@ struct ScheduleRecord {
     std::array<Int16, 7> RunWeekday{};  // element k: Sunday + k
     Int16 RunHour = 0;
     Int16 RunMinute = 0;
+
+    friend bool operator==(const ScheduleRecord&, const ScheduleRecord&) = default;
 };
 
 struct Settings {
@@ -57,6 +61,8 @@ struct Settings {
     ScheduleRecord ScheduleSettings;
     Int16 BackupInfoSet = kFalse;  // raised by the backup dialog's OK
     Int16 ScheduleSet = kFalse;    // raised by the schedule dialog's OK
+
+    friend bool operator==(const Settings&, const Settings&) = default;
 };
 
 // The one program-wide instance that every window reads and writes.

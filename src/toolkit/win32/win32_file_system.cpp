@@ -91,7 +91,7 @@ std::wstring fullPath(const std::wstring& path) {
 std::vector<std::wstring> subfolders(const std::wstring& path) {
     std::vector<std::wstring> names;
     if (!forEachFolder(path, false, [&](const std::wstring& name) { names.push_back(name); }))
-        throw FolderUnreadable(path);
+        throw FolderUnreadable(path, win32::systemErrorText(GetLastError()));
     return names;
 }
 
