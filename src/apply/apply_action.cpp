@@ -178,15 +178,13 @@ bool runApplyAction(const Settings& settings, const WaitNotice& waiting) {
     const std::wstring scheduler = tape ? L"at" : L"schtasks";
     // /q: the batch file does not echo its line, so the output is what the scheduler printed.
     ProgramRun run;
-    {
-        const WaitShown shown(waiting, scheduler);
-        if (!runStep([&] {
-                run = access.runHidden(access.commandInterpreter(), L"/q /c \"" + batchFile + L"\"", directory,
-                                       kSchedulerWait);
-                return run.start;
-            }))
-            return false;
-    }
+    if (!runStep([&] {
+            const WaitShown shown(waiting, scheduler);
+            run = access.runHidden(access.commandInterpreter(), L"/q /c \"" + batchFile + L"\"", directory,
+                                   kSchedulerWait);
+            return run.start;
+        }))
+        return false;
     return reportSchedulerAnswer(run, scheduler);
 }
 
