@@ -158,7 +158,8 @@ bool runApplyAction(const Settings& settings, const WaitNotice& waiting) {
     }
     // Both schedulers would move a run of today whose time has passed to tomorrow.
     const auto todayPassed = [&] {
-        if (schedule.RunUnit != runUnit::Today || !todayTimePassed(host().now(), schedule.RunHour, schedule.RunMinute))
+        if (schedule.RunUnit != runUnit::Today ||
+            !todayTimePassed(host().now(), schedule.RunHour, schedule.RunMinute))
             return false;
         MsgBox(kTimePassed, mb::Exclamation);
         return true;
@@ -170,8 +171,8 @@ bool runApplyAction(const Settings& settings, const WaitNotice& waiting) {
     // The clock is read after the question, so that the next runs it names lie
     // ahead of the moment the user said yes.
     if (!tape && !runStep([&] {
-            return access.replaceFile(taskFile, encodeUtf16Le(BuildTaskXml(schedule, host().now(), commandFile,
-                                                                            backup.Guide)));
+            return access.replaceFile(
+                taskFile, encodeUtf16Le(BuildTaskXml(schedule, host().now(), commandFile, backup.Guide)));
         }))
         return false;
     if (!runStep([&] { return writeLines(batchFile, files[1].lines); })) return false;

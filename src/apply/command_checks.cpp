@@ -108,8 +108,8 @@ std::optional<std::wstring> lineRefusal(const BackupRecord& backup, const std::v
 }  // namespace
 
 CommandFile backupCommandFile(const BackupRecord& backup, BackupMethod method) {
-    return {L"tpbackup.cmd", method == BackupMethod::Tape ? std::vector<std::wstring>{BuildBackupCommand(backup)}
-                                                          : BuildCopyCommands(backup)};
+    if (method == BackupMethod::Tape) return {L"tpbackup.cmd", {BuildBackupCommand(backup)}};
+    return {L"tpbackup.cmd", BuildCopyCommands(backup)};
 }
 
 std::optional<CommandRefusal> commandRefusal(const BackupRecord& backup, BackupMethod method,
@@ -124,6 +124,8 @@ std::optional<CommandRefusal> commandRefusal(const BackupRecord& backup, BackupM
     return std::nullopt;
 }
 
-std::wstring unrepresentableMessage(const std::wstring& text) { return characterMessage(kUnrepresentable, {}, text); }
+std::wstring unrepresentableMessage(const std::wstring& text) {
+    return characterMessage(kUnrepresentable, {}, text);
+}
 
 }  // namespace lorvane

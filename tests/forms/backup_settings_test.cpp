@@ -217,7 +217,8 @@ INSTANTIATE_TEST_SUITE_P(
                       OkCase{"TapeLineOver256", true, std::wstring(250, L'x'), L"C:\\x.log",
                              L"ntbackup のｺﾏﾝﾄﾞ行が長すぎます。\r\n\r\n文字数：315 (上限 256)\r\n\r\n"
                              L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽを減らすか、より上位のﾌｫﾙﾀﾞを指定してください。 / 48"},
-                      OkCase{"CopyHasNoTapeLimit", true, std::wstring(250, L'x'), L"C:\\x.log", L"", L"E:\\BK"},
+                      OkCase{"CopyHasNoTapeLimit", true, std::wstring(250, L'x'), L"C:\\x.log", L"",
+                             L"E:\\BK"},
                       OkCase{"JapaneseGuide", true, L"  週次 バックアップ ", L"C:\\x.log", L""},
                       OkCase{"QuoteInGuide", true, L"say \"hi\" & del", L"C:\\x.log", kBadGuide},
                       OkCase{"TabInGuide", true, L"two\tparts", L"C:\\x.log", kBadGuide},

@@ -23,7 +23,8 @@ namespace lorvane::test {
 class ProgramsFound final : public SystemAccess {
 public:
     bool ntbackup = true;
-    std::vector<std::wstring> folders = {L"C:\\", L"C:\\WINNT", L"C:\\WINDOWS", L"C:\\LOGS", L"D:\\", L"E:\\"};
+    std::vector<std::wstring> folders = {L"C:\\",      L"C:\\WINNT", L"C:\\WINDOWS",
+                                         L"C:\\LOGS", L"D:\\",      L"E:\\"};
 
     bool folderExists(const std::wstring& path) override {
         const auto comparable = [](std::wstring text) {

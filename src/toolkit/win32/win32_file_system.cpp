@@ -94,8 +94,8 @@ std::wstring fullPath(const std::wstring& path) {
 
 std::vector<std::wstring> subfolders(const std::wstring& path) {
     std::vector<std::wstring> names;
-    if (const DWORD error = forEachFolder(path, false, [&](const std::wstring& name) { names.push_back(name); });
-        error != ERROR_SUCCESS)
+    const DWORD error = forEachFolder(path, false, [&](const std::wstring& name) { names.push_back(name); });
+    if (error != ERROR_SUCCESS)
         throw FolderUnreadable(path, win32::systemErrorText(error));
     return names;
 }
