@@ -154,11 +154,15 @@ TEST_P(MainMenuEnding, EndsTheProgramOrStaysAsAnswered) {
         tk::user::choose(frmMenu->mnuExit);
     const bool ends = c.unappliedAnswer.value_or(mb::Yes) == mb::Yes;
     EXPECT_EQ(messages().size(), c.unappliedAnswer ? 1u : 0u);
-    if (c.unappliedAnswer) EXPECT_EQ(messages()[0].text, texts::kUnappliedQuestion);
+    if (c.unappliedAnswer) {
+        EXPECT_EQ(messages()[0].text, texts::kUnappliedQuestion);
+    }
     EXPECT_EQ(frmMenu.instance() == nullptr, ends);
     EXPECT_EQ(tk::loadedForms().empty(), ends);
     EXPECT_EQ(tk::testing::overrides().allFormsUnloaded, ends);
-    if (!ends) EXPECT_TRUE(frmMenu->Visible());
+    if (!ends) {
+        EXPECT_TRUE(frmMenu->Visible());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(, MainMenuEnding,
