@@ -25,6 +25,7 @@ struct FoundFile {
     std::wstring relative;
     std::uint64_t size = 0;
     std::int64_t writeTime = 0;
+    DateTime written;      // the same, as local time
     bool archive = false;  // the archive attribute: changed since a backup cleared it
 };
 
@@ -65,6 +66,8 @@ public:
 
     // A whole (small) file; nothing when it cannot be read or does not exist.
     virtual std::optional<std::string> readFile(const std::wstring& path) = 0;
+    // At most the first `count` bytes of a file of any size; nothing as readFile.
+    virtual std::optional<std::string> readFileStart(const std::wstring& path, std::size_t count) = 0;
     // As SystemAccess::replaceFile: the old content or the new, never a part.
     virtual SystemResult replaceFile(const std::wstring& path, std::string_view bytes) = 0;
     // Adds the bytes at the end of the file, creating it when it does not exist.

@@ -40,6 +40,7 @@ struct BackupRecord {
     std::wstring LogFileName;
     Int16 LogFileMode = logFileMode::Everything;
     std::wstring Destination;              // the folder the copy backup writes into
+    Int16 KeepFullSets = 0;                // full sets the copy backup keeps with their dependants; 0 all
 };
 
 // When the backup job runs.

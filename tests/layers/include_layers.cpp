@@ -18,12 +18,13 @@ const std::map<std::string, std::set<std::string>> kMayInclude = {
     {"toolkit", {}},
     {"core", {}},
     {"apply", {"core"}},
-    {"platform", {"core", "apply", "toolkit"}},
+    {"backup", {"core", "apply"}},
+    {"platform", {"core", "apply", "backup", "toolkit"}},
     {"placement", {"core", "apply", "toolkit", "backupinfo", "schedule", "logview"}},
     {"backupinfo", {"core", "apply", "toolkit", "placement", "schedule", "logview"}},
     {"schedule", {"core", "apply", "toolkit", "placement", "backupinfo", "logview"}},
     {"logview", {"core", "apply", "toolkit", "placement", "backupinfo", "schedule"}},
-    {"app", {"core", "apply", "platform", "toolkit", "placement", "backupinfo", "schedule", "logview"}},
+    {"app", {"core", "apply", "backup", "platform", "toolkit", "placement", "backupinfo", "schedule", "logview"}},
 };
 
 // The folder of a path relative to src: its first part, or nothing.

@@ -1,0 +1,132 @@
+// Which sets a run keeps, and the files that readers take from a set and a job.
+#include <gtest/gtest.h>
+
+#include "backup/backup_sets.h"
+#include "backup/job_file.h"
+#include "core/utf16.h"
+
+namespace lorvane::backup {
+namespace {
+
+// A history, oldest first: N normal, C copy, I incremental, D differential, Y daily;
+// then + success, ~ partial, ! failed, ? never finished.
+std::vector<FoundSet> history(std::string_view sets) {
+    std::vector<FoundSet> found;
+    for (std::size_t i = 0; i + 1 < sets.size() + 1; i += 3) {
+        const Int16 type = static_cast<Int16>(std::string_view("NCIDY").find(sets[i]));
+        const DateTime started = DateTime::fromCivil({2026, 12, 1 + static_cast<int>(i / 3), 2, 30, 0});
+        FoundSet set{setName(started, type), {started, type}, std::nullopt};
+        if (sets[i + 1] != '?') {
+            ResultRecord record;
+            record.result = sets[i + 1] == '+'   ? SetResult::Success
+                            : sets[i + 1] == '~' ? SetResult::Partial
+                                                 : SetResult::Failed;
+            set.record = record;
+        }
+        found.push_back(set);
+    }
+    return found;
+}
+
+struct Retention {
+    const char* name;
+    std::string_view sets;
+    int keepFull;
+    bool replace;
+    std::vector<int> deleted;  // positions in the history
+};
+
+class KeptSets : public testing::TestWithParam<Retention> {};
+
+TEST_P(KeptSets, NeverLoseASetThatAKeptSetNeeds) {
+    const std::vector<FoundSet> sets = history(GetParam().sets);
+    std::vector<std::wstring> expected;
+    for (int i : GetParam().deleted) expected.push_back(sets[i].name);
+    EXPECT_EQ(setsToDelete(sets, GetParam().keepFull, GetParam().replace), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , KeptSets,
+    testing::Values(
+        Retention{"AppendKeepsAll", "N+ I+ I+ N+ I+", 0, false, {}},
+        Retention{"KeepOneFullWithItsIncrementals", "N+ I+ I+ N+ I+", 1, false, {0, 1, 2}},
+        Retention{"KeepTwoFulls", "N+ I+ N+ I+ N+ D+", 2, false, {0, 1}},
+        Retention{"AFailedFullIsNoBase", "N+ I+ N! I+", 1, false, {}},
+        Retention{"APartialFullIsABase", "N+ I+ N~ I+", 1, false, {0, 1}},
+        Retention{"NothingGoesAfterAFailedRun", "N+ I+ N+ N!", 1, false, {}},
+        Retention{"AnUnfinishedSetIsOlderThanTheKeptFull", "N+ I? N+", 1, false, {0, 1}},
+        Retention{"ReplaceAfterAFullTakesAllEarlier", "N+ I+ C+ N+", 0, true, {0, 1, 2}},
+        Retention{"ReplaceKeepsTheIncrementalsChain", "N+ I+ N+ I+ I+", 0, true, {0, 1}},
+        Retention{"ReplaceKeepsTheDifferentialsFull", "N+ D+ N+ D+ D+", 0, true, {0, 1, 3}},
+        Retention{"ReplaceWaitsForSuccess", "N+ I+ N~", 0, true, {}},
+        Retention{"ReplaceOfAnIncrementalWithNoBaseKeepsAll", "I+ I+", 0, true, {}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(SetNames, SortByTimeAndReadBack) {
+    const DateTime started = DateTime::fromCivil({2026, 12, 8, 2, 30, 5});
+    EXPECT_EQ(setName(started, backupMode::Incremental), L"2026-12-08_023005_incremental");
+    for (const auto& [name, valid] : std::vector<std::pair<std::wstring, bool>>{
+             {L"2026-12-08_023005_incremental", true}, {L"2026-12-08_023005_normal_2", true},
+             {L"2026-02-31_023005_normal", false},     {L"2026-12-08_023005_full", false},
+             {L"2026-12-08_0230_normal", false},       {L"C", false},
+             {L"2026-12-08_023005_normal_x", false}})
+        EXPECT_EQ(parseSetName(name).has_value(), valid) << testing::PrintToString(name.size());
+}
+
+TEST(ResultRecords, ReadBackWhatWasWrittenAndNothingDamaged) {
+    ResultRecord record{L"2026-12-08_023005_daily", backupMode::Daily, DateTime::fromCivil({2026, 12, 8, 2, 30, 5}),
+                        DateTime::fromCivil({2026, 12, 8, 3, 1, 0}), SetResult::Partial, true, 10, 1u << 30, 2, 1,
+                        L"ﾌｫﾙﾀﾞ C:\\DATA の 2 個のﾌｧｲﾙをｺﾋﾟｰできませんでした。"};
+    const std::string bytes = writeResultRecord(record);
+    const std::optional<ResultRecord> back = readResultRecord(bytes);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->set, record.set);
+    EXPECT_EQ(back->ended, record.ended);
+    EXPECT_EQ(back->result, SetResult::Partial);
+    EXPECT_EQ(back->bytes, record.bytes);
+    EXPECT_EQ(back->reason, record.reason);
+    EXPECT_NE(decodeUtf16Le(bytes)->find(L"\r\nresult=partial\r\nexitcode=1\r\n"), std::wstring::npos);
+    EXPECT_FALSE(readResultRecord(bytes.substr(0, bytes.size() / 2)));
+    EXPECT_FALSE(readResultRecord("result=success\r\n"));
+}
+
+TEST(JobFiles, ReadBackEveryFieldAndRefuseWhatCannotBeRead) {
+    Job job;
+    job.backup = {{L"C:\\DATA", L"\\\\srv\\share\\x"}, 1, 1, 0, 1, 0, L"週次 100%", backupMode::Differential,
+                  L"C:\\LOGS\\job.log", 1, L"E:\\", 3};
+    job.schedule.RunUnit = runUnit::Every;
+    job.schedule.DateMode = dateMode::Weekdays;
+    job.schedule.RunWeekday[1] = job.schedule.RunWeekday[5] = kTrue;
+    job.schedule.RunDate[30] = kTrue;
+    job.schedule.RunHour = 2;
+    job.schedule.RunMinute = 5;
+    const std::string bytes = writeJobFile(job);
+    const JobRead read = readJobFile(bytes);
+    ASSERT_TRUE(read.job) << testing::PrintToString(read.failure.size());
+    const BackupRecord& b = read.job->backup;
+    EXPECT_EQ(b.BackupPath, job.backup.BackupPath);
+    EXPECT_EQ(std::tie(b.WriteMode, b.Verify, b.RegBackup, b.Restriction, b.Compression, b.BackupMode, b.LogFileMode,
+                       b.KeepFullSets),
+              std::tie(job.backup.WriteMode, job.backup.Verify, job.backup.RegBackup, job.backup.Restriction,
+                       job.backup.Compression, job.backup.BackupMode, job.backup.LogFileMode, job.backup.KeepFullSets));
+    EXPECT_EQ(std::tie(b.Guide, b.LogFileName, b.Destination),
+              std::tie(job.backup.Guide, job.backup.LogFileName, job.backup.Destination));
+    const ScheduleRecord& s = read.job->schedule;
+    EXPECT_EQ(s.RunWeekday, job.schedule.RunWeekday);
+    EXPECT_EQ(s.RunDate, job.schedule.RunDate);
+    EXPECT_EQ(std::tie(s.RunUnit, s.DateMode, s.RunHour, s.RunMinute), std::tie(job.schedule.RunUnit,
+              job.schedule.DateMode, job.schedule.RunHour, job.schedule.RunMinute));
+
+    std::wstring text = *decodeUtf16Le(bytes);
+    for (const auto& [from, to] : std::vector<std::pair<std::wstring, std::wstring>>{
+             {L"format=1", L"format=2"}, {L"type=differential", L"type=full"}, {L"time=02:05", L"time=25:00"},
+             {L"weekdays=1,5", L"weekdays=7"}, {L"verify=1", L"verify=yes"}, {L"keep=3", L"colour=3"}}) {
+        std::wstring damaged = text;
+        damaged.replace(damaged.find(from), from.size(), to);
+        EXPECT_FALSE(readJobFile(encodeUtf16Le(damaged)).job) << testing::PrintToString(to.size());
+    }
+    EXPECT_FALSE(readJobFile(bytes.substr(2)).job) << "no byte order mark";
+}
+
+}  // namespace
+}  // namespace lorvane::backup
