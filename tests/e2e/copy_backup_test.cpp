@@ -203,9 +203,15 @@ private:
     mutable std::wstring lastEntry_;
 };
 
+// The run's entry in the job's log: one line that names its set ("-" for none) and then its result.
 void expectEntry(const Job& job, const std::wstring& set, const std::wstring& result) {
-    EXPECT_EQ(occurrences(job.lastEntry(), set.empty() ? result : set), 1u) << utf8(job.lastEntry());
-    EXPECT_NE(job.lastEntry().find(result), std::wstring::npos) << utf8(job.lastEntry());
+    const std::wstring& entry = job.lastEntry();
+    EXPECT_EQ(occurrences(entry, L"\r\n"), 1u) << utf8(entry);
+    EXPECT_EQ(entry.substr(entry.size() < 2 ? 0 : entry.size() - 2), L"\r\n") << utf8(entry);
+    EXPECT_NE(entry.find((set.empty() ? L"-" : set) + L"  " + result), std::wstring::npos) << utf8(entry);
+    if (!set.empty()) {
+        EXPECT_EQ(occurrences(entry, set), 1u) << utf8(entry);
+    }
 }
 
 void apply(const Program& app, const Window& menu) {
