@@ -10,6 +10,7 @@
 #include "apply/backup_rules.h"
 #include "apply/command_line.h"
 #include "apply/copy_commands.h"
+#include "apply/job_file.h"
 #include "apply/task_definition.h"
 #include "core/host.h"
 #include "core/subroutines.h"
@@ -95,14 +96,21 @@ struct CommandFile {
     std::vector<std::wstring> lines;
 };
 
-// The refusal message for files that must not be written, or nothing.
-std::optional<std::wstring> checkLines(const BackupRecord& backup, const std::vector<CommandFile>& files) {
+// The texts the user typed that the lines of the files hold: all of them for the
+// tape backup; none for the copy, whose lines name only the program and its job
+// file (the job file is UTF-16, so that every name survives).
+std::vector<const std::wstring*> typedInLines(const BackupRecord& backup, bool tape) {
+    if (!tape) return {};
     std::vector<const std::wstring*> typed;
     for (const std::wstring& path : backup.BackupPath) typed.push_back(&path);
     typed.push_back(&backup.Guide);
     typed.push_back(&backup.LogFileName);
-    typed.push_back(&backup.Destination);
+    return typed;
+}
 
+// The refusal message for files that must not be written, or nothing.
+std::optional<std::wstring> checkLines(const std::vector<const std::wstring*>& typed,
+                                       const std::vector<CommandFile>& files) {
     SystemAccess& access = systemAccess();
     // With delayed expansion on, cmd.exe would expand !name! or drop a lone !.
     if (access.delayedExpansion())
@@ -227,12 +235,16 @@ void runApplyAction(const Settings& settings) {
     const std::wstring commandFile = directory + L"\\tpbackup.cmd";
     const std::wstring batchFile = directory + L"\\atcmd.bat";
     const std::wstring taskFile = directory + L"\\tpbackup.xml";
+    const std::wstring jobFile = directory + L"\\tpbackup.ini";
+    const std::wstring programFolder = directory + L"\\Lorvane";
+    const std::wstring program = programFolder + L"\\lorvane.exe";
     const bool tape = method == BackupMethod::Tape;
     const std::vector<CommandFile> files = {
-        {L"tpbackup.cmd", tape ? std::vector<std::wstring>{BuildBackupCommand(backup)} : BuildCopyCommands(backup)},
+        {L"tpbackup.cmd",
+         tape ? std::vector<std::wstring>{BuildBackupCommand(backup)} : BuildCopyCommands(program, jobFile)},
         {L"atcmd.bat",
          {tape ? BuildAtCommand(settings.ScheduleSettings, host().now()) : BuildTaskCommand(taskFile)}}};
-    if (auto refusal = checkLines(backup, files)) {
+    if (auto refusal = checkLines(typedInLines(backup, tape), files)) {
         MsgBox(*refusal, mb::Critical);
         return;
     }
@@ -245,6 +257,19 @@ void runApplyAction(const Settings& settings) {
     }
     if (MsgBox(kConfirm, mb::QuestionYesNo) != mb::Yes) return;
 
+    // The copy's run: the program where only administrators can write (the task runs
+    // it as SYSTEM), its job, and the mark that shows a run its destination.
+    if (!tape) {
+        const std::wstring destination = backup::typedFolder(backup.Destination);
+        const std::wstring mark = copyTarget(destination, L"") + L"\\" + backup::kMarkFileName;
+        const backup::Job job{backup, settings.ScheduleSettings};
+        if (!runStep([&] { return access.createFolder(programFolder); }) ||
+            !runStep([&] { return access.copyThisProgram(program); }) ||
+            !runStep([&] { return access.replaceFile(jobFile, backup::writeJobFile(job)); }) ||
+            !runStep([&] { return access.createFolder(destination); }) ||
+            !runStep([&] { return access.replaceFile(mark, backup::writeMark(kTaskName)); }))
+            return;
+    }
     if (!runStep([&] { return writeLines(commandFile, files[0].lines); })) return;
     // The clock is read after the question, so that the next runs it names lie
     // ahead of the moment the user said yes.

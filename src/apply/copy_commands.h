@@ -1,12 +1,12 @@
 // The command file and the scheduler line of the copy backup, for systems that
-// have robocopy and the Task Scheduler but no ntbackup and no `at`.
+// have robocopy and the Task Scheduler but no ntbackup and no `at`, and where
+// each folder goes in a set.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/settings.h"
 
 namespace lorvane {
 
@@ -15,11 +15,12 @@ namespace lorvane {
 // (C:\DATA -> <destination>\C\DATA, \\srv\share\x -> <destination>\srv\share\x).
 std::wstring copyTarget(std::wstring_view destination, std::wstring_view folder);
 
-// The lines of tpbackup.cmd: robocopy for each folder in list order and what
-// the options add (archive bits, a checking pass, the registry, the
-// destination's access). Its exit code is 0 only when every step succeeded.
-// What the user typed is made safe for cmd.exe as in the tape backup's line.
-std::vector<std::wstring> BuildCopyCommands(const BackupRecord& backup);
+// The lines of tpbackup.cmd: the program's own copy runs the job that the job
+// file describes (backup/backup_run.h), and its exit code is the command file's.
+std::vector<std::wstring> BuildCopyCommands(const std::wstring& program, const std::wstring& jobFile);
+
+// The switch of that line, which starts a run in place of the windows.
+inline constexpr wchar_t kRunSwitch[] = L"/backup";
 
 // The line of atcmd.bat that hands the task file to the Task Scheduler, in
 // place of an earlier task of the same name.

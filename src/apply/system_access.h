@@ -24,6 +24,14 @@ struct SystemResult {
     bool ok() const { return outcome == Outcome::Ok; }
 };
 
+// What kind of drive a path is on, as a scheduled job running as SYSTEM sees it.
+enum class DriveKind {
+    Missing,    // no such drive or share now
+    Local,      // a fixed disk of this computer
+    Removable,  // a disk that can be taken away: USB, card, optical
+    Network,    // a share, or a drive letter mapped to one
+};
+
 // How a program run with runHidden went.
 struct ProgramRun {
     SystemResult start;     // whether it could be started at all
@@ -40,6 +48,12 @@ public:
     // The file then holds either its old content or the new one, never a part;
     // nothing else is left behind in its folder.
     virtual SystemResult replaceFile(const std::wstring& path, std::string_view bytes) = 0;
+
+    // Creates the folder and any of its parents that are missing.
+    virtual SystemResult createFolder(const std::wstring& path) = 0;
+
+    // Replaces the file at path, as replaceFile does, with a copy of this program's own executable.
+    virtual SystemResult copyThisProgram(const std::wstring& path) = 0;
 
     // The text in the code page that cmd.exe reads batch files in, or nothing when
     // a character of it has no exact equivalent there (no best-fit substitutes).
@@ -63,6 +77,16 @@ public:
     // it waits the program's windows are painted but take no input from the user.
     virtual ProgramRun runHidden(const std::wstring& program, const std::wstring& arguments,
                                  const std::wstring& workingDirectory, std::chrono::milliseconds timeout) = 0;
+
+    // Whether the folder `inner` is the folder `outer` or lies somewhere inside it,
+    // by what the file system takes as the same folder, not by how the paths are
+    // written (trailing dots, short names, case, a share that leads back to this
+    // disk). `inner` need not exist yet: its nearest existing ancestor counts.
+    // False when `outer` does not exist.
+    virtual bool liesWithin(const std::wstring& inner, const std::wstring& outer) = 0;
+
+    // The kind of drive that the path (X:\... or \\server\share\...) is on.
+    virtual DriveKind driveKind(const std::wstring& path) = 0;
 };
 
 SystemAccess& systemAccess();

@@ -128,10 +128,11 @@ private:
     std::size_t depth_ = 0;
 };
 
+// The schema orders a trigger's common elements Enabled, StartBoundary, EndBoundary, ...
 void beginTrigger(Writer& xml, std::wstring_view kind, DateTime start) {
     xml.open(kind);
-    xml.element(L"StartBoundary", isoLocal(start));
     xml.element(L"Enabled", L"true");
+    xml.element(L"StartBoundary", isoLocal(start));
 }
 
 void singleRun(Writer& xml, DateTime start) {

@@ -5,8 +5,9 @@
 
 #include "apply/batch_text.h"
 #include "apply/copy_commands.h"
+#include "apply/job_file.h"
 #include "backup/backup_sets.h"
-#include "backup/job_file.h"
+#include "apply/job_file.h"
 #include "core/utf16.h"
 
 namespace lorvane::backup {
@@ -20,14 +21,6 @@ constexpr const wchar_t* kRegistryHives[][2] = {{L"HKLM\\SYSTEM", L"SYSTEM"},
 
 // robocopy's exit codes from 8 on say that something could not be copied; 16 that it copied nothing.
 constexpr unsigned long kRobocopyFailures = 8, kRobocopyFatal = 16;
-
-std::wstring trimmedFolder(std::wstring_view path) {
-    std::wstring text(trimBlanks(path));
-    // A drive's root keeps its backslash: "E:" alone is the drive's current folder.
-    while (text.size() > 3 && text.back() == L'\\') text.pop_back();
-    if (text.size() == 2 && text[1] == L':') text += L'\\';
-    return text;
-}
 
 std::wstring join(const std::wstring& folder, std::wstring_view name) {
     return folder.empty() || folder.back() == L'\\' ? folder + std::wstring(name) : folder + L"\\" + std::wstring(name);
@@ -75,7 +68,7 @@ public:
         : system_(system),
           backup_(backup),
           type_(backup.BackupMode == backupMode::None ? backupMode::Copy : backup.BackupMode),
-          destination_(trimmedFolder(backup.Destination)) {}
+          destination_(typedFolder(backup.Destination)) {}
 
     int go() {
         record_.type = type_;
@@ -148,7 +141,7 @@ private:
 
     void copyAll() {
         std::vector<std::wstring> folders;
-        for (const std::wstring& folder : backup_.BackupPath) folders.push_back(trimmedFolder(folder));
+        for (const std::wstring& folder : backup_.BackupPath) folders.push_back(typedFolder(folder));
         SnapshotResult snapshot = system_.takeSnapshot(folders);
         record_.snapshot = snapshot.failure.empty();
         if (!record_.snapshot)

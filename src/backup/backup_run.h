@@ -1,5 +1,5 @@
 // The run of a copy backup, started by the Task Scheduler through tpbackup.cmd as
-// `lorvane.exe /backup <job file>`: checks the destination, takes shadow copies,
+// `lorvane.exe /backup <job file>` (kRunSwitch): checks the destination, takes shadow copies,
 // copies each folder with robocopy into a new set, checks what it copied, clears
 // the archive bits of what it copied, saves the registry, leaves its log and
 // result record in the set, adds one entry to the job's log and removes the sets
@@ -11,9 +11,6 @@
 #include "backup/backup_system.h"
 
 namespace lorvane::backup {
-
-// The command line switch that starts a run in place of the windows.
-inline constexpr wchar_t kRunSwitch[] = L"/backup";
 
 // Runs the job in the file; returns the exit code (exitCodeOf the result).
 int runBackupJob(BackupSystem& system, const std::wstring& jobFile);

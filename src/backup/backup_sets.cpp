@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "backup/key_values.h"
+#include "apply/key_values.h"
 
 namespace lorvane::backup {
 namespace {
@@ -197,17 +197,6 @@ std::vector<std::wstring> setsToDelete(const std::vector<FoundSet>& sets, int ke
     std::vector<std::wstring> names;
     for (std::size_t i : doomed) names.push_back(sets[i].name);
     return names;
-}
-
-std::string writeMark(std::wstring_view job, std::wstring_view computer) {
-    return writeKeyValues(L"Lorvane: this folder receives the copy backup's sets of this job",
-                          {{L"job", std::wstring(job)}, {L"computer", std::wstring(computer)}});
-}
-
-bool markNamesJob(std::string_view bytes, std::wstring_view job) {
-    const std::optional<KeyValues> values = readKeyValues(bytes);
-    return values && std::any_of(values->begin(), values->end(),
-                                 [&](const auto& value) { return value.first == L"job" && value.second == job; });
 }
 
 }  // namespace lorvane::backup

@@ -32,7 +32,6 @@ struct ResultRecord {
 inline constexpr int kResultFormat = 1;
 inline constexpr wchar_t kResultFileName[] = L"result.ini";
 inline constexpr wchar_t kSetLogName[] = L"backup.log";
-inline constexpr wchar_t kMarkFileName[] = L"lorvane-destination.ini";
 
 // The exit code of a run for the Task Scheduler: 0 success, 1 partial, 2 failed.
 int exitCodeOf(SetResult result);
@@ -70,10 +69,5 @@ bool isBase(const FoundSet& set);
 // that a kept set needs (its base and, for an incremental, the sets between) is
 // never deleted.
 std::vector<std::wstring> setsToDelete(const std::vector<FoundSet>& sets, int keepFull, bool replace);
-
-// The mark that apply leaves in the destination: the job and computer it belongs to.
-std::string writeMark(std::wstring_view job, std::wstring_view computer);
-// Whether the mark names this job.
-bool markNamesJob(std::string_view bytes, std::wstring_view job);
 
 }  // namespace lorvane::backup

@@ -61,8 +61,6 @@ public:
     virtual std::wstring systemDirectory() = 0;
     // As SystemAccess::findProgram: the file cmd.exe would run for the name; empty when none.
     virtual std::wstring findProgram(const std::wstring& name) = 0;
-    // The name of this computer, as the destination's mark records it.
-    virtual std::wstring computerName() = 0;
 
     // A whole (small) file; nothing when it cannot be read or does not exist.
     virtual std::optional<std::string> readFile(const std::wstring& path) = 0;

@@ -37,6 +37,10 @@ public:
                          const std::wstring& workingDirectory, std::chrono::milliseconds timeout) override {
         return system_.runHidden(program, arguments, workingDirectory, timeout);
     }
+    bool liesWithin(const std::wstring& inner, const std::wstring& outer) override {
+        return system_.liesWithin(inner, outer);
+    }
+    DriveKind driveKind(const std::wstring& path) override { return system_.driveKind(path); }
 
 private:
     SystemAccess& system_ = platformSystemAccess();

@@ -12,7 +12,8 @@ namespace fs = std::filesystem;
 
 // What each folder of src may include besides itself. The toolkit is a library
 // of its own and includes nothing of the program; core and apply know no window;
-// the platform implements apply's interfaces with the toolkit's Win32 helpers;
+// a backup's run knows no window either; the platform implements apply's and the
+// run's interfaces with the toolkit's Win32 helpers;
 // the windows (and the routines that place them) see each other; app wires it all.
 const std::map<std::string, std::set<std::string>> kMayInclude = {
     {"toolkit", {}},

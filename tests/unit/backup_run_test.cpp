@@ -6,7 +6,7 @@
 #include "apply/copy_commands.h"
 #include "backup/backup_run.h"
 #include "backup/backup_sets.h"
-#include "backup/job_file.h"
+#include "apply/job_file.h"
 #include "core/utf16.h"
 #include "fake_backup_system.h"
 
@@ -127,7 +127,7 @@ protected:
     void SetUp() override {
         system.createFolder(L"C:\\Windows\\System32", backup::FolderAccess::Inherited);
         system.createFolder(kDestination, backup::FolderAccess::Inherited);
-        system.files[kDestination + L"\\" + backup::kMarkFileName] = {backup::writeMark(kTaskName, L"SERVER")};
+        system.files[kDestination + L"\\" + backup::kMarkFileName] = {backup::writeMark(kTaskName)};
         system.write(L"C:\\DATA\\a.txt", "alpha");
         system.write(L"C:\\DATA\\sub\\b.txt", "beta");
         job.backup.BackupPath = {L"C:\\DATA"};
@@ -248,7 +248,7 @@ INSTANTIATE_TEST_SUITE_P(
                 L"目印のﾌｧｲﾙ"},
         Refusal{"AnotherJobsMark",
                 [](FakeBackupSystem& s) {
-                    s.files[kDestination + L"\\lorvane-destination.ini"] = {backup::writeMark(L"Other", L"SERVER")};
+                    s.files[kDestination + L"\\lorvane-destination.ini"] = {backup::writeMark(L"Other")};
                 },
                 L"目印のﾌｧｲﾙ"},
         Refusal{"LessFreeThanTheLastFullSet", [](FakeBackupSystem& s) { s.free = 8; }, L"空き領域 (8 ﾊﾞｲﾄ)"},

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "backup/backup_sets.h"
-#include "backup/job_file.h"
+#include "apply/job_file.h"
 #include "core/utf16.h"
 
 namespace lorvane::backup {

@@ -49,83 +49,6 @@ INSTANTIATE_TEST_SUITE_P(
                    L"ntbackup backup \"D:\\My Work\" \"\tC:\\T\" /hc:off /t {copy} /l \"C:\\L.log\""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-struct CopyCase {
-    const char* name;
-    std::function<void(BackupRecord&)> change;
-    std::vector<std::wstring> lines;  // found in the file in this order, among others
-    friend void PrintTo(const CopyCase& c, std::ostream* os) { *os << c.name; }
-};
-
-class CopyCommands : public testing::TestWithParam<CopyCase> {};
-
-// One folder, appended with the copy type, into E:\BACKUP; each row changes one thing.
-TEST_P(CopyCommands, Lines) {
-    BackupRecord record{{L"C:\\DATA"}, 0, 0, 0, 0, 0, L"", 1, L"C:\\L.log", 0, L"E:\\BACKUP"};
-    GetParam().change(record);
-    const std::vector<std::wstring> lines = BuildCopyCommands(record);
-    auto at = lines.begin();
-    for (const std::wstring& expected : GetParam().lines) {
-        at = std::find(at, lines.end(), expected);
-        ASSERT_NE(at, lines.end()) << "missing or out of order: " << testing::PrintToString(expected);
-    }
-    EXPECT_EQ(lines.front(), L"@echo off");
-    EXPECT_EQ(lines.back(), L"exit /b %failed%");
-}
-
-const std::wstring kLog = L" /R:2 /W:5 /NP /LOG+:\"C:\\L.log\"";
-const std::wstring kRobocopy = L"robocopy \"C:\\DATA\" \"E:\\BACKUP\\C\\DATA\"";
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CopyCommands,
-    testing::Values(
-        CopyCase{"AppendCopiesEverythingAndFailsFromEight",
-                 [](BackupRecord&) {},
-                 {L"set failed=0", L">>\"C:\\L.log\" echo %DATE% %TIME%", kRobocopy + L" /E" + kLog,
-                  L"if errorlevel 8 set failed=1"}},
-        CopyCase{"ReplaceMirrors", [](BackupRecord& r) { r.WriteMode = 1; }, {kRobocopy + L" /MIR" + kLog}},
-        CopyCase{"NormalClearsTheArchiveBitsOnlyAfterAGoodCopy",
-                 [](BackupRecord& r) { r.BackupMode = 0; },
-                 {kRobocopy + L" /E" + kLog, L"if not errorlevel 8 attrib -A \"C:\\DATA\\*\" /S /D >>\"C:\\L.log\" 2>&1",
-                  L"if errorlevel 1 set failed=1"}},
-        CopyCase{"Incremental", [](BackupRecord& r) { r.BackupMode = 2; }, {kRobocopy + L" /E /M" + kLog}},
-        CopyCase{"Differential", [](BackupRecord& r) { r.BackupMode = 3; }, {kRobocopy + L" /E /A" + kLog}},
-        CopyCase{"Daily", [](BackupRecord& r) { r.BackupMode = 4; }, {kRobocopy + L" /E /MAXAGE:1" + kLog}},
-        CopyCase{"NoTypeCopiesEverything", [](BackupRecord& r) { r.BackupMode = -1; }, {kRobocopy + L" /E" + kLog}},
-        CopyCase{"VerifyListsWhatIsStillToCopyWithoutResettingBits",
-                 [](BackupRecord& r) {
-                     r.Verify = 1;
-                     r.BackupMode = 2;
-                 },
-                 {kRobocopy + L" /E /M" + kLog, kRobocopy + L" /E /L /A" + kLog, L"if errorlevel 3 set failed=1",
-                  L"if %errorlevel%==1 set failed=1"}},
-        CopyCase{"ExceptionsOnly",
-                 [](BackupRecord& r) { r.LogFileMode = 1; },
-                 {kRobocopy + L" /E /R:2 /W:5 /NP /NFL /NDL /LOG+:\"C:\\L.log\""}},
-        CopyCase{"RegistryAfterTheFolders",
-                 [](BackupRecord& r) { r.RegBackup = 1; },
-                 {kRobocopy + L" /E" + kLog, L"if not exist \"E:\\BACKUP\\Registry\" mkdir \"E:\\BACKUP\\Registry\"",
-                  L"reg save HKLM\\SYSTEM \"E:\\BACKUP\\Registry\\SYSTEM.hiv\" /y >>\"C:\\L.log\" 2>&1",
-                  L"if errorlevel 1 set failed=1",
-                  L"reg save HKU\\.DEFAULT \"E:\\BACKUP\\Registry\\DEFAULT.hiv\" /y >>\"C:\\L.log\" 2>&1"}},
-        CopyCase{"RestrictionBeforeTheCopies",
-                 [](BackupRecord& r) { r.Restriction = 1; },
-                 {L"icacls \"E:\\BACKUP\" /reset >>\"C:\\L.log\" 2>&1",
-                  L"icacls \"E:\\BACKUP\" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F "
-                  L"*S-1-3-0:(OI)(CI)(IO)F >>\"C:\\L.log\" 2>&1",
-                  kRobocopy + L" /E" + kLog}},
-        CopyCase{"DescriptionEscapedForEcho",
-                 [](BackupRecord& r) { r.Guide = L"  週次 50% & <a|b> ^ 2 "; },
-                 {L">>\"C:\\L.log\" echo %DATE% %TIME% 週次 50%% ^& ^<a^|b^> ^^ 2"}},
-        CopyCase{"RootShareBlanksAndSeparators",
-                 [](BackupRecord& r) {
-                     r.BackupPath = {L"C:\\", L" \\\\srv\\share\\x ", L"D:\\a&b^%c\\"};
-                     r.Destination = L" F:\\ ";
-                 },
-                 {L"if not exist \"F:\" mkdir \"F:\"", L"robocopy \"C:\\\\\" \"F:\\C\"" + std::wstring(L" /E") + kLog,
-                  L"robocopy \"\\\\srv\\share\\x\" \"F:\\srv\\share\\x\" /E" + kLog,
-                  L"robocopy \"D:\\a&b^%%c\\\\\" \"F:\\D\\a&b^%%c\" /E" + kLog}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 struct AtCase {
     const char* name;
     ScheduleRecord record;
@@ -215,18 +138,13 @@ TEST_P(RoundTrip, ProgramGetsExactlyTheTypedText) {
     EXPECT_EQ(RunBatchLine(BuildBackupCommand(record)), expected);
 }
 
-// The same text as a folder and a log file reaches robocopy unchanged, the folder's copy beside it.
-TEST_P(RoundTrip, RobocopyGetsExactlyTheFolderAndItsTarget) {
+// The copy's command file hands the program its job file, whatever the system directory is called.
+TEST_P(RoundTrip, CopyCommandFileStartsTheProgramWithItsJob) {
     const std::wstring& text = GetParam();
-    const BackupRecord record{{text}, 0, 0, 0, 0, 0, L"", 1, text, 0, L"E:\\BACKUP"};
-    std::vector<std::wstring> lines = BuildCopyCommands(record);
-    const auto robocopy = std::find_if(lines.begin(), lines.end(), [](const std::wstring& line) {
-        return line.starts_with(L"robocopy ");
-    });
-    ASSERT_NE(robocopy, lines.end());
-    const std::vector<std::wstring> expected = {
-        L"robocopy", text, copyTarget(L"E:\\BACKUP", text), L"/E", L"/R:2", L"/W:5", L"/NP", L"/LOG+:" + text};
-    EXPECT_EQ(RunBatchLine(*robocopy), expected);
+    const std::vector<std::wstring> lines = BuildCopyCommands(text + L"\\lorvane.exe", text + L"\\tpbackup.ini");
+    const std::vector<std::wstring> expected = {text + L"\\lorvane.exe", L"/backup", text + L"\\tpbackup.ini"};
+    EXPECT_EQ(RunBatchLine(lines.at(1)), expected);
+    EXPECT_EQ(lines.back(), L"exit /b %errorlevel%");
 }
 
 INSTANTIATE_TEST_SUITE_P(NastyInputs, RoundTrip,

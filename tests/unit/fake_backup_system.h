@@ -50,7 +50,6 @@ public:
     std::wstring findProgram(const std::wstring& name) override {
         return robocopyMissing ? L"" : L"C:\\Windows\\System32\\" + name + L".exe";
     }
-    std::wstring computerName() override { return L"SERVER"; }
     std::optional<std::string> readFile(const std::wstring& path) override {
         const auto file = files.find(path);
         if (file == files.end()) return std::nullopt;

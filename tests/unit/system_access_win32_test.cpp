@@ -169,6 +169,34 @@ TEST_F(Win32FindProgram, FindsWhatCmdWouldRunAndNothingElse) {
     EXPECT_EQ(access.findProgram(L"lorvane-no-such-program"), L"");
 }
 
+// A folder that only the machine's Path names (a REG_EXPAND_SZ value, as Windows
+// keeps it), not the test's own environment; the value is put back afterwards.
+TEST_F(Win32FindProgram, LooksOnTheMachinesPath) {
+    const wchar_t* key = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+    DWORD type = 0, size = 0;
+    ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, key, L"Path", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                           &type, nullptr, &size),
+              ERROR_SUCCESS);
+    std::wstring saved(size / sizeof(wchar_t), L'\0');
+    ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, key, L"Path", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                           &type, saved.data(), &size),
+              ERROR_SUCCESS);
+    saved.resize(wcsnlen(saved.c_str(), saved.size()));
+    const fs::path folder = fs::temp_directory_path() / (L"lorvane-path-" + std::to_wstring(GetCurrentProcessId()));
+    fs::create_directories(folder);
+    const fs::path probe = folder / (name + L"-path.cmd");
+    std::ofstream(probe, std::ios::binary) << "@echo probe\r\n";
+    const auto set = [&](const std::wstring& value) {
+        return RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"Path", type, value.c_str(),
+                               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    };
+    ASSERT_EQ(set(saved + L";" + folder.wstring()), ERROR_SUCCESS);
+    const std::wstring found = access.findProgram(name + L"-path");
+    EXPECT_EQ(set(saved), ERROR_SUCCESS);
+    fs::remove_all(folder);
+    EXPECT_EQ(_wcsicmp(found.c_str(), probe.wstring().c_str()), 0) << found;
+}
+
 // The user's setting of cmd.exe, put back as it was.
 class Win32DelayedExpansion : public testing::Test {
 protected:

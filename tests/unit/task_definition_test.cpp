@@ -27,7 +27,7 @@ std::wstring Triggers(const std::wstring& xml) {
 }
 
 std::wstring Start(const std::wstring& time) {
-    return L"<StartBoundary>" + time + L":00</StartBoundary><Enabled>true</Enabled>";
+    return L"<Enabled>true</Enabled><StartBoundary>" + time + L":00</StartBoundary>";
 }
 std::wstring Once(const std::wstring& time) {
     return L"<TimeTrigger>" + Start(time) + L"</TimeTrigger>";
@@ -116,8 +116,8 @@ TEST(TaskXml, WholeTaskForEveryMondayAndFriday) {
               L"  </RegistrationInfo>\r\n"
               L"  <Triggers>\r\n"
               L"    <CalendarTrigger>\r\n"
-              L"      <StartBoundary>2026-12-08T02:30:00</StartBoundary>\r\n"
               L"      <Enabled>true</Enabled>\r\n"
+              L"      <StartBoundary>2026-12-08T02:30:00</StartBoundary>\r\n"
               L"      <ScheduleByWeek>\r\n"
               L"        <WeeksInterval>1</WeeksInterval>\r\n"
               L"        <DaysOfWeek>\r\n"

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,8 +23,10 @@ std::string Utf8(std::wstring_view text) {
     return out;
 }
 
-std::string nativePath(const std::wstring& path) {
+// Backslashes as separators; "X:\rest" below `drives` as "X/rest" when the test gives a folder for drives.
+std::string nativePath(const std::wstring& path, const std::string& drives) {
     std::string native = Utf8(path);
+    if (!drives.empty() && native.size() >= 2 && native[1] == ':') native = drives + "/" + native[0] + native.substr(2);
     for (char& c : native)
         if (c == '\\') c = '/';
     return native;
@@ -39,8 +42,17 @@ SystemResult fromErrno(int error) {
 
 }  // namespace
 
+SystemResult PosixSystemAccess::createFolder(const std::wstring& path) {
+    const std::string target = nativePath(path, drives);
+    for (std::size_t at = 1; at <= target.size(); ++at) {
+        if (at < target.size() && target[at] != '/') continue;
+        if (::mkdir(target.substr(0, at).c_str(), 0755) != 0 && errno != EEXIST) return fromErrno(errno);
+    }
+    return {};
+}
+
 SystemResult PosixSystemAccess::replaceFile(const std::wstring& path, std::string_view bytes) {
-    const std::string target = nativePath(path);
+    const std::string target = nativePath(path, drives);
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && !(existing.st_mode & S_IWUSR)) return {Outcome::NotWritable, {}};
@@ -83,6 +95,42 @@ ProgramRun PosixSystemAccess::runHidden(const std::wstring& program, const std::
     started.push_back({program, arguments, workingDirectory});
     waits.push_back(timeout);
     return answer;
+}
+
+namespace {
+
+wchar_t folded(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
+
+// The path's names as Windows compares them: upper case, trailing dots and blanks gone.
+std::vector<std::wstring> namesOf(const std::wstring& path) {
+    std::vector<std::wstring> names;
+    std::wstring name;
+    const auto flush = [&] {
+        while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
+        if (!name.empty()) names.push_back(name);
+        name.clear();
+    };
+    for (wchar_t c : path) {
+        if (c == L'\\' || c == L'/')
+            flush();
+        else
+            name += folded(c);
+    }
+    flush();
+    return names;
+}
+
+}  // namespace
+
+bool PosixSystemAccess::liesWithin(const std::wstring& inner, const std::wstring& outer) {
+    const std::vector<std::wstring> in = namesOf(inner), out = namesOf(outer);
+    return !out.empty() && in.size() >= out.size() && std::equal(out.begin(), out.end(), in.begin());
+}
+
+DriveKind PosixSystemAccess::driveKind(const std::wstring& path) {
+    for (const auto& [drive, kind] : drives)
+        if (liesWithin(path, drive) && path.starts_with(L"\\\\") == drive.starts_with(L"\\\\")) return kind;
+    return DriveKind::Local;
 }
 
 SystemAccess& platformSystemAccess() {

@@ -4,6 +4,7 @@
 // how a started program answers, are whatever the test says.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,13 @@ public:
         std::wstring program, arguments, workingDirectory;
     };
 
-    // Paths are Windows paths: backslashes are taken as separators. A file without
+    // Paths are Windows paths: backslashes are taken as separators, and a drive's
+    // path lies below `drives` when that is set. A file without
     // its owner's write permission counts as read-only and is not replaced.
     SystemResult replaceFile(const std::wstring& path, std::string_view bytes) override;
+    SystemResult createFolder(const std::wstring& path) override;
+    // The bytes of `programImage`, as the copy of the exe.
+    SystemResult copyThisProgram(const std::wstring& path) override { return replaceFile(path, programImage); }
     // Code page 932, refusing what it holds only as a best-fit substitute (U+00A5 ¥ is not a backslash).
     std::optional<std::string> toBatchCodePage(std::wstring_view text) override;
     std::wstring commandInterpreter() override { return interpreter; }
@@ -30,12 +35,21 @@ public:
     ProgramRun runHidden(const std::wstring& program, const std::wstring& arguments,
                          const std::wstring& workingDirectory, std::chrono::milliseconds timeout) override;
 
+    // By the paths' text: the same folders, in any case of ASCII letters, with trailing
+    // dots and blanks of each name ignored, as Windows reads them.
+    bool liesWithin(const std::wstring& inner, const std::wstring& outer) override;
+    // What `drives` says for the path's drive ("E:" or "\\server\share", any case); Local otherwise.
+    DriveKind driveKind(const std::wstring& path) override;
+
     std::wstring interpreter = L"C:\\Windows\\System32\\cmd.exe";
+    std::string programImage = "MZ lorvane.exe";
+    std::string drives;
     bool delayedExpansionOn = false;
     std::vector<std::wstring> missingPrograms;
     ProgramRun answer{{}, true, 0, {}};
     std::vector<Started> started;
     std::vector<std::chrono::milliseconds> waits;
+    std::map<std::wstring, DriveKind> drives;
 };
 
 }  // namespace lorvane

@@ -11,34 +11,24 @@
 #include <vector>
 
 #include "platform/platform_system_access.h"
+#include "platform/win32/win32_hidden_process.h"
+#include "platform/win32/win32_paths.h"
+#include "platform/win32/win32_system_result.h"
 #include "toolkit/code_page.h"
 #include "toolkit/win32/modal_wait.h"
 #include "toolkit/win32/scoped.h"
 #include "toolkit/win32/system_text.h"
 
 namespace lorvane {
-namespace {
 
-SystemResult fromError(DWORD error) {
-    switch (error) {
-        case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-        case ERROR_WRITE_PROTECT:
-            return {Outcome::NotWritable, {}};
-        default:
-            return {Outcome::Failed, tk::win32::systemErrorText(error)};
-    }
-}
-
-}  // namespace
+using win32::resultOfError;
 
 SystemResult Win32SystemAccess::replaceFile(const std::wstring& path, std::string_view bytes) {
     // Renaming over a read-only file is refused by Windows but not by every file system
     // beneath it; asking first keeps the outcome the same everywhere.
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        return fromError(ERROR_ACCESS_DENIED);
+        return resultOfError(ERROR_ACCESS_DENIED);
     // Next to the target, so that the rename stays on one volume and is atomic.
     tk::win32::AutoCloseHandle file;
     std::wstring temp;
@@ -50,7 +40,7 @@ SystemResult Win32SystemAccess::replaceFile(const std::wstring& path, std::strin
         if (!file.valid()) {
             const DWORD error = GetLastError();
             if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt >= 100)
-                return fromError(error);
+                return resultOfError(error);
         }
     }
     DWORD error = ERROR_SUCCESS;
@@ -71,9 +61,39 @@ SystemResult Win32SystemAccess::replaceFile(const std::wstring& path, std::strin
         error = GetLastError();
     if (error != ERROR_SUCCESS) {
         DeleteFileW(temp.c_str());
-        return fromError(error);
+        return resultOfError(error);
     }
     return {};
+}
+
+SystemResult Win32SystemAccess::createFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    if (CreateDirectoryW(path.c_str(), nullptr)) return {};
+    DWORD error = GetLastError();
+    if (error == ERROR_PATH_NOT_FOUND) {
+        // A drive's root or a share is never created: its absence is the answer.
+        const std::size_t slash = path.find_last_of(L'\\');
+        if (slash == std::wstring::npos || slash < 3) return fromError(error);
+        if (const SystemResult parent = createFolder(path.substr(0, slash)); !parent.ok()) return parent;
+        if (CreateDirectoryW(path.c_str(), nullptr)) return {};
+        error = GetLastError();
+    }
+    return fromError(error);
+}
+
+SystemResult Win32SystemAccess::copyThisProgram(const std::wstring& path) {
+    std::wstring self(32768, L'\0');  // the longest path there is
+    self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
+    tk::win32::AutoCloseHandle file(CreateFileW(self.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file.valid() || !GetFileSizeEx(file, &size)) return {Outcome::Failed, tk::win32::systemErrorText(GetLastError())};
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
+        return {Outcome::Failed, tk::win32::systemErrorText(GetLastError())};
+    return replaceFile(path, bytes);
 }
 
 std::optional<std::string> Win32SystemAccess::toBatchCodePage(std::wstring_view text) {
@@ -104,14 +124,14 @@ std::optional<unsigned long> registryNumber(HKEY root, const wchar_t* key, const
 // jobs, with the variables in it expanded; the program's own when there is none.
 std::wstring machineEnvironment(const wchar_t* name) {
     const wchar_t* key = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+    // Unexpanded: the expansion follows below. Windows before 8 and Wine refuse
+    // REG_EXPAND_SZ without RRF_NOEXPAND (error 87).
+    const DWORD types = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
     DWORD size = 0;
     std::wstring value;
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, nullptr,
-                     &size) == ERROR_SUCCESS &&
-        size > 0) {
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, types, nullptr, nullptr, &size) == ERROR_SUCCESS && size > 0) {
         value.resize(size / sizeof(wchar_t));
-        if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr,
-                         value.data(), &size) != ERROR_SUCCESS)
+        if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, types, nullptr, value.data(), &size) != ERROR_SUCCESS)
             value.clear();
         value.resize(wcsnlen(value.c_str(), value.size()));
     } else {
@@ -135,30 +155,6 @@ std::vector<std::wstring> splitList(const std::wstring& list) {
         if (at > from) parts.push_back(list.substr(from, at - from));
     }
     return parts;
-}
-
-// What the pipe holds now, without waiting; only the last 64 KiB are kept.
-void readAvailable(HANDLE pipe, std::string& bytes) {
-    constexpr std::size_t kKept = 64 * 1024;
-    char buffer[4096];
-    DWORD available = 0;
-    while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-        DWORD got = 0;
-        if (!ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || got == 0)
-            return;
-        bytes.append(buffer, got);
-        if (bytes.size() > kKept) bytes.erase(0, bytes.size() - kKept);
-    }
-}
-
-std::wstring textFrom(const std::string& bytes, UINT codePage) {
-    if (bytes.empty() || bytes.size() > INT_MAX) return {};
-    const int length = static_cast<int>(bytes.size());
-    const int size = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
-    if (size <= 0) return {};
-    std::wstring text(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), length, text.data(), size);
-    return text;
 }
 
 }  // namespace
@@ -187,55 +183,86 @@ ProgramRun Win32SystemAccess::runHidden(const std::wstring& program, const std::
                                         const std::wstring& workingDirectory,
                                         std::chrono::milliseconds timeout) {
     ProgramRun run;
-    if (program.empty()) {
-        run.start = {Outcome::Failed, tk::win32::systemErrorText(ERROR_FILE_NOT_FOUND)};
-        return run;
-    }
-    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    tk::win32::AutoCloseHandle readEnd, writeEnd;
-    if (!CreatePipe(readEnd.receive(), writeEnd.receive(), &inherited, 0)) {
-        run.start = {Outcome::Failed, tk::win32::systemErrorText(GetLastError())};
-        return run;
-    }
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    tk::win32::AutoCloseHandle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                             &inherited, OPEN_EXISTING, 0, nullptr));
-
-    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-    startup.wShowWindow = SW_HIDE;  // a hidden console window rather than none, so the batch runs as usual
-    startup.hStdInput = input.valid() ? input.get() : nullptr;
-    startup.hStdOutput = startup.hStdError = writeEnd;
-    PROCESS_INFORMATION started{};
-    const BOOL ok =
-        CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                       workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &started);
-    const DWORD startError = GetLastError();
-    // Only the program holds the writing end now: the pipe ends when it does.
-    writeEnd.reset();
-    input.reset();
-    if (!ok) {
-        run.start = {Outcome::Failed, tk::win32::systemErrorText(startError)};
-        return run;
-    }
-    // A program still running is left alone; closing the handles does not end it.
-    const tk::win32::AutoCloseHandle process(started.hProcess);
-    CloseHandle(started.hThread);
-
+    win32::HiddenProcess started = win32::startHidden(program, arguments, workingDirectory);
+    run.start = started.start;
+    if (!run.start.ok()) return run;
+    // A program still running when the time is up is left alone.
     std::string bytes;
-    tk::win32::waitWithWindowsDisabled(process, timeout, [&] { readAvailable(readEnd, bytes); });
+    tk::win32::waitWithWindowsDisabled(started.process, timeout,
+                                       [&] { win32::readAvailable(started.output, bytes); });
 
     DWORD exitCode = 0;
-    run.finished = WaitForSingleObject(process, 0) == WAIT_OBJECT_0 &&
-                   GetExitCodeProcess(process, &exitCode);
+    run.finished = WaitForSingleObject(started.process, 0) == WAIT_OBJECT_0 &&
+                   GetExitCodeProcess(started.process, &exitCode);
     if (run.finished) {
-        readAvailable(readEnd, bytes);
+        win32::readAvailable(started.output, bytes);
         run.exitCode = exitCode;
     }
-    run.output = textFrom(bytes, codePage_ ? codePage_ : GetOEMCP());
+    run.output = win32::textFrom(bytes, codePage_ ? codePage_ : GetOEMCP());
     return run;
+}
+
+namespace {
+
+// What the file system takes a file or folder for, whatever path led to it.
+struct FileIdentity {
+    DWORD volume = 0, high = 0, low = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> identityOf(const std::wstring& path) {
+    // No access asked for but the attributes, so that any folder opens; backup
+    // semantics, without which a folder does not open at all.
+    const tk::win32::AutoCloseHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.valid() || !GetFileInformationByHandle(file, &info)) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+}  // namespace
+
+bool Win32SystemAccess::liesWithin(const std::wstring& inner, const std::wstring& outer) {
+    const std::optional<FileIdentity> target = identityOf(outer);
+    if (!target) return false;
+    // The full path drops what Windows ignores in a name (trailing dots and blanks,
+    // "." and ".."), so that each ancestor is a real folder.
+    std::wstring path = tk::win32::systemText([&](wchar_t* buffer, DWORD size) {
+        return GetFullPathNameW(inner.c_str(), size, buffer, nullptr);
+    });
+    while (!path.empty() && path.size() > 1 && (path.back() == L'\\' || path.back() == L'/') &&
+           path[path.size() - 2] != L':')
+        path.pop_back();
+    for (; !path.empty(); path = win32::parentFolder(path))
+        if (identityOf(path) == target) return true;
+    return false;
+}
+
+DriveKind Win32SystemAccess::driveKind(const std::wstring& path) {
+    if (path.size() >= 2 && (path[0] == L'\\' || path[0] == L'/') && (path[1] == L'\\' || path[1] == L'/')) {
+        // \\server\share\ : the first two parts after the leading separators.
+        const std::size_t server = path.find_first_of(L"\\/", 2);
+        if (server == std::wstring::npos) return DriveKind::Missing;
+        const std::size_t share = path.find_first_of(L"\\/", server + 1);
+        const std::wstring root = path.substr(0, share) + L"\\";
+        return GetFileAttributesW(root.c_str()) != INVALID_FILE_ATTRIBUTES ? DriveKind::Network
+                                                                            : DriveKind::Missing;
+    }
+    if (path.size() < 2 || path[1] != L':') return DriveKind::Missing;
+    const wchar_t root[] = {path[0], L':', L'\\', L'\0'};
+    switch (GetDriveTypeW(root)) {
+        case DRIVE_FIXED:
+        case DRIVE_RAMDISK:
+            return DriveKind::Local;
+        case DRIVE_REMOVABLE:
+        case DRIVE_CDROM:
+            return DriveKind::Removable;
+        case DRIVE_REMOTE:
+            return DriveKind::Network;
+        default:
+            return DriveKind::Missing;
+    }
 }
 
 SystemAccess& platformSystemAccess() {

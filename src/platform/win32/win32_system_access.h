@@ -14,6 +14,10 @@ public:
 
     // A temporary file next to the target, flushed, then renamed over it.
     SystemResult replaceFile(const std::wstring& path, std::string_view bytes) override;
+    // CreateDirectoryW for the folder and each missing parent.
+    SystemResult createFolder(const std::wstring& path) override;
+    // The bytes of the module's own file, written as replaceFile writes.
+    SystemResult copyThisProgram(const std::wstring& path) override;
     std::optional<std::string> toBatchCodePage(std::wstring_view text) override;
     // The system directory followed by \cmd.exe.
     std::wstring commandInterpreter() override;
@@ -26,6 +30,11 @@ public:
     // The program's windows are disabled while it waits, as under a modal box.
     ProgramRun runHidden(const std::wstring& program, const std::wstring& arguments,
                          const std::wstring& workingDirectory, std::chrono::milliseconds timeout) override;
+    // Compares the volume serial number and file index (GetFileInformationByHandle)
+    // of `outer` with those of the full path of `inner` and of each of its ancestors.
+    bool liesWithin(const std::wstring& inner, const std::wstring& outer) override;
+    // GetDriveTypeW of the drive's root; a share is Network when its root answers, else Missing.
+    DriveKind driveKind(const std::wstring& path) override;
 
 private:
     unsigned codePage_;

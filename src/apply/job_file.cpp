@@ -1,11 +1,12 @@
-#include "backup/job_file.h"
+#include "apply/job_file.h"
 
 #include <algorithm>
 #include <array>
 #include <functional>
 #include <map>
 
-#include "backup/key_values.h"
+#include "apply/batch_text.h"
+#include "apply/key_values.h"
 
 namespace lorvane::backup {
 namespace {
@@ -152,6 +153,24 @@ JobRead readJobFile(std::string_view bytes) {
     if (b.BackupPath.empty() || b.Destination.empty() || b.LogFileName.empty())
         return {std::nullopt, L"ﾌｧｲﾙにﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ、保存先またはﾛｸﾞﾌｧｲﾙがありません。"};
     return {job, {}};
+}
+
+std::string writeMark(std::wstring_view job) {
+    return writeKeyValues(L"Lorvane: this folder receives the sets of this job's copy backup",
+                          {{L"job", std::wstring(job)}});
+}
+
+bool markNamesJob(std::string_view bytes, std::wstring_view job) {
+    const std::optional<KeyValues> values = readKeyValues(bytes);
+    return values && std::any_of(values->begin(), values->end(),
+                                 [&](const auto& value) { return value.first == L"job" && value.second == job; });
+}
+
+std::wstring typedFolder(std::wstring_view typed) {
+    std::wstring text(trimBlanks(typed));
+    while (text.size() > 3 && text.back() == L'\\') text.pop_back();
+    if (text.size() == 2 && text[1] == L':') text += L'\\';
+    return text;
 }
 
 }  // namespace lorvane::backup

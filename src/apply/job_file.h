@@ -1,6 +1,7 @@
 // The job that apply hands to the Task Scheduler on the copy path, as the file
 // tpbackup.ini beside tpbackup.cmd: what the backup's run reads, and what the
-// program reads back to edit the registered job. docs/backup-sets.md describes it.
+// program reads back to edit the registered job; and the mark apply leaves in
+// the destination. docs/backup-sets.md describes both.
 #pragma once
 
 #include <optional>
@@ -27,5 +28,16 @@ struct JobRead {
     std::wstring failure;
 };
 JobRead readJobFile(std::string_view bytes);
+
+// The mark that apply leaves in the destination, so that a run never writes into
+// another disk that has taken the destination's drive letter.
+inline constexpr wchar_t kMarkFileName[] = L"lorvane-destination.ini";
+std::string writeMark(std::wstring_view job);
+// Whether the mark names this job.
+bool markNamesJob(std::string_view bytes, std::wstring_view job);
+
+// The folder a typed path names: no blanks around it, no trailing
+// separator, but a drive's root keeps its own ("E:" alone is the drive's current folder).
+std::wstring typedFolder(std::wstring_view typed);
 
 }  // namespace lorvane::backup

@@ -1,4 +1,4 @@
-#include "backup/key_values.h"
+#include "apply/key_values.h"
 
 #include "core/utf16.h"
 
