@@ -1,5 +1,6 @@
 // The copy backup through its sets, where Windows has no ntbackup: applied through
-// the windows, then run as the Task Scheduler runs it (cmd.exe /c tpbackup.cmd) over
+// the windows (the backup settings ask for the destination, Wine's own schtasks
+// takes the task file), then run as the Task Scheduler runs it (cmd.exe /c tpbackup.cmd) over
 // real files in C:\DATA, with the stand-in robocopy in place of Wine's stub. Each
 // run leaves a set below the destination with its files, its log and its result
 // record, and one entry in the job's log; 上書き removes the earlier sets only once
@@ -117,15 +118,16 @@ std::size_t occurrences(const std::wstring& text, const std::wstring& part) {
     return count;
 }
 
+// result.ini, UTF-16LE: its keys and values.
 std::map<std::string, std::string> resultRecord(const std::wstring& set) {
     std::map<std::string, std::string> keys;
-    const std::string text = readFile(kDestination + L"\\" + set + L"\\result.ini").value_or("");
+    const std::wstring text = unicodeText(readFile(kDestination + L"\\" + set + L"\\result.ini"));
     for (std::size_t start = 0, end; start < text.size(); start = end + 2) {
-        end = text.find("\r\n", start);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = text.substr(start, end - start);
-        if (const std::size_t equals = line.find('='); equals != std::string::npos)
-            keys[line.substr(0, equals)] = line.substr(equals + 1);
+        end = text.find(L"\r\n", start);
+        if (end == std::wstring::npos) end = text.size();
+        const std::wstring line = text.substr(start, end - start);
+        if (const std::size_t equals = line.find(L'='); equals != std::wstring::npos)
+            keys[utf8(line.substr(0, equals))] = utf8(line.substr(equals + 1));
     }
     return keys;
 }
@@ -221,13 +223,11 @@ void apply(const Program& app, const Window& menu) {
 }
 
 // The backup settings again: another type and write mode, then apply.
-Window applyAgain(const Program& app, const Window& menu, const wchar_t* type, const wchar_t* writeMode,
-                  const char* shot = nullptr) {
+Window applyAgain(const Program& app, const Window& menu, const wchar_t* type, const wchar_t* writeMode) {
     const Window backup = openFromMenu(app, menu, kBackupSettingsButton, kBackupSettings);
     backup.children(L"ComboBox").at(0).chooseWithArrowKeys(type);
     backup.child(L"TkFrame", L"書き込みモード").child(L"Button", writeMode).click();
     app.settle(backup);
-    if (shot) screenshot(backup, shot);
     const Window back = closeToMenu(app, backup, L"OK");
     apply(app, back);
     return back;
@@ -260,24 +260,26 @@ TEST(CopyBackupSets, KeepEachRunsSetAndReplaceRemovesTheEarlierOnlyAfterItsOwnSu
     Program app;
     Window menu = chooseTypicalSettings(app, false, [&](const Window& backup) {
         backup.children(L"ComboBox").at(0).chooseWithArrowKeys(L"normal");
-        backup.child(L"TkFrame", L"保存先").children(L"Edit").at(0).type(kDestination);
         app.settle(backup);
-        screenshot(backup, "backup-settings-copy-sets");
+        screenshot(backup, "backup-settings-copy");
+        backup.child(L"Button", L"OK").click();
+        answerMessage(app, L"保存先が設定されていません。", {IDOK}, IDOK, "backup-settings-no-destination");
+        backup.child(L"TkFrame", L"保存先").children(L"Edit").at(0).type(kDestination);
     });
     apply(app, menu);
-    const std::wstring system = systemDirectory();
-    EXPECT_NE(readFile(prefix.files.commandFile)
-                  .value_or("")
-                  .find("\"" + utf8(system) + "\\Lorvane\\lorvane.exe\" /backup \"" + utf8(system) + "\\tpbackup.ini\""),
-              std::string::npos)
-        << readFile(prefix.files.commandFile).value_or("(no tpbackup.cmd)");
+    const std::wstring system = systemDirectory(), jobFile = system + L"\\tpbackup.ini",
+                       taskFile = system + L"\\tpbackup.xml";
+    EXPECT_EQ(readFile(prefix.files.commandFile), "@echo off\r\n" + utf8(system) + "\\Lorvane\\lorvane.exe /backup " +
+                                                      utf8(jobFile) + "\r\nexit /b %errorlevel%\r\n");
+    EXPECT_EQ(readFile(prefix.files.batchFile),
+              "schtasks /create /tn \"Lorvane\\tpbackup\" /xml " + utf8(taskFile) + " /f\r\n");
     EXPECT_TRUE(readFile(system + L"\\Lorvane\\lorvane.exe") == readFile(programPath()))
         << "the system directory's Lorvane\\lorvane.exe is not the program applied";
-    ASSERT_EQ(readFile(system + L"\\tpbackup.ini").value_or("").substr(0, 2), "\xFF\xFE");
+    ASSERT_EQ(readFile(jobFile).value_or("").substr(0, 2), "\xFF\xFE");
     const std::string mark = readFile(kMark).value_or("");
     EXPECT_NE(mark.find("job=Lorvane\\tpbackup"), std::string::npos) << mark;
-    for (const auto& [file, name] : {std::pair{prefix.files.commandFile, "sets-tpbackup.cmd"},
-                                     std::pair{system + L"\\tpbackup.ini", "sets-tpbackup.ini"}})
+    for (const auto& [file, name] : {std::pair{prefix.files.commandFile, "copy-tpbackup.cmd"},
+                                     std::pair{taskFile, "copy-tpbackup.xml"}, std::pair{jobFile, "copy-tpbackup.ini"}})
         keepCopy(file, name);
 
     // 1. The normal: every file, and (where the file system keeps the bit) every archive bit cleared.
@@ -290,8 +292,8 @@ TEST(CopyBackupSets, KeepEachRunsSetAndReplaceRemovesTheEarlierOnlyAfterItsOwnSu
     if (bitsKept) {
         for (const auto& [name, bytes] : data) EXPECT_FALSE(archiveBit(kData + L"\\" + name)) << utf8(name);
     }
-    keepCopy(kDestination + L"\\" + normal + L"\\result.ini", "sets-result.ini");
-    keepCopy(kDestination + L"\\" + normal + L"\\backup.log", "sets-backup.log");
+    keepCopy(kDestination + L"\\" + normal + L"\\result.ini", "copy-result.ini");
+    keepCopy(kDestination + L"\\" + normal + L"\\backup.log", "copy-backup.log");
 
     // 2. One file changed, one added, applied as incremental: the set holds those two.
     menu = applyAgain(app, menu, L"incremental", L"追加");
@@ -328,7 +330,7 @@ TEST(CopyBackupSets, KeepEachRunsSetAndReplaceRemovesTheEarlierOnlyAfterItsOwnSu
 
     // 5. 上書き, normal, and apply marks the destination again. A file held open cannot be
     // copied: the set is partial, and every earlier set stays.
-    menu = applyAgain(app, menu, L"normal", L"上書き", "backup-settings-copy-replace");
+    menu = applyAgain(app, menu, L"normal", L"上書き");
     EXPECT_EQ(readFile(kMark), markBytes);
     {
         HANDLE held = CreateFileW((kData + L"\\sub\\b.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
