@@ -58,21 +58,31 @@ std::wstring comparable(std::wstring_view path) {
 }
 
 // The copy would copy itself: the destination is the folder or lies inside it.
-bool liesWithin(std::wstring_view destination, std::wstring_view folder) {
+bool textLiesWithin(std::wstring_view destination, std::wstring_view folder) {
     const std::wstring inner = comparable(destination), outer = comparable(folder);
     return inner == outer || (inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 &&
                               isSeparator(inner[outer.size()]));
 }
 
 std::wstring destinationRefusal(const BackupRecord& backup) {
+    // The run writes one entry per run into it: a blank name would be no file at all.
+    if (trimBlanks(backup.LogFileName).empty()) return L"ﾛｸﾞﾌｧｲﾙが設定されていません。";
     const std::wstring_view destination = trimBlanks(backup.Destination);
     if (destination.empty()) return L"保存先が設定されていません。";
     if (holdsUnsafeCharacter(destination)) return unsafeMessage(L"保存先");
     if (!isPlainAbsolute(destination))
         return L"保存先には、ﾄﾞﾗｲﾌﾞ名 (C:\\ など) または \\\\ｻｰﾊﾞｰ名\\共有名 から始まるﾌｫﾙﾀﾞを指定してください。";
-    for (const std::wstring& folder : backup.BackupPath)
-        if (liesWithin(destination, folder))
-            return L"保存先がﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの中にあります。\r\n\r\nﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ：" + folder;
+    SystemAccess& access = systemAccess();
+    const std::wstring folder(destination);
+    // The job runs as SYSTEM, which has none of the administrator's mapped drive letters.
+    if (!isSeparator(destination[0]) && access.driveKind(folder) == DriveKind::Network)
+        return L"保存先 " + folder.substr(0, 2) +
+               L" はﾈｯﾄﾜｰｸﾄﾞﾗｲﾌﾞです。ﾊﾞｯｸｱｯﾌﾟはｼｽﾃﾑのｱｶｳﾝﾄで実行され、このﾄﾞﾗｲﾌﾞ名はそこにありません。\r\n"
+               L"\\\\ｻｰﾊﾞｰ名\\共有名 の形で指定してください。";
+    // Compared as the file system sees the folders too: C:\DATA.\Backup, PROGRA~1, \\localhost\C$.
+    for (const std::wstring& source : backup.BackupPath)
+        if (textLiesWithin(destination, source) || access.liesWithin(folder, std::wstring(trimBlanks(source))))
+            return L"保存先がﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの中にあります。\r\n\r\nﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ：" + source;
     return {};
 }
 

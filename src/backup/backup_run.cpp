@@ -7,6 +7,7 @@
 #include "apply/copy_commands.h"
 #include "apply/job_file.h"
 #include "backup/backup_sets.h"
+#include "backup/found_sets.h"
 #include "apply/job_file.h"
 #include "core/utf16.h"
 
@@ -21,10 +22,6 @@ constexpr const wchar_t* kRegistryHives[][2] = {{L"HKLM\\SYSTEM", L"SYSTEM"},
 
 // robocopy's exit codes from 8 on say that something could not be copied; 16 that it copied nothing.
 constexpr unsigned long kRobocopyFailures = 8, kRobocopyFatal = 16;
-
-std::wstring join(const std::wstring& folder, std::wstring_view name) {
-    return folder.empty() || folder.back() == L'\\' ? folder + std::wstring(name) : folder + L"\\" + std::wstring(name);
-}
 
 std::wstring shown(DateTime time) {
     const CivilTime c = time.civil();
@@ -89,7 +86,7 @@ private:
         if (!mark || !markNamesJob(*mark, kTaskName))
             return fatal(L"保存先 " + destination_ + L" に目印のﾌｧｲﾙ " + kMarkFileName +
                          L" がありません。保存先のﾃﾞｨｽｸが違うか、接続されていません。何も書き込みませんでした。");
-        sets_ = findSets();
+        sets_ = findSets(system_, destination_);
         if (const std::optional<std::uint64_t> needed = lastFullSize()) {
             const std::optional<std::uint64_t> free = system_.freeSpace(destination_);
             if (free && *free < *needed)
@@ -114,23 +111,6 @@ private:
         log(L"Lorvane ﾊﾞｯｸｱｯﾌﾟ 開始 " + shown(record_.started) + L"  種類 " + typeWord(type_) +
             (trimBlanks(backup_.Guide).empty() ? L"" : L"  説明 " + std::wstring(trimBlanks(backup_.Guide))));
         return true;
-    }
-
-    // The sets below the destination, oldest first.
-    std::vector<FoundSet> findSets() {
-        std::vector<FoundSet> sets;
-        for (const std::wstring& name : system_.subfolders(destination_)) {
-            const std::optional<SetName> parsed = parseSetName(name);
-            if (!parsed) continue;
-            FoundSet set{name, *parsed, std::nullopt};
-            if (const auto bytes = system_.readFile(join(join(destination_, name), kResultFileName)))
-                set.record = readResultRecord(*bytes);
-            sets.push_back(std::move(set));
-        }
-        std::sort(sets.begin(), sets.end(), [](const FoundSet& a, const FoundSet& b) {
-            return a.parsed.started != b.parsed.started ? a.parsed.started < b.parsed.started : a.name < b.name;
-        });
-        return sets;
     }
 
     std::optional<std::uint64_t> lastFullSize() const {
@@ -248,7 +228,7 @@ private:
     int removeOldSets() {
         int deleted = 0;
         for (const std::wstring& name :
-             setsToDelete(findSets(), backup_.KeepFullSets, backup_.WriteMode == writeMode::Replace)) {
+             setsToDelete(findSets(system_, destination_), backup_.KeepFullSets, backup_.WriteMode == writeMode::Replace)) {
             const SystemResult removed = system_.removeTree(join(destination_, name));
             log(removed.ok() ? L"古いｾｯﾄを削除しました：" + name
                              : L"古いｾｯﾄを削除できませんでした：" + name + L" " + removed.description);

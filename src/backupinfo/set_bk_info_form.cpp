@@ -11,6 +11,7 @@
 #include "placement/placement.h"
 #include "toolkit/app.h"
 #include "toolkit/dialog_failure.h"
+#include "toolkit/typed_number.h"
 
 namespace lorvane {
 namespace {
@@ -22,7 +23,10 @@ void place(tk::Control& control, float left, float top, float width, float heigh
 
 // The destination row under the log area, and how far it pushes OK and ｷｬﾝｾﾙ down.
 constexpr float kDestinationTop = 4620;
-constexpr float kDestinationRow = 720;
+constexpr float kDestinationRow = 1080;
+
+// More full sets than this would only fill the destination.
+constexpr long long kMostFullSetsKept = 99;
 
 // Each on/off option of the record with the check box that shows it: a new option
 // is one more row here, read at the opening and written at OK.
@@ -108,14 +112,20 @@ SetBkInfoForm::SetBkInfoForm() {
     optLogFileMode2.Caption(L"例外情報のみ");
 
     // The keyboard takes the row after the log area; hidden, it is no stop at all.
-    place(fraDestination, 240, kDestinationTop, 6915, 615, 21);
+    place(fraDestination, 240, kDestinationTop, 6915, 975, 21);
     fraDestination.Caption(L"保存先");
     fraDestination.Visible(false);
     placePathRow(lblDestination, L"ﾌｫﾙﾀﾞ", txtDestination, cmdSelectDestination, 22);
+    place(lblKeepFullSets, 180, 600, 2400, 195, 25);
+    lblKeepFullSets.Caption(L"保存する完全ﾊﾞｯｸｱｯﾌﾟの数");
+    lblKeepFullSets.names = &txtKeepFullSets;
+    place(txtKeepFullSets, 2640, 540, 615, 315, 26);
+    place(lblKeepFullSetsNote, 3360, 600, 3015, 195, 27);
+    lblKeepFullSetsNote.Caption(L"(0: すべて保存)");
 
-    place(cmdOk, 1260, 4620, 1755, 375, 25);
+    place(cmdOk, 1260, 4620, 1755, 375, 28);
     cmdOk.Caption(L"OK");
-    place(cmdCancel, 4380, 4620, 1755, 375, 26);
+    place(cmdCancel, 4380, 4620, 1755, 375, 29);
     cmdCancel.Caption(L"ｷｬﾝｾﾙ");
 
     cboBackupMode.KeyPress = [this](int& KeyAscii) { cboBackupMode_KeyPress(KeyAscii); };
@@ -144,6 +154,7 @@ void SetBkInfoForm::Form_Load() {
     txtLogFileName.Text(backup.LogFileName);
     (backup.LogFileMode == logFileMode::Everything ? optLogFileMode1 : optLogFileMode2).Value(true);
     txtDestination.Text(backup.Destination);
+    txtKeepFullSets.Text(std::to_wstring(backup.KeepFullSets));
 
     // The folders of the last OK, so that the user edits the list rather than typing it again.
     for (const std::wstring& path : backup.BackupPath) lstBackupPath.AddItem(path);
@@ -222,6 +233,17 @@ BackupRecord SetBkInfoForm::recordFromControls() const {
 
 void SetBkInfoForm::cmdOk_Click() {
     BackupRecord backup = recordFromControls();
+    backup.KeepFullSets = mdlMain().BackupSettings.KeepFullSets;  // kept where the row is not shown
+    if (method_ == BackupMethod::Copy) {
+        const std::optional<long long> keep = tk::typedWholeNumber(txtKeepFullSets.Text());
+        if (!keep || *keep < 0 || *keep > kMostFullSetsKept) {
+            MsgBox(L"保存する完全ﾊﾞｯｸｱｯﾌﾟの数には 0 から " + std::to_wstring(kMostFullSetsKept) +
+                       L" までの数を指定してください。",
+                   mb::Exclamation);
+            return;
+        }
+        backup.KeepFullSets = static_cast<Int16>(*keep);
+    }
     // The same check as the apply action's, so that what OK accepts is never refused there.
     if (const std::wstring refusal = backupRefusal(backup, method_); !refusal.empty()) {
         MsgBox(refusal, mb::Exclamation);

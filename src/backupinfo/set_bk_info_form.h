@@ -48,6 +48,10 @@ public:
     tk::Label lblDestination{fraDestination};
     tk::TextBox txtDestination{fraDestination};
     tk::Button cmdSelectDestination{fraDestination};
+    // How many full backups the copy keeps, with the sets that depend on them.
+    tk::Label lblKeepFullSets{fraDestination};
+    tk::TextBox txtKeepFullSets{fraDestination};
+    tk::Label lblKeepFullSetsNote{fraDestination};
     tk::Button cmdOk{*this};
     tk::Button cmdCancel{*this};
     tk::CommonDialog dlgShowLog{*this};

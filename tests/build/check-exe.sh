@@ -21,7 +21,7 @@ grep -qE '^Subsystem[[:space:]]+0*2[[:space:]]' <<<"$headers" || fail "not a Win
 
 # Windows' own DLLs, in lower case; api-ms-win-* sets are accepted too.
 system_dlls=" advapi32 comctl32 comdlg32 gdi32 imm32 kernel32 msvcrt ole32 oleaut32 riched20 shell32 shlwapi
-    ucrtbase user32 uxtheme version winmm winspool.drv ws2_32 msftedit "
+    ucrtbase user32 uxtheme version vssapi winmm winspool.drv ws2_32 msftedit "
 dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
 [[ -n $dlls ]] || fail "no imports found"
 while read -r dll; do

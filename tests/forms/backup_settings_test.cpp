@@ -148,6 +148,7 @@ const std::wstring kFolderLog = L"ﾛｸﾞﾌｧｲﾙにﾌｧｲﾙ名が指�
 const std::wstring kNoDestination = L"保存先が設定されていません。 / 48";
 const std::wstring kRelativeDestination =
     L"保存先には、ﾄﾞﾗｲﾌﾞ名 (C:\\ など) または \\\\ｻｰﾊﾞｰ名\\共有名 から始まるﾌｫﾙﾀﾞを指定してください。 / 48";
+const std::wstring kKeepNotANumber = L"保存する完全ﾊﾞｯｸｱｯﾌﾟの数には 0 から 99 までの数を指定してください。 / 48";
 const std::wstring kDestinationInFolder = L"保存先がﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの中にあります。\r\n\r\nﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ：C:\\DATA / 48";
 
 struct OkCase {
@@ -156,6 +157,7 @@ struct OkCase {
     std::wstring guide, log, message;  // no message: stored
     // Where robocopy carries the backup (no ntbackup): what the user types as the destination.
     std::optional<std::wstring> destination = {};
+    std::wstring keep = L"0";  // the full sets the copy keeps, as typed
     friend std::ostream& operator<<(std::ostream& os, const OkCase& c) { return os << c.name; }
 };
 using BackupSettingsOk = Table<BackupSettings, OkCase>;
@@ -169,8 +171,11 @@ TEST_P(BackupSettingsOk, RefusesWhatCannotBeStored) {
     // The destination row is there only for the copy, and without a tape drive nothing compresses.
     EXPECT_EQ(dialog.fraDestination.Visible(), c.destination.has_value());
     EXPECT_EQ(dialog.chkCompression.Enabled(), !c.destination);
-    EXPECT_EQ(dialog.ScaleHeight(), c.destination ? 5850 : 5130);
-    if (c.destination) tk::user::type(dialog.txtDestination, *c.destination);
+    EXPECT_EQ(dialog.ScaleHeight(), c.destination ? 6210 : 5130);
+    if (c.destination) {
+        tk::user::type(dialog.txtDestination, *c.destination);
+        tk::user::type(dialog.txtKeepFullSets, c.keep);
+    }
     tk::user::type(dialog.txtGuide, c.guide);
     tk::user::type(dialog.txtLogFileName, c.log);
     tk::user::click(dialog.cmdOk);
@@ -184,6 +189,7 @@ TEST_P(BackupSettingsOk, RefusesWhatCannotBeStored) {
         EXPECT_EQ(mdlMain().BackupSettings.Guide, c.guide);
         EXPECT_EQ(mdlMain().BackupSettings.LogFileName, c.log);
         EXPECT_EQ(mdlMain().BackupSettings.Destination, c.destination.value_or(L""));
+        EXPECT_EQ(mdlMain().BackupSettings.KeepFullSets, c.keep == L"２" ? 2 : 0);
     }
 }
 
@@ -213,7 +219,11 @@ INSTANTIATE_TEST_SUITE_P(
                              L"c:\\data\\copy"},
                       OkCase{"DestinationIsTheFolder", true, L"", L"C:\\x.log", kDestinationInFolder, L"C:\\DATA\\"},
                       OkCase{"DestinationBesideTheFolder", true, L"", L"C:\\x.log", L"", L"C:\\DATA2"},
-                      OkCase{"DestinationOnAShare", true, L"", L"C:\\x.log", L"", L"\\\\srv\\backup"}),
+                      OkCase{"DestinationOnAShare", true, L"", L"C:\\x.log", L"", L"\\\\srv\\backup"},
+                      OkCase{"TwoFullSetsKeptAsTheInputMethodTypesIt", true, L"", L"C:\\x.log", L"", L"E:\\BK", L"２"},
+                      OkCase{"KeptSetsNotANumber", true, L"", L"C:\\x.log", kKeepNotANumber, L"E:\\BK", L"x"},
+                      OkCase{"KeptSetsTooMany", true, L"", L"C:\\x.log", kKeepNotANumber, L"E:\\BK", L"100"},
+                      OkCase{"BlankLogOnTheCopy", true, L"", L"   ", kNoLog, L"E:\\BK"}),
     CaseName());
 
 TEST_F(BackupSettings, OkStoresTheWholeRecordAndReopeningShowsIt) {

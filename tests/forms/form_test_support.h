@@ -28,6 +28,8 @@ public:
     SystemResult replaceFile(const std::wstring& path, std::string_view bytes) override {
         return system_.replaceFile(path, bytes);
     }
+    SystemResult createFolder(const std::wstring& path) override { return system_.createFolder(path); }
+    SystemResult copyThisProgram(const std::wstring& path) override { return system_.copyThisProgram(path); }
     std::optional<std::string> toBatchCodePage(std::wstring_view text) override {
         return system_.toBatchCodePage(text);
     }

@@ -113,7 +113,7 @@ TEST_F(ApplyAction, YesWritesBothFilesAndStartsTheBatchHidden) {
 // decides the message as `at`'s did.
 TEST_F(ApplyAction, WithoutNtbackupWritesTheCopyAndHandsTheTaskToTheScheduler) {
     access.missingPrograms = {L"ntbackup"};
-    access.drives = dir.string();
+    access.driveFolders = dir.string();
     settings.BackupSettings.Destination = L"E:\\BACKUP\\";
     settings.BackupSettings.Guide = L"한글 names survive";  // no code page holds them: the job file is UTF-16
     access.answer = {{}, true, 1, L"ｴﾗｰ: ﾀｽｸ ﾌｧｲﾙが不正です。\r\n"};
@@ -263,6 +263,12 @@ INSTANTIATE_TEST_SUITE_P(
                         s.BackupSettings.BackupPath = {FolderForLength(s, 1000)};
                     },
                     L"", kCopy},
+        RefusalCase{"CopyToAMappedNetworkDrive", [](Settings& s, User&) { CopyTo(s); },
+                    L"保存先 E: はﾈｯﾄﾜｰｸﾄﾞﾗｲﾌﾞです。", [](PosixSystemAccess& a) {
+                        kCopy(a);
+                        a.drives[L"E:"] = DriveKind::Network;
+                    },
+                    mb::Exclamation},
         RefusalCase{"CopyWithoutDestination", [](Settings&, User&) {}, L"保存先が設定されていません。", kCopy,
                     mb::Exclamation},
         RefusalCase{"NoBackupProgram", [](Settings&, User&) {},

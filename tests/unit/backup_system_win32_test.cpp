@@ -124,8 +124,9 @@ TEST_P(Win32ArchiveBit, ClearedOnlyWhenUnchangedAndUnheld) {
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     const DWORD attributes = GetFileAttributesW(path.c_str());
     // Wine shows every file with its archive bit, whatever was set (attrib -A too).
-    if (ArchiveBitsKept(Write(L"probe.txt", "")))
+    if (ArchiveBitsKept(Write(L"probe.txt", ""))) {
         EXPECT_EQ((attributes & FILE_ATTRIBUTE_ARCHIVE) == 0, GetParam().cleared);
+    }
     EXPECT_EQ(attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
               DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM});
 }

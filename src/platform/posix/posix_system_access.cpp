@@ -23,7 +23,7 @@ std::string Utf8(std::wstring_view text) {
     return out;
 }
 
-// Backslashes as separators; "X:\rest" below `drives` as "X/rest" when the test gives a folder for drives.
+// Backslashes as separators; "X:\rest" below `drives` as "X/rest" when the test gives a folder for the drives.
 std::string nativePath(const std::wstring& path, const std::string& drives) {
     std::string native = Utf8(path);
     if (!drives.empty() && native.size() >= 2 && native[1] == ':') native = drives + "/" + native[0] + native.substr(2);
@@ -43,7 +43,7 @@ SystemResult fromErrno(int error) {
 }  // namespace
 
 SystemResult PosixSystemAccess::createFolder(const std::wstring& path) {
-    const std::string target = nativePath(path, drives);
+    const std::string target = nativePath(path, driveFolders);
     for (std::size_t at = 1; at <= target.size(); ++at) {
         if (at < target.size() && target[at] != '/') continue;
         if (::mkdir(target.substr(0, at).c_str(), 0755) != 0 && errno != EEXIST) return fromErrno(errno);
@@ -52,7 +52,7 @@ SystemResult PosixSystemAccess::createFolder(const std::wstring& path) {
 }
 
 SystemResult PosixSystemAccess::replaceFile(const std::wstring& path, std::string_view bytes) {
-    const std::string target = nativePath(path, drives);
+    const std::string target = nativePath(path, driveFolders);
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && !(existing.st_mode & S_IWUSR)) return {Outcome::NotWritable, {}};

@@ -19,7 +19,7 @@ public:
     };
 
     // Paths are Windows paths: backslashes are taken as separators, and a drive's
-    // path lies below `drives` when that is set. A file without
+    // path lies below `driveFolders` when that is set. A file without
     // its owner's write permission counts as read-only and is not replaced.
     SystemResult replaceFile(const std::wstring& path, std::string_view bytes) override;
     SystemResult createFolder(const std::wstring& path) override;
@@ -43,7 +43,7 @@ public:
 
     std::wstring interpreter = L"C:\\Windows\\System32\\cmd.exe";
     std::string programImage = "MZ lorvane.exe";
-    std::string drives;
+    std::string driveFolders;
     bool delayedExpansionOn = false;
     std::vector<std::wstring> missingPrograms;
     ProgramRun answer{{}, true, 0, {}};

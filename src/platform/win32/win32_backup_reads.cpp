@@ -56,6 +56,14 @@ struct ReadSide {
     }
 };
 
+// The local time of a file time, to the second, as the clock and the daily type read it.
+DateTime localTime(const FILETIME& time) {
+    FILETIME local;
+    SYSTEMTIME t;
+    if (!FileTimeToLocalFileTime(&time, &local) || !FileTimeToSystemTime(&local, &t)) return {};
+    return DateTime::fromCivil({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond});
+}
+
 }  // namespace
 
 SystemResult Win32BackupSystem::walk(const std::wstring& folder,
@@ -91,7 +99,8 @@ SystemResult Win32BackupSystem::walk(const std::wstring& folder,
                 continue;
             }
             found({prefix + name, (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
-                   asNumber(data.ftLastWriteTime), (data.dwFileAttributes & FILE_ATTRIBUTE_ARCHIVE) != 0});
+                   asNumber(data.ftLastWriteTime), localTime(data.ftLastWriteTime),
+                   (data.dwFileAttributes & FILE_ATTRIBUTE_ARCHIVE) != 0});
         } while (FindNextFileW(find, &data));
     }
     return {};

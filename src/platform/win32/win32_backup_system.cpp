@@ -133,19 +133,17 @@ std::wstring Win32BackupSystem::findProgram(const std::wstring& name) {
     return platformSystemAccess().findProgram(name);
 }
 
-std::wstring Win32BackupSystem::computerName() {
-    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-    return GetComputerNameW(name, &size) ? std::wstring(name, size) : std::wstring();
+std::optional<std::string> Win32BackupSystem::readFile(const std::wstring& path) {
+    return readFileStart(path, 1 << 30);
 }
 
-std::optional<std::string> Win32BackupSystem::readFile(const std::wstring& path) {
+std::optional<std::string> Win32BackupSystem::readFileStart(const std::wstring& path, std::size_t count) {
     const AutoCloseHandle file(CreateFileW(longPath(path).c_str(), GENERIC_READ,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size{};
-    if (!file.valid() || !GetFileSizeEx(file, &size) || size.QuadPart > (1 << 30)) return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    if (!file.valid() || !GetFileSizeEx(file, &size)) return std::nullopt;
+    std::string bytes(std::min(static_cast<std::size_t>(size.QuadPart), count), '\0');
     for (std::size_t done = 0; done < bytes.size();) {
         DWORD got = 0;
         if (!ReadFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr))

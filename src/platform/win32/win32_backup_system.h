@@ -22,9 +22,9 @@ public:
     std::wstring systemDirectory() override;
     // The platform's SystemAccess::findProgram.
     std::wstring findProgram(const std::wstring& name) override;
-    std::wstring computerName() override;
 
     std::optional<std::string> readFile(const std::wstring& path) override;
+    std::optional<std::string> readFileStart(const std::wstring& path, std::size_t count) override;
     // The platform's SystemAccess::replaceFile.
     SystemResult replaceFile(const std::wstring& path, std::string_view bytes) override;
     SystemResult appendFile(const std::wstring& path, std::string_view bytes) override;

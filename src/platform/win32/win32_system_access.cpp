@@ -74,12 +74,12 @@ SystemResult Win32SystemAccess::createFolder(const std::wstring& path) {
     if (error == ERROR_PATH_NOT_FOUND) {
         // A drive's root or a share is never created: its absence is the answer.
         const std::size_t slash = path.find_last_of(L'\\');
-        if (slash == std::wstring::npos || slash < 3) return fromError(error);
+        if (slash == std::wstring::npos || slash < 3) return win32::resultOfError(error);
         if (const SystemResult parent = createFolder(path.substr(0, slash)); !parent.ok()) return parent;
         if (CreateDirectoryW(path.c_str(), nullptr)) return {};
         error = GetLastError();
     }
-    return fromError(error);
+    return win32::resultOfError(error);
 }
 
 SystemResult Win32SystemAccess::copyThisProgram(const std::wstring& path) {
