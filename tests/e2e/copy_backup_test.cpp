@@ -222,11 +222,14 @@ void apply(const Program& app, const Window& menu) {
     answerMessage(app, kApplyDone, {IDOK}, IDOK);
 }
 
-// The backup settings again: another type and write mode, then apply.
-Window applyAgain(const Program& app, const Window& menu, const wchar_t* type, const wchar_t* writeMode) {
+// The backup settings again: another type, write mode and number of full sets kept, then apply.
+Window applyAgain(const Program& app, const Window& menu, const wchar_t* type, const wchar_t* writeMode,
+                  const wchar_t* keep = L"0") {
     const Window backup = openFromMenu(app, menu, kBackupSettingsButton, kBackupSettings);
     backup.children(L"ComboBox").at(0).chooseWithArrowKeys(type);
     backup.child(L"TkFrame", L"書き込みモード").child(L"Button", writeMode).click();
+    // The 保存先 frame's second box: 保存する完全ﾊﾞｯｸｱｯﾌﾟの数.
+    backup.child(L"TkFrame", L"保存先").children(L"Edit").at(1).type(keep);
     app.settle(backup);
     const Window back = closeToMenu(app, backup, L"OK");
     apply(app, back);
@@ -239,13 +242,14 @@ struct CopyPrefix {
     const std::wstring system = systemDirectory();
     Restore jobFile{system + L"\\tpbackup.ini"}, taskFile{system + L"\\tpbackup.xml"},
         programFolder{system + L"\\Lorvane"}, program{system + L"\\Lorvane\\lorvane.exe"},
+        snapshotLinks{system + L"\\Lorvane\\snapshots"},
         tasks{system + L"\\Tasks\\Lorvane"}, task{system + L"\\Tasks\\Lorvane\\tpbackup"},
         log{windowsDirectory() + L"\\tpbackup.log"}, oldLog{windowsDirectory() + L"\\tpbackup.log.old"};
     RobocopyStandIn robocopy;
     OwnFolder data{kData}, destination{kDestination};
 };
 
-TEST(CopyBackupSets, KeepEachRunsSetAndReplaceRemovesTheEarlierOnlyAfterItsOwnSucceeded) {
+TEST(CopyBackupSets, KeepEachRunsSetReplaceRemovesTheEarlierOnlyAfterItsOwnSucceeded) {
     const CopyPrefix prefix;
     Files data;
     writeData(data, L"a.txt", "the first a\r\n");
@@ -269,15 +273,15 @@ TEST(CopyBackupSets, KeepEachRunsSetAndReplaceRemovesTheEarlierOnlyAfterItsOwnSu
     apply(app, menu);
     const std::wstring system = systemDirectory(), jobFile = system + L"\\tpbackup.ini",
                        taskFile = system + L"\\tpbackup.xml";
-    EXPECT_EQ(readFile(prefix.files.commandFile), "@echo off\r\n" + utf8(system) + "\\Lorvane\\lorvane.exe /backup " +
-                                                      utf8(jobFile) + "\r\nexit /b %errorlevel%\r\n");
+    EXPECT_EQ(readFile(prefix.files.commandFile), "@echo off\r\n\"" + utf8(system) + "\\Lorvane\\lorvane.exe\" /backup \"" +
+                                                      utf8(jobFile) + "\"\r\nexit /b %errorlevel%\r\n");
     EXPECT_EQ(readFile(prefix.files.batchFile),
-              "schtasks /create /tn \"Lorvane\\tpbackup\" /xml " + utf8(taskFile) + " /f\r\n");
+              "schtasks /create /tn \"Lorvane\\tpbackup\" /xml \"" + utf8(taskFile) + "\" /f\r\n");
     EXPECT_TRUE(readFile(system + L"\\Lorvane\\lorvane.exe") == readFile(programPath()))
         << "the system directory's Lorvane\\lorvane.exe is not the program applied";
     ASSERT_EQ(readFile(jobFile).value_or("").substr(0, 2), "\xFF\xFE");
-    const std::string mark = readFile(kMark).value_or("");
-    EXPECT_NE(mark.find("job=Lorvane\\tpbackup"), std::string::npos) << mark;
+    const std::wstring mark = unicodeText(readFile(kMark));
+    EXPECT_NE(mark.find(L"job=Lorvane\\tpbackup"), std::wstring::npos) << utf8(mark);
     for (const auto& [file, name] : {std::pair{prefix.files.commandFile, "copy-tpbackup.cmd"},
                                      std::pair{taskFile, "copy-tpbackup.xml"}, std::pair{jobFile, "copy-tpbackup.ini"}})
         keepCopy(file, name);
@@ -359,6 +363,17 @@ TEST(CopyBackupSets, KeepEachRunsSetAndReplaceRemovesTheEarlierOnlyAfterItsOwnSu
     expectSet(left[0], "normal", data);
     expectEntry(job, left[0], L"成功");
     EXPECT_EQ(readFile(kMark), markBytes);
+
+    // 7. 追加 keeping one full set: the new normal is the one kept, the one before it goes.
+    menu = applyAgain(app, menu, L"normal", L"追加", L"1");
+    const std::wstring jobText = unicodeText(readFile(jobFile));
+    EXPECT_NE(jobText.find(L"\r\nwritemode=append\r\n"), std::wstring::npos) << utf8(jobText);
+    EXPECT_NE(jobText.find(L"\r\nkeep=1\r\n"), std::wstring::npos) << utf8(jobText);
+    EXPECT_EQ(job.run(), 0u);
+    const std::vector<std::wstring> kept = sets();
+    ASSERT_EQ(kept.size(), 1u) << "keeping one full set kept " << kept.size();
+    EXPECT_GT(kept[0], left[0]);
+    expectSet(kept[0], "normal", data);
 
     menu.close();
     EXPECT_EQ(app.waitForExit(kStepTimeout), 0u);
