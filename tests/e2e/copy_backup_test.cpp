@@ -138,6 +138,19 @@ std::uint64_t bytesOf(const Files& files) {
     return total;
 }
 
+// Gives the file a last write time `days` before now.
+void writtenDaysAgo(const std::wstring& path, int days) {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER time{{now.dwLowDateTime, now.dwHighDateTime}};
+    time.QuadPart -= static_cast<ULONGLONG>(days) * 24 * 60 * 60 * 10'000'000;
+    const FILETIME then{time.LowPart, time.HighPart};
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const bool set = file != INVALID_HANDLE_VALUE && SetFileTime(file, nullptr, nullptr, &then);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (!set) throw DriverError("cannot set the write time of " + utf8(path));
+}
+
 bool archiveBit(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_ARCHIVE;
 }
@@ -324,7 +337,18 @@ TEST(CopyBackupSets, KeepEachRunsSetReplaceRemovesTheEarlierOnlyAfterItsOwnSucce
     // The earlier sets are as they were.
     expectSet(normal, "normal", normalFiles);
 
-    // 4. The destination without its mark (another disk on the letter): the run fails at once and writes nothing.
+    // 4. Daily: the files written on the day of the run; one last written two days ago is left out.
+    menu = applyAgain(app, menu, L"daily", L"追加");
+    writtenDaysAgo(kData + L"\\a.txt", 2);
+    EXPECT_EQ(job.run(), 0u);
+    ASSERT_EQ(sets().size(), 4u);
+    const std::wstring daily = sets()[3];
+    Files writtenToday = data;
+    writtenToday.erase(L"a.txt");
+    expectSet(daily, "daily", writtenToday);
+    expectEntry(job, daily, L"成功");
+
+    // 5. The destination without its mark (another disk on the letter): the run fails at once and writes nothing.
     const std::string markBytes = readFile(kMark).value_or("");
     ASSERT_TRUE(DeleteFileW(kMark.c_str()));
     const std::vector<std::wstring> unmarked = entries(kDestination);
@@ -332,7 +356,7 @@ TEST(CopyBackupSets, KeepEachRunsSetReplaceRemovesTheEarlierOnlyAfterItsOwnSucce
     EXPECT_EQ(entries(kDestination), unmarked) << "the destination without its mark was written to";
     expectEntry(job, L"", L"失敗");
 
-    // 5. 上書き, normal, and apply marks the destination again. A file held open cannot be
+    // 6. 上書き, normal, and apply marks the destination again. A file held open cannot be
     // copied: the set is partial, and every earlier set stays.
     menu = applyAgain(app, menu, L"normal", L"上書き");
     EXPECT_EQ(readFile(kMark), markBytes);
@@ -344,8 +368,8 @@ TEST(CopyBackupSets, KeepEachRunsSetReplaceRemovesTheEarlierOnlyAfterItsOwnSucce
         CloseHandle(held);
         EXPECT_EQ(code, 1u);
     }
-    ASSERT_EQ(sets().size(), 4u) << "上書き removed sets after a run that was not a success";
-    const std::wstring partial = sets()[3];
+    ASSERT_EQ(sets().size(), 5u) << "上書き removed sets after a run that was not a success";
+    const std::wstring partial = sets()[4];
     Files withoutHeld = data;
     withoutHeld.erase(L"sub\\b.txt");
     expectSet(partial, "normal", withoutHeld, "partial");
@@ -353,9 +377,9 @@ TEST(CopyBackupSets, KeepEachRunsSetReplaceRemovesTheEarlierOnlyAfterItsOwnSucce
     const auto partialRecord = resultRecord(partial);
     EXPECT_EQ(partialRecord.count("failed") ? partialRecord.at("failed") : "", "1");
     EXPECT_EQ(partialRecord.count("exitcode") ? partialRecord.at("exitcode") : "", "1");
-    EXPECT_EQ(sets(), (std::vector<std::wstring>{normal, first, second, partial}));
+    EXPECT_EQ(sets(), (std::vector<std::wstring>{normal, first, second, daily, partial}));
 
-    // 6. 上書き again, every file copied: the new set is the only one left.
+    // 7. 上書き again, every file copied: the new set is the only one left.
     EXPECT_EQ(job.run(), 0u);
     const std::vector<std::wstring> left = sets();
     ASSERT_EQ(left.size(), 1u) << "上書き kept the earlier sets";
@@ -364,7 +388,7 @@ TEST(CopyBackupSets, KeepEachRunsSetReplaceRemovesTheEarlierOnlyAfterItsOwnSucce
     expectEntry(job, left[0], L"成功");
     EXPECT_EQ(readFile(kMark), markBytes);
 
-    // 7. 追加 keeping one full set: the new normal is the one kept, the one before it goes.
+    // 8. 追加 keeping one full set: the new normal is the one kept, the one before it goes.
     menu = applyAgain(app, menu, L"normal", L"追加", L"1");
     const std::wstring jobText = unicodeText(readFile(jobFile));
     EXPECT_NE(jobText.find(L"\r\nwritemode=append\r\n"), std::wstring::npos) << utf8(jobText);
