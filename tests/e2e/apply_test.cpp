@@ -215,42 +215,6 @@ TEST(NoBackupProgram, StopsBeforeTheQuestionAndWritesNothing) {
     EXPECT_TRUE(menu.visible());
 }
 
-// Where Windows has neither ntbackup nor `at`: the dialog asks where robocopy is
-// to copy to, Wine's own schtasks takes the task file, and the command file hands
-// robocopy (a stand-in: Wine's is a stub) the folder and its place there.
-TEST(CopyBackup, AsksForTheDestinationAndTheTaskSchedulerTakesTheTask) {
-    const Prefix prefix(false);
-    const Removed wineRobocopy(systemDirectory() + L"\\robocopy.exe");
-    const ProgramRecorder robocopy(L"robocopy", {}, 1, 0);
-    const std::wstring taskFile = systemDirectory() + L"\\tpbackup.xml";
-    const Restore taskFileRestore(taskFile), destination(L"C:\\BACKUP"),
-        log(windowsDirectory() + L"\\tpbackup.log"), tasks(systemDirectory() + L"\\Tasks\\Lorvane"),
-        task(systemDirectory() + L"\\Tasks\\Lorvane\\tpbackup");
-    Program app;
-    const Window menu = chooseTypicalSettings(app, false, [&](const Window& backup) {
-        screenshot(backup, "backup-settings-copy");
-        backup.child(L"Button", L"OK").click();
-        answerMessage(app, L"保存先が設定されていません。", {IDOK}, IDOK, "backup-settings-no-destination");
-        backup.child(L"TkFrame", L"保存先").children(L"Edit").at(0).type(L"C:\\BACKUP");
-    });
-
-    menu.child(L"Button", kApplyButton).click();
-    answerMessage(app, kApplyQuestion, {IDYES, IDNO}, IDYES);
-    answerMessage(app, kApplyDone, {IDOK}, IDOK);
-    EXPECT_EQ(readFile(prefix.files.batchFile), "schtasks /create /tn \"Lorvane\\tpbackup\" /xml \"" +
-                                                    utf8(taskFile) + "\" /f\r\n");
-    for (const auto& [file, name] : {std::pair{prefix.files.commandFile, "copy-tpbackup.cmd"},
-                                     std::pair{taskFile, "copy-tpbackup.xml"}})
-        keepCopy(file, name);
-
-    // The command file as the Task Scheduler runs it.
-    Program run(systemDirectory() + L"\\cmd.exe", L"/c \"" + prefix.files.commandFile + L"\"");
-    run.waitForExit(kStepTimeout);
-    EXPECT_EQ(robocopy.waitForArguments(kStepTimeout),
-              "\"C:\\DATA\" \"C:\\BACKUP\\C\\DATA\" /E /M /R:2 /W:5 /NP /LOG+:\"" + utf8(windowsDirectory()) +
-                  "\\tpbackup.log\"");
-}
-
 // A second start while the question is up brings the question to the front and
 // leaves its answer to the user.
 TEST(SecondStartDuringTheQuestion, LeavesTheQuestionUnanswered) {
