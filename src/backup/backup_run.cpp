@@ -242,7 +242,7 @@ private:
     void writeJobLogEntry(int deleted) {
         const std::wstring path(trimBlanks(backup_.LogFileName));
         const std::optional<std::string> start = system_.readFileStart(path, 2);
-        if (start && !start->empty() && *start != "\xFF\xFE") system_.renameFile(path, path + L".old");
+        if (start && !start->empty() && *start != "\xFF\xFE") setAside(path);
         std::wstring line = shown(record_.started) + L" - " + shown(record_.ended) + L"  " +
                             (record_.set.empty() ? L"-" : record_.set) + L"  " + resultWord(record_.result) +
                             L"  ﾌｧｲﾙ数 " + std::to_wstring(record_.files) + L"  ﾊﾞｲﾄ数 " +
@@ -253,6 +253,12 @@ private:
         std::string bytes = encodeUtf16Le(line + L"\r\n");
         if (now && now->size() == 2) bytes.erase(0, 2);  // the file has its byte order mark
         system_.appendFile(path, bytes);
+    }
+
+    // Renames the file to the first free name of <name>.old, <name>.2.old, ...
+    void setAside(const std::wstring& path) {
+        for (int n = 1; n < 100; ++n)
+            if (system_.renameFile(path, path + (n > 1 ? L"." + std::to_wstring(n) : L"") + L".old").ok()) return;
     }
 
     // A line of the set's log, which robocopy writes into too (it opens the log only while it runs).
