@@ -7,15 +7,11 @@
 #include <string_view>
 #include <vector>
 
+#include "apply/backup_methods.h"
 #include "apply/backup_rules.h"
 #include "apply/command_checks.h"
-#include "apply/command_line.h"
-#include "apply/copy_commands.h"
-#include "apply/job_file.h"
-#include "apply/task_definition.h"
 #include "core/host.h"
 #include "core/subroutines.h"
-#include "core/utf16.h"
 
 namespace lorvane {
 namespace {
@@ -134,8 +130,9 @@ bool runApplyAction(const Settings& settings, const WaitNotice& waiting) {
         MsgBox(kNoBackupProgram, mb::Critical);
         return false;
     }
+    const BackupMethodDescription& description = describe(method);
     std::wstring refusal = backupRefusal(backup, method);
-    if (refusal.empty() && method == BackupMethod::Copy) refusal = unreachableDestination(backup, access);
+    if (refusal.empty()) refusal = description.refusalAtApply(backup, access);
     if (!refusal.empty()) {
         MsgBox(refusal, mb::Exclamation);
         return false;
@@ -148,12 +145,10 @@ bool runApplyAction(const Settings& settings, const WaitNotice& waiting) {
     }
     const std::wstring commandFile = directory + L"\\tpbackup.cmd";
     const std::wstring batchFile = directory + L"\\atcmd.bat";
-    const std::wstring taskFile = directory + L"\\tpbackup.xml";
-    const bool tape = method == BackupMethod::Tape;
     const std::vector<CommandFile> files = {
-        backupCommandFile(backup, method, directory),
-        {L"atcmd.bat", {tape ? BuildAtCommand(schedule, host().now()) : BuildTaskCommand(taskFile)}}};
-    if (auto lines = commandRefusal(backup, method, files)) {
+        description.commandFile(backup, directory),
+        {L"atcmd.bat", {description.schedulerLine(schedule, host().now(), directory)}}};
+    if (auto lines = commandRefusal(backup, description, files)) {
         MsgBox(lines->message, lines->style);
         return false;
     }
@@ -168,30 +163,13 @@ bool runApplyAction(const Settings& settings, const WaitNotice& waiting) {
     if (todayPassed()) return false;
     if (MsgBox(kConfirm, mb::QuestionYesNo) != mb::Yes || todayPassed()) return false;
 
-    // The copy's run: the program where only administrators can write (the task runs
-    // it as SYSTEM), its job, and the mark that shows a run its destination.
-    if (!tape) {
-        const std::wstring program = copyProgramPath(directory);
-        const std::wstring destination = backup::typedFolder(backup.Destination);
-        const std::wstring mark = copyTarget(destination, L"") + L"\\" + backup::kMarkFileName;
-        const backup::Job job{backup, schedule};
-        if (!runStep([&] { return access.createFolder(program.substr(0, program.find_last_of(L'\\'))); }) ||
-            !runStep([&] { return access.copyThisProgram(program); }) ||
-            !runStep([&] { return access.replaceFile(jobFilePath(directory), backup::writeJobFile(job)); }) ||
-            !runStep([&] { return access.createFolder(destination); }) ||
-            !runStep([&] { return access.replaceFile(mark, backup::writeMark(kTaskName)); }))
-            return false;
-    }
+    for (const WriteStep& step : description.writesBefore(settings, directory))
+        if (!runStep(step)) return false;
     if (!runStep([&] { return writeLines(commandFile, files[0].lines); })) return false;
-    // The clock is read after the question, so that the next runs it names lie
-    // ahead of the moment the user said yes.
-    if (!tape && !runStep([&] {
-            return access.replaceFile(
-                taskFile, encodeUtf16Le(BuildTaskXml(schedule, host().now(), commandFile, backup.Guide)));
-        }))
-        return false;
+    for (const WriteStep& step : description.writesAfter(settings, directory))
+        if (!runStep(step)) return false;
     if (!runStep([&] { return writeLines(batchFile, files[1].lines); })) return false;
-    const std::wstring scheduler = tape ? L"at" : L"schtasks";
+    const std::wstring scheduler = description.scheduler();
     // /q: the batch file does not echo its line, so the output is what the scheduler printed.
     ProgramRun run;
     if (!runStep([&] {

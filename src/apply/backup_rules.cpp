@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "apply/backup_methods.h"
 #include "apply/batch_text.h"
 
 namespace lorvane {
@@ -72,6 +73,30 @@ bool textLiesWithin(std::wstring_view path, std::wstring_view folder) {
                               isSeparator(inner[outer.size()]));
 }
 
+// The job runs as SYSTEM in the system folder, while the folders are read and
+// the copy is written: its log must be a file of its own in a folder that is there.
+std::wstring logRefusal(const BackupRecord& backup, const BackupMethodDescription& method) {
+    const std::wstring_view log = trimBlanks(backup.LogFileName);
+    if (!isPlainAbsolute(log) || log.size() <= rootLength(log))
+        return L"ﾛｸﾞﾌｧｲﾙには、ﾄﾞﾗｲﾌﾞ名 (C:\\ など) または \\\\ｻｰﾊﾞｰ名\\共有名 から始まるﾌｧｲﾙ名を指定してください。";
+    for (const std::wstring& folder : backup.BackupPath)
+        if (textLiesWithin(log, folder))
+            return L"ﾛｸﾞﾌｧｲﾙがﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの中にあります。\r\n\r\nﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ：" + folder;
+    // A mirror would purge the log from the copy's target while writing it.
+    const std::wstring_view destination = trimBlanks(backup.Destination);
+    if (method.copiesToFolder() && !destination.empty() && textLiesWithin(log, destination))
+        return L"ﾛｸﾞﾌｧｲﾙが保存先の中にあります。\r\n\r\n保存先：" + std::wstring(destination);
+    SystemAccess& access = systemAccess();
+    if (access.folderExists(std::wstring(log)))
+        return L"ﾛｸﾞﾌｧｲﾙにﾌｫﾙﾀﾞが指定されています。\r\n\r\nﾛｸﾞﾌｧｲﾙ：" + std::wstring(log);
+    const std::size_t slash = log.rfind(L'\\');
+    const std::wstring folder(log.substr(0, std::max(slash, rootLength(log))));
+    if (!access.folderExists(folder)) return L"ﾛｸﾞﾌｧｲﾙのﾌｫﾙﾀﾞがありません。\r\n\r\nﾌｫﾙﾀﾞ：" + folder;
+    return {};
+}
+
+}  // namespace
+
 std::wstring destinationRefusal(const BackupRecord& backup) {
     const std::wstring_view destination = trimBlanks(backup.Destination);
     if (destination.empty()) return L"保存先が設定されていません。";
@@ -92,30 +117,6 @@ std::wstring destinationRefusal(const BackupRecord& backup) {
     return {};
 }
 
-// The job runs as SYSTEM in the system folder, while the folders are read and
-// the copy is written: its log must be a file of its own in a folder that is there.
-std::wstring logRefusal(const BackupRecord& backup, BackupMethod method) {
-    const std::wstring_view log = trimBlanks(backup.LogFileName);
-    if (!isPlainAbsolute(log) || log.size() <= rootLength(log))
-        return L"ﾛｸﾞﾌｧｲﾙには、ﾄﾞﾗｲﾌﾞ名 (C:\\ など) または \\\\ｻｰﾊﾞｰ名\\共有名 から始まるﾌｧｲﾙ名を指定してください。";
-    for (const std::wstring& folder : backup.BackupPath)
-        if (textLiesWithin(log, folder))
-            return L"ﾛｸﾞﾌｧｲﾙがﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの中にあります。\r\n\r\nﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ：" + folder;
-    // A mirror would purge the log from the copy's target while writing it.
-    const std::wstring_view destination = trimBlanks(backup.Destination);
-    if (method == BackupMethod::Copy && !destination.empty() && textLiesWithin(log, destination))
-        return L"ﾛｸﾞﾌｧｲﾙが保存先の中にあります。\r\n\r\n保存先：" + std::wstring(destination);
-    SystemAccess& access = systemAccess();
-    if (access.folderExists(std::wstring(log)))
-        return L"ﾛｸﾞﾌｧｲﾙにﾌｫﾙﾀﾞが指定されています。\r\n\r\nﾛｸﾞﾌｧｲﾙ：" + std::wstring(log);
-    const std::size_t slash = log.rfind(L'\\');
-    const std::wstring folder(log.substr(0, std::max(slash, rootLength(log))));
-    if (!access.folderExists(folder)) return L"ﾛｸﾞﾌｧｲﾙのﾌｫﾙﾀﾞがありません。\r\n\r\nﾌｫﾙﾀﾞ：" + folder;
-    return {};
-}
-
-}  // namespace
-
 BackupMethod findBackupMethod(SystemAccess& access) {
     if (!access.findProgram(L"ntbackup").empty()) return BackupMethod::Tape;
     if (!access.findProgram(L"robocopy").empty()) return BackupMethod::Copy;
@@ -132,9 +133,9 @@ std::wstring backupRefusal(const BackupRecord& backup, BackupMethod method) {
     // Looked at as the command line will hold it: "C:\LOGS\ " names no file either.
     const std::wstring_view log = trimBlanks(backup.LogFileName);
     if (!log.empty() && (log.back() == L'\\' || log.back() == L'/')) return L"ﾛｸﾞﾌｧｲﾙにﾌｧｲﾙ名が指定されていません。";
-    if (method == BackupMethod::Copy)
-        if (std::wstring refusal = destinationRefusal(backup); !refusal.empty()) return refusal;
-    return logRefusal(backup, method);
+    const BackupMethodDescription& description = describe(method);
+    if (std::wstring refusal = description.refusal(backup); !refusal.empty()) return refusal;
+    return logRefusal(backup, description);
 }
 
 std::wstring unreachableDestination(const BackupRecord& backup, SystemAccess& access) {

@@ -2,8 +2,6 @@
 
 #include <cstddef>
 
-#include "apply/command_line.h"
-#include "apply/copy_commands.h"
 #include "apply/system_access.h"
 #include "core/host.h"
 
@@ -14,14 +12,10 @@ constexpr const wchar_t* kUnrepresentable = L"ｼｽﾃﾑのｺｰﾄﾞﾍﾟ�
 constexpr const wchar_t* kTooLong = L"ｺﾏﾝﾄﾞ行が長すぎます。";
 constexpr const wchar_t* kDelayedExpansion =
     L"cmd.exe の遅延環境変数の展開が有効なため、! は使用できません。";
-constexpr const wchar_t* kTapeLineTooLong = L"ntbackup のｺﾏﾝﾄﾞ行が長すぎます。";
 
 // cmd.exe reads at most this many characters of a line and silently drops the rest;
 // the line it reads from a batch file is counted in bytes.
 constexpr std::size_t kMaxLine = 8191;
-
-// ntbackup may stop without a warning, or leave files out, on a longer line.
-constexpr std::size_t kMaxTapeLine = 256;
 
 // One character of a wide string: a surrogate pair counts as one.
 std::size_t charLength(std::wstring_view text, std::size_t at) {
@@ -69,18 +63,6 @@ std::optional<std::wstring> firstUnrepresentable(SystemAccess& access, std::wstr
     return std::wstring();  // every character alone is fine, only the whole is not
 }
 
-// The texts the user typed that the lines of the files hold: all of them for the
-// tape backup; none for the copy, whose lines name only the program and its job
-// file (the job file is UTF-16, so that every name survives).
-std::vector<const std::wstring*> typedInLines(const BackupRecord& backup, BackupMethod method) {
-    if (method != BackupMethod::Tape) return {};
-    std::vector<const std::wstring*> typed;
-    for (const std::wstring& path : backup.BackupPath) typed.push_back(&path);
-    typed.push_back(&backup.Guide);
-    typed.push_back(&backup.LogFileName);
-    return typed;
-}
-
 std::optional<std::wstring> lineRefusal(const std::vector<const std::wstring*>& typed,
                                         const std::vector<CommandFile>& files) {
     SystemAccess& access = systemAccess();
@@ -114,20 +96,11 @@ std::optional<std::wstring> lineRefusal(const std::vector<const std::wstring*>& 
 
 }  // namespace
 
-CommandFile backupCommandFile(const BackupRecord& backup, BackupMethod method, const std::wstring& systemDirectory) {
-    if (method == BackupMethod::Tape) return {L"tpbackup.cmd", {BuildBackupCommand(backup)}};
-    return {L"tpbackup.cmd", BuildCopyCommands(copyProgramPath(systemDirectory), jobFilePath(systemDirectory))};
-}
-
-std::optional<CommandRefusal> commandRefusal(const BackupRecord& backup, BackupMethod method,
+std::optional<CommandRefusal> commandRefusal(const BackupRecord& backup, const BackupMethodDescription& method,
                                              const std::vector<CommandFile>& files) {
-    if (auto refusal = lineRefusal(typedInLines(backup, method), files)) return CommandRefusal{*refusal, mb::Critical};
-    if (method != BackupMethod::Tape) return std::nullopt;
-    if (const std::size_t length = Utf16Length(files.at(0).lines.at(0)); length > kMaxTapeLine)
-        return CommandRefusal{std::wstring(kTapeLineTooLong) + L"\r\n\r\n文字数：" + std::to_wstring(length) +
-                                  L" (上限 " + std::to_wstring(kMaxTapeLine) +
-                                  L")\r\n\r\nﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽを減らすか、より上位のﾌｫﾙﾀﾞを指定してください。",
-                              mb::Exclamation};
+    if (auto refusal = lineRefusal(method.typedInLines(backup), files)) return CommandRefusal{*refusal, mb::Critical};
+    if (std::wstring limit = method.lineLimit(files.at(0)); !limit.empty())
+        return CommandRefusal{std::move(limit), mb::Exclamation};
     return std::nullopt;
 }
 

@@ -9,16 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "apply/backup_rules.h"
+#include "apply/backup_methods.h"
 #include "core/settings.h"
 
 namespace lorvane {
-
-// A file to be written and the lines it holds, each to be run by cmd.exe.
-struct CommandFile {
-    const wchar_t* name;
-    std::vector<std::wstring> lines;
-};
 
 // Why the files must not be written, as a message and its style.
 struct CommandRefusal {
@@ -26,13 +20,9 @@ struct CommandRefusal {
     int style;
 };
 
-// The lines of tpbackup.cmd for the method: ntbackup's one line, or the copy's,
-// which name the program's copy and the job file in the system directory.
-CommandFile backupCommandFile(const BackupRecord& backup, BackupMethod method, const std::wstring& systemDirectory);
-
 // The refusal for files that must not be written, or nothing. `files` starts
 // with the backup command file.
-std::optional<CommandRefusal> commandRefusal(const BackupRecord& backup, BackupMethod method,
+std::optional<CommandRefusal> commandRefusal(const BackupRecord& backup, const BackupMethodDescription& method,
                                              const std::vector<CommandFile>& files);
 
 // The stop message for a text that the batch code page cannot hold as a whole.

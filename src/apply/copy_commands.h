@@ -25,6 +25,7 @@ inline std::wstring copyProgramPath(const std::wstring& systemDirectory) {
     return systemDirectory + L"\\Lorvane\\lorvane.exe";
 }
 inline std::wstring jobFilePath(const std::wstring& systemDirectory) { return systemDirectory + L"\\tpbackup.ini"; }
+inline std::wstring taskFilePath(const std::wstring& systemDirectory) { return systemDirectory + L"\\tpbackup.xml"; }
 
 // The switch of that line, which starts a run in place of the windows.
 inline constexpr wchar_t kRunSwitch[] = L"/backup";

@@ -142,7 +142,7 @@ SetBkInfoForm::SetBkInfoForm() {
 void SetBkInfoForm::Form_Load() {
     // Asked at every opening: the system may have changed since the last one.
     method_ = findBackupMethod(systemAccess());
-    if (method_ == BackupMethod::Copy) showDestinationRow();
+    if (method_ != BackupMethod::None && describe(method_).copiesToFolder()) showDestinationRow();
     subMoveForm(*this, placement::Centre);
     for (const wchar_t* type : kBackupTypes) cboBackupMode.AddItem(type);
 
@@ -236,7 +236,7 @@ BackupRecord SetBkInfoForm::recordFromControls() const {
 void SetBkInfoForm::cmdOk_Click() {
     BackupRecord backup = recordFromControls();
     backup.KeepFullSets = mdlMain().BackupSettings.KeepFullSets;  // kept where the row is not shown
-    if (method_ == BackupMethod::Copy) {
+    if (fraDestination.Visible()) {
         const std::optional<long long> keep = tk::typedWholeNumber(txtKeepFullSets.Text());
         if (!keep || *keep < 0 || *keep > kMostFullSetsKept) {
             MsgBox(L"保存する完全ﾊﾞｯｸｱｯﾌﾟの数には 0 から " + std::to_wstring(kMostFullSetsKept) +
@@ -252,12 +252,13 @@ void SetBkInfoForm::cmdOk_Click() {
         MsgBox(refusal, mb::Exclamation);
         return;
     }
-    if (method_ != BackupMethod::None)
-        if (const auto refusal =
-                commandRefusal(backup, method_, {backupCommandFile(backup, method_, subGetSystemDir())})) {
+    if (method_ != BackupMethod::None) {
+        const BackupMethodDescription& method = describe(method_);
+        if (const auto refusal = commandRefusal(backup, method, {method.commandFile(backup, subGetSystemDir())})) {
             MsgBox(refusal->message, refusal->style);
             return;
         }
+    }
     Settings& settings = mdlMain();
     settings.BackupSettings = std::move(backup);
     settings.BackupInfoSet = kTrue;
