@@ -265,6 +265,8 @@ void runApplyAction(const Settings& settings) {
         const backup::Job job{backup, settings.ScheduleSettings};
         if (!runStep([&] { return access.createFolder(programFolder); }) ||
             !runStep([&] { return access.copyThisProgram(program); }) ||
+            // The run's event log entries read their texts from the program's copy.
+            !runStep([&] { return access.registerEventSource(kEventSource, program); }) ||
             !runStep([&] { return access.replaceFile(jobFile, backup::writeJobFile(job)); }) ||
             !runStep([&] { return access.createFolder(destination); }) ||
             !runStep([&] { return access.replaceFile(mark, backup::writeMark(kTaskName)); }))
