@@ -6,6 +6,7 @@
 #include "apply/task_scheduler.h"
 #include "apply/apply_action.h"
 #include "backupinfo/set_bk_info_form.h"
+#include "core/host.h"
 #include "core/settings.h"
 #include "placement/placement.h"
 #include "logview/show_log_form.h"

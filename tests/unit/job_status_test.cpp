@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "backup/job_status.h"
+#include "fake_backup_system.h"
 #include "schedules.h"
 
 namespace lorvane::backup {
@@ -118,6 +119,36 @@ INSTANTIATE_TEST_SUITE_P(
                   [](JobStatus& s) { s.sets = {set({2026, 11, 27, 2, 30, 0}, SetResult::Failed)}; }, L"失敗",
                   L"成功したﾊﾞｯｸｱｯﾌﾟがありません"}),
     [](const auto& info) { return info.param.name; });
+
+// The scheduler as the tests decide it, noting what it was asked.
+class RecordingScheduler final : public TaskScheduler {
+public:
+    TaskStatus answer;
+    std::vector<std::wstring> asked;
+    TaskStatus status(const std::wstring& task) override { return asked.push_back(task), answer; }
+    SystemResult runNow(const std::wstring& task) override { return asked.push_back(L"run " + task), SystemResult{}; }
+    SystemResult remove(const std::wstring& task) override { return asked.push_back(L"remove " + task), SystemResult{}; }
+};
+
+TEST(JobStatusRead, TakesTheJobFileTheTaskAndTheSetsBelowTheJobsDestination) {
+    test::FakeBackupSystem system;
+    RecordingScheduler scheduler;
+    scheduler.answer.hasNotRun = true;
+    EXPECT_FALSE(readJobStatus(system, scheduler).registered);
+
+    Job job = *registered().job;
+    job.backup.Destination = L"E:\\Backup\\";  // as typed: the sets are below the folder it names
+    job.backup.LogFileName = L"C:\\LOGS\\job.log";
+    system.files[L"C:\\Windows\\System32\\tpbackup.ini"] = {writeJobFile(job)};
+    system.folders = {L"E:\\Backup", L"E:\\Backup\\2026-12-07_023000_normal", L"E:\\Backup\\other"};
+    const JobStatus status = readJobStatus(system, scheduler);
+    EXPECT_TRUE(status.registered);
+    ASSERT_TRUE(status.job);
+    EXPECT_TRUE(status.task.hasNotRun);
+    ASSERT_EQ(status.sets.size(), 1u);
+    EXPECT_EQ(status.sets[0].name, L"2026-12-07_023000_normal");
+    EXPECT_EQ(scheduler.asked, (std::vector<std::wstring>{L"Lorvane\\tpbackup", L"Lorvane\\tpbackup"}));
+}
 
 TEST(ScheduleWords, NameTheDaysAndTheTime) {
     const std::pair<ScheduleRecord, std::wstring> rows[] = {

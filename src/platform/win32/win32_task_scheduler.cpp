@@ -229,6 +229,8 @@ TaskStatus Win32TaskScheduler::status(const std::wstring& task) {
     DATE date = 0;
     if (const HRESULT hr = registered->get_LastRunTime(&date); FAILED(hr))
         status.lastRunUnknown = hresultText(L"LastRunTime", hr);
+    else if (hr == kTaskHasNotRun)  // a success code, with no date
+        status.hasNotRun = true;
     else
         status.lastRun = timeOf(date);
     date = 0;
