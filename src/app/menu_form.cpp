@@ -126,9 +126,10 @@ void MenuForm::Form_Activate() {
     Refresh();
 }
 
-// A read already under way answers for this one too.
+// A read begun earlier may have read before a change (apply, 登録解除): a new one
+// replaces it, and the earlier thread ends on its own.
 void MenuForm::readStatus() {
-    if (!statusRead_) statusRead_ = std::make_unique<StatusRead>();
+    statusRead_ = std::make_unique<StatusRead>();
     ticksToRead_ = -1;
     tmrStatus.Interval(kTick);
 }
@@ -180,8 +181,12 @@ void MenuForm::cmdShowLog_Click() {
     if (frmShowLog.instance()) Hide();
 }
 
-// Runs to its end here, asking and reporting by message boxes; the menu stays as it is.
-void MenuForm::cmdSetSystem_Click() { runApplyAction(mdlMain()); }
+// Runs to its end here, asking and reporting by message boxes; the menu stays as it
+// is, but for the status of what was handed over.
+void MenuForm::cmdSetSystem_Click() {
+    runApplyAction(mdlMain());
+    if (copyPath_) readStatus();
+}
 
 void MenuForm::mnuExit_Click() { Unload(); }
 
