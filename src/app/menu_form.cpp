@@ -24,6 +24,9 @@ constexpr std::chrono::seconds kStatusWait{20};
 constexpr int kTicksBetweenReads = 12;
 // How long the status follows a run asked for with 今すぐ実行 before the scheduler reports it running.
 constexpr int kFollowTicks = 120;
+constexpr wchar_t kSetSystemCaption[] = L"設定をシステムに反映";
+constexpr wchar_t kUnappliedQuestion[] =
+    L"設定情報がｼｽﾃﾑに反映されていません。\r\n反映せずに終了してもよろしいですか？";
 
 }  // namespace
 
@@ -62,7 +65,7 @@ MenuForm::MenuForm() {
     const Design design[] = {
         {cmdSetBkupInfo, L"バックアップ情報の設定", &MenuForm::cmdSetBkupInfo_Click},
         {cmdSetDate, L"日付の設定", &MenuForm::cmdSetDate_Click},
-        {cmdSetSystem, L"設定をシステムに反映", &MenuForm::cmdSetSystem_Click},
+        {cmdSetSystem, kSetSystemCaption, &MenuForm::cmdSetSystem_Click},
         {cmdShowLog, L"ログファイルの確認", &MenuForm::cmdShowLog_Click},
     };
     float top = 1500;
@@ -110,6 +113,10 @@ void MenuForm::Form_Load() {
     // Where ntbackup is found, the menu stays as it always was.
     copyPath_ = onCopyPath();
     if (copyPath_) {
+        // Raised before the menu's first showing only by the registered job read back:
+        // what is registered counts as applied.
+        const Settings& settings = mdlMain();
+        if (settings.BackupInfoSet == kTrue && settings.ScheduleSet == kTrue) applied_ = settings;
         clientSize(7410, lblStatusWarning.Top() + lblStatusWarning.Height() + 120);
         for (tk::Control* control : {static_cast<tk::Control*>(&cmdRunNow), static_cast<tk::Control*>(&cmdUnregister),
                                      static_cast<tk::Control*>(&lblStatus), static_cast<tk::Control*>(&lblStatusWarning)})
@@ -174,21 +181,38 @@ void MenuForm::cmdSetDate_Click() {
     frmSetDate->Show();
     Hide();
 }
+// Hidden first: the viewer asks for its file as it is shown, and the menu must
+// not be there beneath that dialog. Cancelling the choice closes the viewer again,
+// and its unload brings the menu back.
 void MenuForm::cmdShowLog_Click() {
+    Hide();
     frmShowLog->Show();
-    // Cancelling the viewer's first file choice closes it again while it is being
-    // shown, and its unload has brought the menu back already.
-    if (frmShowLog.instance()) Hide();
 }
 
-// Runs to its end here, asking and reporting by message boxes; the menu stays as it
-// is, but for the status of what was handed over.
+// Runs to its end here, asking and reporting by message boxes; while the
+// scheduler is awaited the button says so; on the copy path the status then
+// reads what was handed over.
 void MenuForm::cmdSetSystem_Click() {
-    runApplyAction(mdlMain());
+    const bool accepted = runApplyAction(mdlMain(), [this](const std::wstring& what) {
+        cmdSetSystem.Caption(what.empty() ? kSetSystemCaption : what.c_str());
+        Refresh();
+    });
+    if (accepted) applied_ = mdlMain();
     if (copyPath_) readStatus();
 }
 
-void MenuForm::mnuExit_Click() { Unload(); }
+void MenuForm::mnuExit_Click() {
+    if (Form_QueryUnload()) Unload();
+}
+
+// Settings confirmed in the dialogs live only in this run: closing with some
+// that were never applied asks first.
+bool MenuForm::Form_QueryUnload() {
+    const Settings& settings = mdlMain();
+    const bool confirmed = settings.BackupInfoSet == kTrue || settings.ScheduleSet == kTrue;
+    if (!confirmed || (applied_ && *applied_ == settings)) return true;
+    return MsgBox(kUnappliedQuestion, mb::QuestionYesNo) == mb::Yes;
+}
 
 // The scheduler starts the task as it would at its time: as SYSTEM, never in this session.
 void MenuForm::cmdRunNow_Click() {
@@ -206,6 +230,7 @@ void MenuForm::cmdUnregister_Click() {
                    L") を解除し、ｼｽﾃﾑに反映したﾌｧｲﾙを削除します。\r\n保存先のｾｯﾄとﾛｸﾞは残ります。よろしいですか？",
                mb::QuestionYesNo) != mb::Yes)
         return;
+    applied_.reset();  // whatever went, the settings are no longer all on the system
     if (const std::wstring failure = removeRegisteredJob(); !failure.empty())
         MsgBox(failure, mb::Critical);
     else

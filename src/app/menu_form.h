@@ -2,7 +2,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
+#include "core/settings.h"
 #include "toolkit/controls.h"
 #include "toolkit/form.h"
 #include "toolkit/menu.h"
@@ -40,6 +42,7 @@ public:
 protected:
     void Form_Load() override;
     void Form_Activate() override;
+    bool Form_QueryUnload() override;
 
 private:
     void cmdSetBkupInfo_Click();
@@ -59,6 +62,8 @@ private:
     std::unique_ptr<StatusRead> statusRead_;
     // Ticks until the next read: while a run is in progress, and for a while after 今すぐ実行.
     int ticksToRead_ = -1, followTicks_ = 0;
+    // The settings as the scheduler last accepted them in this run.
+    std::optional<Settings> applied_;
 };
 
 }  // namespace lorvane

@@ -48,6 +48,14 @@ bool isPlainAbsolute(std::wstring_view path) {
     return true;
 }
 
+// How much of a plain absolute path is its drive's or share's root, with the
+// separator after it when the path has one ("C:\", "\\srv\share\").
+std::size_t rootLength(std::wstring_view path) {
+    if (path.size() >= 2 && path[1] == L':') return 3;
+    const std::size_t share = path.find(L'\\', path.find(L'\\', 2) + 1);
+    return share == std::wstring_view::npos ? path.size() : share + 1;
+}
+
 // The folder as the file system compares it: no trailing separator, ASCII letters in one case.
 std::wstring comparable(std::wstring_view path) {
     std::wstring text(trimBlanks(path));
@@ -57,16 +65,14 @@ std::wstring comparable(std::wstring_view path) {
     return text;
 }
 
-// The copy would copy itself: the destination is the folder or lies inside it.
-bool textLiesWithin(std::wstring_view destination, std::wstring_view folder) {
-    const std::wstring inner = comparable(destination), outer = comparable(folder);
+// Whether the path is the folder or lies inside it, as the texts read.
+bool textLiesWithin(std::wstring_view path, std::wstring_view folder) {
+    const std::wstring inner = comparable(path), outer = comparable(folder);
     return inner == outer || (inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 &&
                               isSeparator(inner[outer.size()]));
 }
 
 std::wstring destinationRefusal(const BackupRecord& backup) {
-    // The run writes one entry per run into it: a blank name would be no file at all.
-    if (trimBlanks(backup.LogFileName).empty()) return L"ﾛｸﾞﾌｧｲﾙが設定されていません。";
     const std::wstring_view destination = trimBlanks(backup.Destination);
     if (destination.empty()) return L"保存先が設定されていません。";
     if (holdsUnsafeCharacter(destination)) return unsafeMessage(L"保存先");
@@ -83,6 +89,28 @@ std::wstring destinationRefusal(const BackupRecord& backup) {
     for (const std::wstring& source : backup.BackupPath)
         if (textLiesWithin(destination, source) || access.liesWithin(folder, std::wstring(trimBlanks(source))))
             return L"保存先がﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの中にあります。\r\n\r\nﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ：" + source;
+    return {};
+}
+
+// The job runs as SYSTEM in the system folder, while the folders are read and
+// the copy is written: its log must be a file of its own in a folder that is there.
+std::wstring logRefusal(const BackupRecord& backup, BackupMethod method) {
+    const std::wstring_view log = trimBlanks(backup.LogFileName);
+    if (!isPlainAbsolute(log) || log.size() <= rootLength(log))
+        return L"ﾛｸﾞﾌｧｲﾙには、ﾄﾞﾗｲﾌﾞ名 (C:\\ など) または \\\\ｻｰﾊﾞｰ名\\共有名 から始まるﾌｧｲﾙ名を指定してください。";
+    for (const std::wstring& folder : backup.BackupPath)
+        if (textLiesWithin(log, folder))
+            return L"ﾛｸﾞﾌｧｲﾙがﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの中にあります。\r\n\r\nﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ：" + folder;
+    // A mirror would purge the log from the copy's target while writing it.
+    const std::wstring_view destination = trimBlanks(backup.Destination);
+    if (method == BackupMethod::Copy && !destination.empty() && textLiesWithin(log, destination))
+        return L"ﾛｸﾞﾌｧｲﾙが保存先の中にあります。\r\n\r\n保存先：" + std::wstring(destination);
+    SystemAccess& access = systemAccess();
+    if (access.folderExists(std::wstring(log)))
+        return L"ﾛｸﾞﾌｧｲﾙにﾌｫﾙﾀﾞが指定されています。\r\n\r\nﾛｸﾞﾌｧｲﾙ：" + std::wstring(log);
+    const std::size_t slash = log.rfind(L'\\');
+    const std::wstring folder(log.substr(0, std::max(slash, rootLength(log))));
+    if (!access.folderExists(folder)) return L"ﾛｸﾞﾌｧｲﾙのﾌｫﾙﾀﾞがありません。\r\n\r\nﾌｫﾙﾀﾞ：" + folder;
     return {};
 }
 
@@ -104,8 +132,17 @@ std::wstring backupRefusal(const BackupRecord& backup, BackupMethod method) {
     // Looked at as the command line will hold it: "C:\LOGS\ " names no file either.
     const std::wstring_view log = trimBlanks(backup.LogFileName);
     if (!log.empty() && (log.back() == L'\\' || log.back() == L'/')) return L"ﾛｸﾞﾌｧｲﾙにﾌｧｲﾙ名が指定されていません。";
-    if (method == BackupMethod::Copy) return destinationRefusal(backup);
-    return {};
+    if (method == BackupMethod::Copy)
+        if (std::wstring refusal = destinationRefusal(backup); !refusal.empty()) return refusal;
+    return logRefusal(backup, method);
+}
+
+std::wstring unreachableDestination(const BackupRecord& backup, SystemAccess& access) {
+    const std::wstring_view destination = trimBlanks(backup.Destination);
+    std::wstring root(destination.substr(0, rootLength(destination)));
+    if (root.back() != L'\\') root += L'\\';
+    if (access.folderExists(root)) return {};
+    return L"保存先のﾄﾞﾗｲﾌﾞまたは共有が見つかりません。\r\n\r\n保存先：" + std::wstring(destination);
 }
 
 }  // namespace lorvane

@@ -5,9 +5,11 @@
 #include <utility>
 
 #include "apply/batch_text.h"
+#include "apply/command_checks.h"
 #include "backupinfo/select_path_form.h"
 #include "core/host.h"
 #include "core/settings.h"
+#include "core/subroutines.h"
 #include "placement/placement.h"
 #include "toolkit/app.h"
 #include "toolkit/dialog_failure.h"
@@ -244,11 +246,18 @@ void SetBkInfoForm::cmdOk_Click() {
         }
         backup.KeepFullSets = static_cast<Int16>(*keep);
     }
-    // The same check as the apply action's, so that what OK accepts is never refused there.
+    // The same checks as the apply action's, so that what OK accepts is refused
+    // there only when the system changed in between.
     if (const std::wstring refusal = backupRefusal(backup, method_); !refusal.empty()) {
         MsgBox(refusal, mb::Exclamation);
         return;
     }
+    if (method_ != BackupMethod::None)
+        if (const auto refusal =
+                commandRefusal(backup, method_, {backupCommandFile(backup, method_, subGetSystemDir())})) {
+            MsgBox(refusal->message, refusal->style);
+            return;
+        }
     Settings& settings = mdlMain();
     settings.BackupSettings = std::move(backup);
     settings.BackupInfoSet = kTrue;

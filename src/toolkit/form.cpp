@@ -187,7 +187,11 @@ void Form::backendMoved(float left, float top) {
     top_ = top;
 }
 
-void Form::backendCloseRequested() { Unload(); }
+void Form::backendCloseRequested() {
+    bool close = true;
+    dispatchEvent([&] { close = Form_QueryUnload(); });
+    if (close && !programEnded()) Unload();
+}
 
 void unloadAllForms() {
     while (!loadedRegistry().empty()) {

@@ -111,6 +111,8 @@ protected:
     virtual void Form_Resize() {}
     virtual void Form_Activate() {}
     virtual void Form_Unload() {}
+    // Asked before the close box or Alt+F4 closes the window: false keeps it open.
+    virtual bool Form_QueryUnload() { return true; }
 
 private:
     void load();
