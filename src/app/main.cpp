@@ -8,12 +8,14 @@
 #include <shellapi.h>
 
 #include "app/forms.h"
+#include "app/job_control.h"
 #include "app/program.h"
 #include "app/title_form.h"
 #include "apply/copy_commands.h"
 #include "backup/backup_run.h"
 #include "platform/platform_backup_system.h"
 #include "platform/platform_system_access.h"
+#include "platform/win32/win32_task_scheduler.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     int count = 0;
@@ -29,5 +31,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     static lorvane::ProgramHost host;
     lorvane::setHost(&host);
     lorvane::setSystemAccess(&lorvane::platformSystemAccess());
+    lorvane::setTaskScheduler(&lorvane::platformTaskScheduler());
+    lorvane::setJobSystem(&lorvane::platformBackupSystem());
     return tk::RunMessageLoop([] { lorvane::frmTitle->Show(); });
 }

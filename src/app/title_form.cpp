@@ -1,6 +1,7 @@
 #include "app/title_form.h"
 
 #include "app/forms.h"
+#include "app/job_control.h"
 #include "app/menu_form.h"
 #include "core/host.h"
 #include "core/settings.h"
@@ -83,6 +84,8 @@ void TitleForm::Form_Resize() {
     // Painted now: the wait below lets no window message through.
     Refresh();
     subSetStartValues(mdlMain());
+    // On the copy path the registered job is edited, not typed again.
+    startFromRegisteredJob(mdlMain());
     subWait(4);
 }
 

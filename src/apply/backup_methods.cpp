@@ -79,6 +79,8 @@ public:
         const std::wstring destination = backup::typedFolder(settings.BackupSettings.Destination);
         return {[&access, program] { return access.createFolder(program.substr(0, program.find_last_of(L'\\'))); },
                 [&access, program] { return access.copyThisProgram(program); },
+                // The run's event log entries read their texts from the program's copy.
+                [&access, program] { return access.registerEventSource(kEventSource, program); },
                 [&access, &settings, systemDirectory] {
                     return access.replaceFile(jobFilePath(systemDirectory),
                                               backup::writeJobFile({settings.BackupSettings, settings.ScheduleSettings}));

@@ -37,4 +37,7 @@ std::wstring BuildTaskCommand(const std::wstring& taskFile);
 // The Task Scheduler's name of the backup task.
 inline constexpr wchar_t kTaskName[] = L"Lorvane\\tpbackup";
 
+// The Application event log's source of the run's entries, registered at apply.
+inline constexpr wchar_t kEventSource[] = L"Lorvane";
+
 }  // namespace lorvane

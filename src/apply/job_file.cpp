@@ -173,4 +173,16 @@ std::wstring typedFolder(std::wstring_view typed) {
     return text;
 }
 
+std::wstring startFromJob(Settings& settings, const std::optional<std::string>& bytes) {
+    if (!bytes) return {};
+    JobRead read = readJobFile(*bytes);
+    if (!read.job)
+        return L"登録されているﾊﾞｯｸｱｯﾌﾟの設定 (tpbackup.ini) を読めないため、既定の設定で始めます。\r\n\r\n" + read.failure;
+    settings.BackupSettings = std::move(read.job->backup);
+    settings.ScheduleSettings = read.job->schedule;
+    settings.BackupInfoSet = kTrue;
+    settings.ScheduleSet = kTrue;
+    return {};
+}
+
 }  // namespace lorvane::backup

@@ -29,6 +29,12 @@ struct JobRead {
 };
 JobRead readJobFile(std::string_view bytes);
 
+// What the program starts with on the copy path: the registered job's records,
+// both flags raised, when `bytes` (the job file, none when there is no file) can
+// be read whole; else `settings` stay at their start values and the message
+// says why (empty when there is no file). Nothing is taken from a file half read.
+std::wstring startFromJob(Settings& settings, const std::optional<std::string>& bytes);
+
 // The mark that apply leaves in the destination, so that a run never writes into
 // another disk that has taken the destination's drive letter.
 inline constexpr wchar_t kMarkFileName[] = L"lorvane-destination.ini";

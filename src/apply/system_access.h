@@ -92,6 +92,10 @@ public:
 
     // The kind of drive that the path (X:\... or \\server\share\...) is on.
     virtual DriveKind driveKind(const std::wstring& path) = 0;
+
+    // Registers the Application event log's source `name`, whose entries' texts are
+    // the message table of the file `messageFile` (a full path), replacing an earlier one.
+    virtual SystemResult registerEventSource(const std::wstring& name, const std::wstring& messageFile) = 0;
 };
 
 SystemAccess& systemAccess();

@@ -1,5 +1,6 @@
 #include "apply/task_definition.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <string_view>
@@ -231,6 +232,38 @@ std::wstring BuildTaskXml(const ScheduleRecord& schedule, DateTime now, const st
     xml.close(L"Actions");
     xml.close(L"Task");
     return xml.text();
+}
+
+std::optional<DateTime> nextRepeatingRun(const ScheduleRecord& schedule, DateTime now) {
+    if (schedule.RunUnit != runUnit::Every) return std::nullopt;
+    const bool byDate = schedule.DateMode == dateMode::DaysOfMonth;
+    std::vector<int> days = byDate ? chosen(schedule.RunDate) : chosen(schedule.RunWeekday);
+    std::optional<DateTime> first;
+    if (byDate && !days.empty()) {
+        for (int k : days)
+            if (const DateTime next = nextDayOfMonth(k + 1, schedule, now); !first || next < *first) first = next;
+        return first;
+    }
+    if (days.empty()) days = {0, 1, 2, 3, 4, 5, 6};
+    for (int k : days)
+        if (const DateTime next = nextWeekday(k, schedule, now); !first || next < *first) first = next;
+    return first;
+}
+
+std::optional<int> longestGapDays(const ScheduleRecord& schedule) {
+    if (schedule.RunUnit != runUnit::Every) return std::nullopt;
+    const bool byDate = schedule.DateMode == dateMode::DaysOfMonth;
+    std::vector<int> days = byDate ? chosen(schedule.RunDate) : chosen(schedule.RunWeekday);
+    // Days of the month: a month of 31 days from the last chosen day round to the first;
+    // weekdays: a week round; none chosen runs every weekday.
+    const int cycle = byDate && !days.empty() ? 31 : 7;
+    if (days.empty()) return 1;
+    int longest = 0;
+    for (std::size_t k = 0; k < days.size(); ++k) {
+        const int next = k + 1 < days.size() ? days[k + 1] : days.front() + cycle;
+        longest = std::max(longest, next - days[k]);
+    }
+    return longest;
 }
 
 }  // namespace lorvane

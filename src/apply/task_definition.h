@@ -2,6 +2,7 @@
 // more jobs: the schedule as triggers, run as SYSTEM with the highest privileges.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/datetime.h"
@@ -18,5 +19,11 @@ namespace lorvane {
 // a control character is not handled here, the apply action refuses those.
 std::wstring BuildTaskXml(const ScheduleRecord& schedule, DateTime now, const std::wstring& commandFile,
                           const std::wstring& description);
+
+// For a repeating schedule (every): the first run after `now`, and the longest
+// time between two runs in days. Nothing for a single run (today, tomorrow, next),
+// whose moment depends on when it was registered.
+std::optional<DateTime> nextRepeatingRun(const ScheduleRecord& schedule, DateTime now);
+std::optional<int> longestGapDays(const ScheduleRecord& schedule);
 
 }  // namespace lorvane

@@ -8,7 +8,6 @@
 #include "apply/job_file.h"
 #include "backup/backup_sets.h"
 #include "backup/found_sets.h"
-#include "apply/job_file.h"
 #include "core/utf16.h"
 
 namespace lorvane::backup {
@@ -220,7 +219,11 @@ private:
                 deleted = removeOldSets();
             }
         }
-        writeJobLogEntry(deleted);
+        const std::wstring entry = writeJobLogEntry(deleted);
+        system_.reportEvent(record_.result == SetResult::Success   ? EventKind::Success
+                            : record_.result == SetResult::Partial ? EventKind::Partial
+                                                                   : EventKind::Failed,
+                            L"ﾊﾞｯｸｱｯﾌﾟ対象：" + folders() + L"\r\n保存先：" + destination_ + L"\r\n" + entry);
         return exitCodeOf(record_.result);
     }
 
@@ -239,7 +242,8 @@ private:
     // One line in the log that the backup dialog names, in UTF-16LE; a log an
     // earlier version wrote in the code page is first renamed aside, so that one
     // file never mixes two encodings.
-    void writeJobLogEntry(int deleted) {
+    // Returns the line.
+    std::wstring writeJobLogEntry(int deleted) {
         const std::wstring path(trimBlanks(backup_.LogFileName));
         const std::optional<std::string> start = system_.readFileStart(path, 2);
         if (start && !start->empty() && *start != "\xFF\xFE") setAside(path);
@@ -253,6 +257,13 @@ private:
         std::string bytes = encodeUtf16Le(line + L"\r\n");
         if (now && now->size() == 2) bytes.erase(0, 2);  // the file has its byte order mark
         system_.appendFile(path, bytes);
+        return line;
+    }
+
+    std::wstring folders() const {
+        std::wstring list;
+        for (const std::wstring& folder : backup_.BackupPath) list += (list.empty() ? L"" : L", ") + folder;
+        return list;
     }
 
     // Renames the file to the first free name of <name>.old, <name>.2.old, ...
@@ -302,8 +313,11 @@ private:
 int runBackupJob(BackupSystem& system, const std::wstring& jobFile) {
     const std::optional<std::string> bytes = system.readFile(jobFile);
     const JobRead job = bytes ? readJobFile(*bytes) : JobRead{std::nullopt, L"ﾌｧｲﾙを読めません。"};
-    // With no job there is no log to write to: the exit code is all the Task Scheduler gets.
-    if (!job.job) return exitCodeOf(SetResult::Failed);
+    // With no job there is no log to write to: the exit code and the event log are all there is.
+    if (!job.job) {
+        system.reportEvent(EventKind::Failed, L"ｼﾞｮﾌﾞのﾌｧｲﾙ " + jobFile + L" を読めません：" + job.failure);
+        return exitCodeOf(SetResult::Failed);
+    }
     return Run(system, job.job->backup).go();
 }
 

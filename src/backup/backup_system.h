@@ -53,6 +53,10 @@ enum class FolderAccess {
 
 enum class Comparison { Same, Different, Unreadable };
 
+// The Application event log entry of a run, by its event ID (source kEventSource;
+// docs/backup-sets.md gives the texts).
+enum class EventKind { Success = 1000, Partial = 1001, Failed = 1002 };
+
 class BackupSystem {
 public:
     virtual ~BackupSystem() = default;
@@ -80,7 +84,8 @@ public:
     virtual SystemResult createFolder(const std::wstring& path, FolderAccess access) = 0;
     // Gives an existing folder that access, replacing what it had.
     virtual SystemResult setFolderAccess(const std::wstring& path, FolderAccess access) = 0;
-    // Removes the folder with everything in it, following no junction or link.
+    // Removes the folder with everything in it, following no junction or link; a
+    // file alone too. Ok when there is nothing at the path.
     virtual SystemResult removeTree(const std::wstring& path) = 0;
     // Bytes free for this account on the folder's volume; nothing when unknown.
     virtual std::optional<std::uint64_t> freeSpace(const std::wstring& path) = 0;
@@ -101,6 +106,11 @@ public:
     // Clears the archive attribute of the file, only when it still has this size and
     // write time, with no writer able to change it in between. False when it was not cleared.
     virtual bool clearArchiveIfUnchanged(const std::wstring& path, std::uint64_t size, std::int64_t writeTime) = 0;
+
+    // Writes one entry into the Application event log under kEventSource
+    // (apply/copy_commands.h), registered at apply; a log
+    // that cannot be written changes nothing of the run.
+    virtual void reportEvent(EventKind kind, const std::wstring& text) = 0;
 };
 
 }  // namespace lorvane::backup

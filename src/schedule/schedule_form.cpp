@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "apply/backup_rules.h"
+#include "apply/system_access.h"
 #include "core/host.h"
 #include "core/subroutines.h"
 #include "toolkit/typed_number.h"
@@ -120,6 +122,29 @@ void ScheduleForm::Form_Load() {
     for (const wchar_t* weekday : kWeekdays) lstWeekday.AddItem(weekday);
     optDate.Value(true);      // runs the date-mode step
     optRunToday.Value(true);  // turns the date area off
+    // On the copy path the registered (or confirmed) schedule is edited, not chosen again.
+    if (mdlMain().ScheduleSet == kTrue && findBackupMethod(systemAccess()) == BackupMethod::Copy)
+        showSchedule(mdlMain().ScheduleSettings);
+}
+
+// As a user would choose it: the unit, the date mode, the days, the time.
+void ScheduleForm::showSchedule(const ScheduleRecord& schedule) {
+    tk::OptionButton& unit = schedule.RunUnit == runUnit::Tomorrow ? optRunTomorrow
+                             : schedule.RunUnit == runUnit::Every  ? optRunEvery
+                             : schedule.RunUnit == runUnit::Next   ? optRunNext
+                                                                   : optRunToday;
+    unit.Value(true);
+    const bool byDate = schedule.DateMode == dateMode::DaysOfMonth;
+    (byDate ? optDate : optWeekday).Value(true);
+    if (unit.Value() && (schedule.RunUnit == runUnit::Every || schedule.RunUnit == runUnit::Next)) {
+        if (byDate)
+            for (int k = 0; k < kDays; ++k) lstDate.Selected(k, schedule.RunDate[static_cast<size_t>(k)] == kTrue);
+        else
+            for (int k = 0; k < static_cast<int>(std::size(kWeekdays)); ++k)
+                lstWeekday.Selected(k, schedule.RunWeekday[static_cast<size_t>(k)] == kTrue);
+    }
+    txtHour.Text(std::to_wstring(schedule.RunHour));
+    txtMinute.Text(std::to_wstring(schedule.RunMinute));
 }
 
 void ScheduleForm::cmdOk_Click() {

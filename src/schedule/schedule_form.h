@@ -58,6 +58,7 @@ private:
     void subSetRunDate(RunDates dates);
     // Deselects every item of the list.
     static void subClearList(tk::ListBox& list);
+    void showSchedule(const ScheduleRecord& schedule);
 };
 
 }  // namespace lorvane

@@ -8,6 +8,7 @@
 #include "toolkit/common_dialog.h"
 #include "toolkit/find_dialog.h"
 #include "toolkit/form.h"
+#include "toolkit/timer.h"
 
 namespace tk {
 
@@ -41,6 +42,10 @@ public:
     virtual int showFontDialog(CommonDialog& dialog) = 0;
     // The modeless find dialog's native side.
     virtual std::unique_ptr<FindDialogPeer> createFindDialogPeer(FindDialog& dialog) = 0;
+
+    // Makes the timer tick every `milliseconds` on the window thread (0: no more).
+    // Nothing ticks in a backend that does not keep time (headless).
+    virtual void setTimer(Timer& /*timer*/, int /*milliseconds*/) {}
 };
 
 // What the program handed over at start (tk::initialize).

@@ -147,11 +147,16 @@ private:
     Restore script_;
 };
 
-// The two generated files of the system directory, kept as they were.
+// The generated files of the system directory, kept as they were: the two of
+// the tape backup, and the copy's job and task files (a job file left behind
+// would start the next journey with its settings).
 struct GeneratedFiles {
     const std::wstring commandFile = systemDirectory() + L"\\tpbackup.cmd";
     const std::wstring batchFile = systemDirectory() + L"\\atcmd.bat";
-    Restore commandFileRestore{commandFile}, batchFileRestore{batchFile};
+    const std::wstring jobFile = systemDirectory() + L"\\tpbackup.ini";
+    const std::wstring taskFile = systemDirectory() + L"\\tpbackup.xml";
+    Restore commandFileRestore{commandFile}, batchFileRestore{batchFile}, jobFileRestore{jobFile},
+        taskFileRestore{taskFile};
 };
 
 // When $LORVANE_SCREENSHOTS is set, leaves a copy of the file there for whoever ran the journey.

@@ -59,6 +59,9 @@ public:
         return system_.liesWithin(inner, outer);
     }
     DriveKind driveKind(const std::wstring& path) override { return system_.driveKind(path); }
+    SystemResult registerEventSource(const std::wstring& name, const std::wstring& messageFile) override {
+        return system_.registerEventSource(name, messageFile);
+    }
 
 private:
     SystemAccess& system_ = platformSystemAccess();

@@ -239,6 +239,10 @@ TEST_P(RunRefusals, WriteNothingAndFail) {
     EXPECT_NE(entry.find(L"  -  失敗"), std::wstring::npos);
     EXPECT_NE(entry.find(GetParam().reason), std::wstring::npos);
     EXPECT_EQ(system.snapshotsTaken, system.snapshotsReleased);
+    // The event log hears of it too, with the same words, so monitoring can act on it.
+    ASSERT_EQ(system.events.size(), 2u);
+    EXPECT_EQ(system.events.back().first, backup::EventKind::Failed);
+    EXPECT_NE(system.events.back().second.find(GetParam().reason), std::wstring::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -260,18 +264,27 @@ TEST_F(BackupRun, FailuresAreCountedAndTheShadowCopiesReleased) {
     system.robocopyExit = 8;
     EXPECT_EQ(run(backupMode::Normal), 1);
     EXPECT_EQ(record(sets().at(0)).result, backup::SetResult::Partial);
+    EXPECT_EQ(system.events.back().first, backup::EventKind::Partial);
     // robocopy stopped altogether: failed, and nothing is deleted after it, even with replace.
     system.robocopyExit = 16;
     job.backup.WriteMode = writeMode::Replace;
     EXPECT_EQ(run(backupMode::Normal), 2);
     EXPECT_EQ(sets().size(), 2u);
     EXPECT_EQ(system.snapshotsReleased, 2);
+    EXPECT_EQ(system.events.back().first, backup::EventKind::Failed);
     // No shadow copy: the live files, and the record says so.
     system.robocopyExit = 0;
     system.snapshotFails = true;
     EXPECT_EQ(run(backupMode::Normal), 0);
     EXPECT_FALSE(record(sets().back()).snapshot);
     EXPECT_EQ(sets().size(), 1u) << "a successful replace removes the sets it does not need";
+    EXPECT_EQ(system.events.back().first, backup::EventKind::Success);
+    EXPECT_EQ(system.events.size(), 3u) << "one entry a run";
+    // A job file that cannot be read: no log to write to, but the event log hears of it.
+    system.files[kJobFile] = {"damaged"};
+    EXPECT_EQ(backup::runBackupJob(system, kJobFile), 2);
+    EXPECT_EQ(system.events.back().first, backup::EventKind::Failed);
+    EXPECT_NE(system.events.back().second.find(L"tpbackup.ini を読めません"), std::wstring::npos);
 }
 
 TEST_F(BackupRun, VerifyNamesEachMismatchAndTheRegistryGoesIntoAnAdministratorsOnlyFolder) {

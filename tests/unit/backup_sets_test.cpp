@@ -128,5 +128,41 @@ TEST(JobFiles, ReadBackEveryFieldAndRefuseWhatCannotBeRead) {
     EXPECT_FALSE(readJobFile(bytes.substr(2)).job) << "no byte order mark";
 }
 
+// At start on the copy path: the whole job with both flags, or nothing of it and a word why.
+TEST(JobFiles, TheProgramStartsWithTheRegisteredJobOrWithNothingOfIt) {
+    Job job;
+    job.backup.BackupPath = {L"C:\\DATA"};
+    job.backup.Destination = L"E:\\Backup";
+    job.backup.LogFileName = L"C:\\LOGS\\job.log";
+    job.backup.Verify = 1;
+    job.schedule.RunUnit = runUnit::Every;
+    job.schedule.RunHour = 2;
+    const std::string good = writeJobFile(job);
+    std::string newer = encodeUtf16Le(decodeUtf16Le(good)->replace(decodeUtf16Le(good)->find(L"format=1"), 8, L"format=2"));
+    const struct {
+        const char* name;
+        std::optional<std::string> file;
+        bool loaded;
+        const wchar_t* says;  // in the message; empty: no message
+    } rows[] = {
+        {"NoJobFile", std::nullopt, false, L""},
+        {"TheJob", good, true, L""},
+        {"DamagedHalfway", good.substr(0, good.size() / 2 + 1), false, L"既定の設定で始めます"},
+        {"ANewerVersionsFile", newer, false, L"新しい版"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Settings settings;
+        settings.BackupSettings.LogFileName = L"C:\\WINDOWS\\tpbackup.log";
+        const std::wstring message = startFromJob(settings, row.file);
+        EXPECT_EQ(message.empty(), *row.says == 0);
+        EXPECT_NE(message.find(row.says), std::wstring::npos);
+        EXPECT_EQ(settings.BackupInfoSet == kTrue && settings.ScheduleSet == kTrue, row.loaded);
+        EXPECT_EQ(settings.BackupSettings.BackupPath.size(), row.loaded ? 1u : 0u) << "nothing half loaded";
+        EXPECT_EQ(settings.BackupSettings.LogFileName, row.loaded ? L"C:\\LOGS\\job.log" : L"C:\\WINDOWS\\tpbackup.log");
+        EXPECT_EQ(settings.ScheduleSettings.RunUnit, row.loaded ? runUnit::Every : 0);
+    }
+}
+
 }  // namespace
 }  // namespace lorvane::backup

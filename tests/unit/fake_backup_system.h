@@ -29,6 +29,7 @@ public:
     unsigned long robocopyExit = 0;  // 0: as the copy went
     int snapshotsTaken = 0, snapshotsReleased = 0;
     std::vector<std::wstring> robocopyRuns, regRuns;
+    std::vector<std::pair<backup::EventKind, std::wstring>> events;  // the event log's entries
     std::function<void()> duringCopy;  // what a user does while robocopy runs
     std::function<void()> afterCopy;   // what befalls the copy before the run checks it
 
@@ -93,7 +94,7 @@ public:
         return {};
     }
     SystemResult removeTree(const std::wstring& path) override {
-        std::erase_if(files, [&](const auto& file) { return file.first.starts_with(path + L"\\"); });
+        std::erase_if(files, [&](const auto& file) { return file.first == path || file.first.starts_with(path + L"\\"); });
         std::erase_if(folders, [&](const std::wstring& folder) { return folder == path || folder.starts_with(path + L"\\"); });
         return {};
     }
@@ -122,6 +123,7 @@ public:
         file->second.archive = false;
         return true;
     }
+    void reportEvent(backup::EventKind kind, const std::wstring& text) override { events.push_back({kind, text}); }
 
     static std::wstring parentOf(const std::wstring& path) {
         const std::size_t slash = path.find_last_of(L'\\');

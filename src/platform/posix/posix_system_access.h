@@ -43,6 +43,12 @@ public:
     bool liesWithin(const std::wstring& inner, const std::wstring& outer) override;
     // What `drives` says for the path's drive ("E:" or "\\server\share", any case); Local otherwise.
     DriveKind driveKind(const std::wstring& path) override;
+    // Recorded in `eventSources` as "name=file".
+    SystemResult registerEventSource(const std::wstring& name, const std::wstring& messageFile) override {
+        eventSources.push_back(name + L"=" + messageFile);
+        return {};
+    }
+    std::vector<std::wstring> eventSources;
 
     std::wstring interpreter = L"C:\\Windows\\System32\\cmd.exe";
     std::string programImage = "MZ lorvane.exe";

@@ -8,6 +8,7 @@
 #include <cwchar>
 #include <utility>
 
+#include "apply/copy_commands.h"
 #include "platform/platform_backup_system.h"
 #include "platform/platform_system_access.h"
 #include "platform/win32/win32_hidden_process.h"
@@ -326,6 +327,17 @@ ProgramRun Win32BackupSystem::run(const std::wstring& program, const std::wstrin
 backup::BackupSystem& platformBackupSystem() {
     static Win32BackupSystem system;
     return system;
+}
+
+void Win32BackupSystem::reportEvent(backup::EventKind kind, const std::wstring& text) {
+    HANDLE source = RegisterEventSourceW(nullptr, kEventSource);
+    if (!source) return;
+    const WORD type = kind == backup::EventKind::Success   ? EVENTLOG_INFORMATION_TYPE
+                      : kind == backup::EventKind::Partial ? EVENTLOG_WARNING_TYPE
+                                                           : EVENTLOG_ERROR_TYPE;
+    const wchar_t* strings[] = {text.c_str()};
+    ReportEventW(source, type, 0, static_cast<DWORD>(kind), nullptr, 1, 0, strings, nullptr);
+    DeregisterEventSource(source);
 }
 
 }  // namespace lorvane

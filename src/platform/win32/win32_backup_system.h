@@ -55,6 +55,8 @@ public:
     backup::Comparison compareContents(const std::wstring& first, const std::wstring& second) override;
     bool clearArchiveIfUnchanged(const std::wstring& path, std::uint64_t size,
                                  std::int64_t writeTime) override;
+    // ReportEventW through RegisterEventSourceW; the texts are lorvane.exe's message table.
+    void reportEvent(backup::EventKind kind, const std::wstring& text) override;
 
 private:
     std::unique_ptr<char[]> buffers_;  // compareContents' two pieces, made once

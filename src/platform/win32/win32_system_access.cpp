@@ -291,4 +291,19 @@ DateTime platformNow() {
     return DateTime::fromCivil({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond});
 }
 
+SystemResult Win32SystemAccess::registerEventSource(const std::wstring& name, const std::wstring& messageFile) {
+    const std::wstring path = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + name;
+    HKEY key = nullptr;
+    LSTATUS status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                     KEY_SET_VALUE, nullptr, &key, nullptr);
+    if (status != ERROR_SUCCESS) return win32::resultOfError(static_cast<DWORD>(status));
+    const DWORD types = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
+    status = RegSetValueExW(key, L"EventMessageFile", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(messageFile.c_str()),
+                            static_cast<DWORD>((messageFile.size() + 1) * sizeof(wchar_t)));
+    if (status == ERROR_SUCCESS)
+        status = RegSetValueExW(key, L"TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&types), sizeof types);
+    RegCloseKey(key);
+    return win32::resultOfError(static_cast<DWORD>(status));
+}
+
 }  // namespace lorvane

@@ -37,6 +37,9 @@ public:
     bool liesWithin(const std::wstring& inner, const std::wstring& outer) override;
     // GetDriveTypeW of the drive's root; a share is Network when its root answers, else Missing.
     DriveKind driveKind(const std::wstring& path) override;
+    // HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\<name>: EventMessageFile
+    // and TypesSupported (error, warning, information).
+    SystemResult registerEventSource(const std::wstring& name, const std::wstring& messageFile) override;
 
 private:
     unsigned codePage_;

@@ -1,5 +1,7 @@
 // The Win32 backend's services: the system, the message loop, message boxes,
 // the standard dialogs; other instances' windows are in win32_other_instances.cpp.
+#include <algorithm>
+#include <map>
 #include <vector>
 
 #include "toolkit/backend.h"
@@ -21,8 +23,37 @@ void deliver(MSG& msg) {
     DispatchMessageW(&msg);
 }
 
+// The program's timers by their thread timer's id.
+std::map<UINT_PTR, Timer*>& timers() {
+    static std::map<UINT_PTR, Timer*> byId;
+    return byId;
+}
+
+void CALLBACK timerTicked(HWND, UINT, UINT_PTR id, DWORD) {
+    const auto timer = timers().find(id);
+    if (timer != timers().end()) win32::runGuarded([t = timer->second] { t->userTick(); });
+}
+
 class Win32Backend final : public Backend {
 public:
+    void setTimer(Timer& timer, int milliseconds) override {
+        auto& byId = timers();
+        auto mine = std::find_if(byId.begin(), byId.end(), [&](const auto& entry) { return entry.second == &timer; });
+        if (milliseconds == 0) {
+            if (mine != byId.end()) {
+                KillTimer(nullptr, mine->first);
+                byId.erase(mine);
+            }
+            return;
+        }
+        // A thread timer gets a new id from each SetTimer call unless it is given its own.
+        const UINT_PTR id =
+            SetTimer(nullptr, mine != byId.end() ? mine->first : 0, static_cast<UINT>(milliseconds), timerTicked);
+        if (!id) win32::throwLastError(L"SetTimer");
+        if (mine != byId.end() && mine->first != id) byId.erase(mine);
+        byId[id] = &timer;
+    }
+
     std::unique_ptr<FormPeer> createFormPeer(Form& form) override { return win32::createFormPeer(form); }
 
     void frameExtent(const Form& form, float& extraWidth, float& extraHeight) override {
