@@ -94,8 +94,7 @@ std::wstring resultWord(SetResult result) {
 
 std::string writeResultRecord(const ResultRecord& r) {
     const auto count = [](std::uint64_t n) { return std::to_wstring(n); };
-    return writeKeyValues(L"Lorvane: the result of one run of the copy backup",
-                          {{L"format", std::to_wstring(kResultFormat)},
+    KeyValues values = {{L"format", std::to_wstring(kResultFormat)},
                            {L"set", r.set},
                            {L"type", typeName(r.type)},
                            {L"started", isoTime(r.started)},
@@ -107,12 +106,15 @@ std::string writeResultRecord(const ResultRecord& r) {
                            {L"bytes", count(r.bytes)},
                            {L"failed", count(r.failed)},
                            {L"mismatches", count(r.mismatches)},
-                           {L"reason", r.reason}});
+                           {L"reason", r.reason}};
+    if (!r.drill.empty()) values.emplace_back(L"drill", r.drill);
+    return writeKeyValues(L"Lorvane: the result of one run of the copy backup", values);
 }
 
 std::optional<ResultRecord> readResultRecord(std::string_view bytes) {
     const std::optional<KeyValues> values = readKeyValues(bytes);
-    if (!values || values->size() != 13 || (*values)[0] != std::pair<std::wstring, std::wstring>{L"format", L"1"})
+    // A drill after the run adds its line at the end.
+    if (!values || (values->size() != 13 && values->size() != 14) || (*values)[0] != std::pair<std::wstring, std::wstring>{L"format", L"1"})
         return std::nullopt;
     const auto value = [&](std::size_t i, const wchar_t* key) -> std::optional<std::wstring> {
         if ((*values)[i].first != key) return std::nullopt;
@@ -146,6 +148,11 @@ std::optional<ResultRecord> readResultRecord(std::string_view bytes) {
     r.failed = static_cast<std::uint64_t>(*x);
     r.mismatches = static_cast<std::uint64_t>(*m);
     r.reason = *reason;
+    if (values->size() == 14) {
+        const auto drill = value(13, L"drill");
+        if (!drill || drill->empty()) return std::nullopt;
+        r.drill = *drill;
+    }
     return r;
 }
 

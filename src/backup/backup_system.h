@@ -53,6 +53,14 @@ enum class FolderAccess {
 
 enum class Comparison { Same, Different, Unreadable };
 
+enum class CopyOutcome { Copied, InUse, Cancelled, Failed };
+struct CopyResult {
+    CopyOutcome outcome = CopyOutcome::Copied;
+    std::wstring description;  // the system's reason when not copied
+};
+// Told the bytes copied so far of one file; false cancels the copy.
+using CopyProgress = std::function<bool(std::uint64_t copied)>;
+
 class BackupSystem {
 public:
     virtual ~BackupSystem() = default;
@@ -101,6 +109,14 @@ public:
     // Clears the archive attribute of the file, only when it still has this size and
     // write time, with no writer able to change it in between. False when it was not cleared.
     virtual bool clearArchiveIfUnchanged(const std::wstring& path, std::uint64_t size, std::int64_t writeTime) = 0;
+
+    // The file's size and times; nothing when there is no such file.
+    virtual std::optional<FoundFile> fileInfo(const std::wstring& path) = 0;
+    // Copies the file with its attributes (read-only, hidden) and times to `to`,
+    // creating the folders it lacks. A file already at `to` is replaced only once the
+    // whole copy has arrived beside it, so that a copy cancelled or failed part way
+    // leaves it as it was; one that a program holds open is InUse.
+    virtual CopyResult copyFile(const std::wstring& from, const std::wstring& to, const CopyProgress& progress) = 0;
 };
 
 }  // namespace lorvane::backup

@@ -55,6 +55,11 @@ public:
     bool clearArchiveIfUnchanged(const std::wstring& path, std::uint64_t size,
                                  std::int64_t writeTime) override;
 
+    std::optional<backup::FoundFile> fileInfo(const std::wstring& path) override;
+    // CopyFileExW into a file beside the target, then MoveFileExW over it.
+    backup::CopyResult copyFile(const std::wstring& from, const std::wstring& to,
+                                const backup::CopyProgress& progress) override;
+
 private:
     std::unique_ptr<char[]> buffers_;  // compareContents' two pieces, made once
 };
