@@ -14,6 +14,7 @@
 #include "backup/backup_run.h"
 #include "platform/platform_backup_system.h"
 #include "platform/platform_system_access.h"
+#include "restore/restore_form.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     int count = 0;
@@ -23,11 +24,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
         LocalFree(arguments);
         if (run) return lorvane::backup::runBackupJob(lorvane::platformBackupSystem(), jobFile);
     }
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     tk::initialize(lorvane::programInfo());
     static lorvane::ProgramHost host;
     lorvane::setHost(&host);
     lorvane::setSystemAccess(&lorvane::platformSystemAccess());
+    lorvane::useRestoreSystem(&lorvane::platformBackupSystem());
     return tk::RunMessageLoop([] { lorvane::frmTitle->Show(); });
 }

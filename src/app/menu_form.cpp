@@ -2,9 +2,11 @@
 
 #include "app/forms.h"
 #include "apply/apply_action.h"
+#include "apply/backup_rules.h"
 #include "backupinfo/set_bk_info_form.h"
 #include "core/settings.h"
 #include "placement/placement.h"
+#include "restore/restore_form.h"
 #include "logview/show_log_form.h"
 #include "schedule/schedule_form.h"
 
@@ -47,6 +49,7 @@ MenuForm::MenuForm() {
         {cmdSetDate, L"日付の設定", &MenuForm::cmdSetDate_Click},
         {cmdSetSystem, L"設定をシステムに反映", &MenuForm::cmdSetSystem_Click},
         {cmdShowLog, L"ログファイルの確認", &MenuForm::cmdShowLog_Click},
+        {cmdRestore, L"復元(&S)", &MenuForm::cmdRestore_Click},
     };
     float top = 1500;
     int tab = 0;
@@ -63,7 +66,13 @@ MenuForm::MenuForm() {
     mnuVersion.Enabled(false);
 }
 
-void MenuForm::Form_Load() { subMoveForm(*this, placement::Centre); }
+void MenuForm::Form_Load() {
+    // The sets a copy backup leaves can be restored; a tape is restored with its own tool.
+    const bool copies = findBackupMethod(systemAccess()) == BackupMethod::Copy;
+    cmdRestore.Visible(copies);
+    if (copies) clientSize(ScaleWidth(), cmdRestore.Top() + cmdRestore.Height() + 255);
+    subMoveForm(*this, placement::Centre);
+}
 
 void MenuForm::Form_Activate() {
     const Settings& settings = mdlMain();
@@ -85,6 +94,11 @@ void MenuForm::cmdShowLog_Click() {
     // Cancelling the viewer's first file choice closes it again while it is being
     // shown, and its unload has brought the menu back already.
     if (frmShowLog.instance()) Hide();
+}
+
+void MenuForm::cmdRestore_Click() {
+    frmRestore->Show();
+    Hide();
 }
 
 // Runs to its end here, asking and reporting by message boxes; the menu stays as it is.

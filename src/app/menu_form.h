@@ -18,6 +18,7 @@ public:
     tk::Button cmdSetDate{*this};
     tk::Button cmdSetSystem{*this};
     tk::Button cmdShowLog{*this};
+    tk::Button cmdRestore{*this};  // on the copy path only
 
     tk::MenuItem mnuFile{*this, L"ﾌｧｲﾙ(&F)"};
     tk::MenuItem mnuExit{mnuFile, L"終了(&X)"};
@@ -33,6 +34,7 @@ private:
     void cmdSetDate_Click();
     void cmdSetSystem_Click();
     void cmdShowLog_Click();
+    void cmdRestore_Click();
     void mnuExit_Click();
 };
 

@@ -187,7 +187,11 @@ void Form::backendMoved(float left, float top) {
     top_ = top;
 }
 
-void Form::backendCloseRequested() { Unload(); }
+void Form::backendCloseRequested() {
+    bool cancel = false;
+    dispatchEvent([this, &cancel] { Form_QueryUnload(cancel); });
+    if (!cancel) Unload();
+}
 
 void unloadAllForms() {
     while (!loadedRegistry().empty()) {

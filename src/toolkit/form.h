@@ -111,6 +111,8 @@ protected:
     virtual void Form_Resize() {}
     virtual void Form_Activate() {}
     virtual void Form_Unload() {}
+    // The close box or Alt+F4, before the unload: setting `cancel` keeps the window.
+    virtual void Form_QueryUnload(bool& cancel) { (void)cancel; }
 
 private:
     void load();
