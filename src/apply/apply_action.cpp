@@ -262,7 +262,11 @@ void runApplyAction(const Settings& settings) {
     if (!tape) {
         const std::wstring destination = backup::typedFolder(backup.Destination);
         const std::wstring mark = copyTarget(destination, L"") + L"\\" + backup::kMarkFileName;
-        const backup::Job job{backup, settings.ScheduleSettings};
+        backup::Job job{backup, settings.ScheduleSettings};
+        // The restore drill an administrator scheduled in the registered job stays.
+        if (const std::optional<std::string> registered = access.readSmallFile(jobFile))
+            if (const backup::JobRead read = backup::readJobFile(*registered); read.job)
+                job.drillEvery = read.job->drillEvery;
         if (!runStep([&] { return access.createFolder(programFolder); }) ||
             !runStep([&] { return access.copyThisProgram(program); }) ||
             !runStep([&] { return access.replaceFile(jobFile, backup::writeJobFile(job)); }) ||
