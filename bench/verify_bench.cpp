@@ -1,6 +1,7 @@
 // How fast a backup's check (検査) reads a set back and compares it with the source.
 //
-//     lorvane_verify_bench [--size MB] [--files N] [--row big|small] [--reuse] [--keep] [folder]
+//     lorvane_verify_bench [--size MB] [--files N] [--row big|small] [--only plain|compare]
+//                          [--reuse] [--keep] [folder]
 //
 // Writes into the folder (default: a new folder in the temporary directory) a
 // pair of equal files of --size megabytes (default 1024) and two trees of --files
@@ -10,8 +11,8 @@
 // The check keeps up with the disk when compare takes no longer than plain
 // (it should stay within 1.5 times). Every figure is the best of three runs, from
 // whatever cache the system has. For figures from the disk itself, make the files
-// once (--keep), drop the system's cache, then measure one row at a time
-// (--reuse --keep --row big), dropping it before each. The files are deleted
+// once (--keep), then measure one figure at a time, once, dropping the system's
+// cache before each (--reuse --keep --row big --only plain). The files are deleted
 // afterwards unless --keep is given.
 #include <windows.h>
 
@@ -37,7 +38,8 @@ namespace fs = std::filesystem;
 struct Options {
     std::uint64_t megabytes = 1024;
     int files = 20000;
-    std::wstring row;  // empty: both
+    std::wstring row;   // empty: both
+    std::wstring only;  // empty: both figures
     bool reuse = false, keep = false;
     fs::path folder;
 };
@@ -102,6 +104,7 @@ std::uint64_t plainRead(const std::wstring& path) {
     return total;
 }
 
+// The figure, or 0 when another one alone is asked for.
 double bestOfThree(bool once, const std::function<void()>& run) {
     double best = 1e9;
     for (int i = 0; i < (once ? 1 : 3); ++i) {
@@ -115,8 +118,8 @@ double bestOfThree(bool once, const std::function<void()>& run) {
 void row(const char* name, std::uint64_t bytes, double plain, double compare, bool allSame) {
     const double mb = static_cast<double>(bytes) / (1 << 20);
     std::printf("%-30s plain %8.0f ms (%6.0f MB/s)   compare %8.0f ms (%6.0f MB/s)   %.2fx %s\n", name,
-                plain * 1000, mb / plain, compare * 1000, mb / compare, compare / plain,
-                allSame ? "" : "  MISMATCH?");
+                plain * 1000, plain > 0 ? mb / plain : 0, compare * 1000, compare > 0 ? mb / compare : 0,
+                plain > 0 ? compare / plain : 0, allSame ? "" : "  MISMATCH?");
     std::fflush(stdout);
 }
 
@@ -132,6 +135,8 @@ int wmain(int argc, wchar_t** argv) {
             o.files = static_cast<int>(std::wcstol(argv[++i], nullptr, 10));
         else if (a == L"--row" && i + 1 < argc)
             o.row = argv[++i];
+        else if (a == L"--only" && i + 1 < argc)
+            o.only = argv[++i];
         else if (a == L"--reuse")
             o.reuse = true;
         else if (a == L"--keep")
@@ -143,15 +148,19 @@ int wmain(int argc, wchar_t** argv) {
         o.folder = fs::temp_directory_path() / (L"lorvane-verify-bench-" + std::to_wstring(GetCurrentProcessId()));
     if (!o.reuse) make(o);
     const bool once = !o.row.empty();  // a row alone: once, from whatever the cache holds
+    const auto measured = [&](const wchar_t* figure, const std::function<void()>& run) {
+        return o.only.empty() || o.only == figure ? bestOfThree(once, run) : 0.0;
+    };
 
     lorvane::Win32BackupSystem system;
     if (o.row.empty() || o.row == L"big") {
         const std::wstring a = (o.folder / L"source.bin").wstring(), b = (o.folder / L"copy.bin").wstring();
         std::uint64_t bytes = 0;
-        const double plain = bestOfThree(once, [&] { bytes = plainRead(a) + plainRead(b); });
+        const double plain = measured(L"plain", [&] { bytes = plainRead(a) + plainRead(b); });
         bool same = true;
-        const double compare = bestOfThree(
-            once, [&] { same = system.compareContents(a, b) == lorvane::backup::Comparison::Same; });
+        const double compare = measured(
+            L"compare", [&] { same = system.compareContents(a, b) == lorvane::backup::Comparison::Same; });
+        bytes = 2 * fs::file_size(a);
         row("one large file", bytes, plain, compare, same);
     }
     if (o.row.empty() || o.row == L"small") {
@@ -161,12 +170,12 @@ int wmain(int argc, wchar_t** argv) {
             copies.push_back(smallPath(o.folder / L"copy", i).wstring());
         }
         std::uint64_t bytes = 0;
-        const double plain = bestOfThree(once, [&] {
-            bytes = 0;
-            for (int i = 0; i < o.files; ++i) bytes += plainRead(sources[i]) + plainRead(copies[i]);
+        const double plain = measured(L"plain", [&] {
+            for (int i = 0; i < o.files; ++i) plainRead(sources[i]), plainRead(copies[i]);
         });
+        for (int i = 0; i < o.files; ++i) bytes += 2 * smallSize(i);
         bool same = true;
-        const double compare = bestOfThree(once, [&] {
+        const double compare = measured(L"compare", [&] {
             for (int i = 0; i < o.files; ++i)
                 same = system.compareContents(sources[i], copies[i]) == lorvane::backup::Comparison::Same && same;
         });

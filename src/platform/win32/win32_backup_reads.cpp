@@ -18,43 +18,46 @@ using tk::win32::AutoCloseHandle;
 using win32::longPath;
 using win32::resultOfError;
 
-constexpr DWORD kPiece = 1 << 20;  // what one read asks for: large enough to keep a disk streaming
+constexpr DWORD kPiece = 1 << 20;  // what one read asks for: enough to keep a disk streaming
 
 std::int64_t asNumber(const FILETIME& time) {
     return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
                                      time.dwLowDateTime);
 }
 
-// One of the two files compareContents reads, with its own read in flight.
-struct ReadSide {
-    AutoCloseHandle file;
-    AutoCloseHandle done;  // the event its reads signal
-    OVERLAPPED overlapped{};
-    char* buffer = nullptr;
+AutoCloseHandle openToRead(const std::wstring& path) {
+    // Sharing everything: neither the source nor the copy is disturbed while it is
+    // read. Sequential: the system reads ahead of each file while the other is read.
+    return AutoCloseHandle(CreateFileW(
+        longPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
 
-    bool open(const std::wstring& path) {
-        // Sharing everything: neither the source nor the copy is disturbed while it is read.
-        file.reset(CreateFileW(longPath(path).c_str(), GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OVERLAPPED | FILE_FLAG_BACKUP_SEMANTICS,
-                               nullptr));
-        done.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        return file.valid() && done.valid();
+// Fills the buffer as far as the file goes; false when a read fails.
+bool readPiece(HANDLE file, char* buffer, DWORD size, DWORD& got) {
+    got = 0;
+    while (got < size) {
+        DWORD now = 0;
+        if (!ReadFile(file, buffer + got, size - got, &now, nullptr)) return false;
+        if (now == 0) break;  // the end
+        got += now;
     }
-    // Starts reading `size` bytes at `offset`; false when it could not start.
-    bool start(std::uint64_t offset, DWORD size) {
-        overlapped = OVERLAPPED{};
-        overlapped.Offset = static_cast<DWORD>(offset);
-        overlapped.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        overlapped.hEvent = done;
-        return ReadFile(file, buffer, size, nullptr, &overlapped) || GetLastError() == ERROR_IO_PENDING;
+    return true;
+}
+
+// Word by word: the C runtime's memcmp is a byte loop in some (Wine's msvcrt).
+bool samePiece(const char* a, const char* b, std::size_t size) {
+    std::size_t i = 0;
+    for (; i + 32 <= size; i += 32) {
+        std::uint64_t x[4], y[4];
+        std::memcpy(x, a + i, 32);
+        std::memcpy(y, b + i, 32);
+        if (((x[0] ^ y[0]) | (x[1] ^ y[1]) | (x[2] ^ y[2]) | (x[3] ^ y[3])) != 0) return false;
     }
-    // The bytes the read gave; 0 at the end or on failure.
-    DWORD finish() {
-        DWORD got = 0;
-        return GetOverlappedResult(file, &overlapped, &got, TRUE) ? got : 0;
-    }
-};
+    for (; i < size; ++i)
+        if (a[i] != b[i]) return false;
+    return true;
+}
 
 // The local time of a file time, to the second, as the clock and the daily type read it.
 DateTime localTime(const FILETIME& time) {
@@ -107,34 +110,20 @@ SystemResult Win32BackupSystem::walk(const std::wstring& folder,
 }
 
 Comparison Win32BackupSystem::compareContents(const std::wstring& first, const std::wstring& second) {
-    ReadSide a, b;
-    if (!a.open(first) || !b.open(second)) return Comparison::Unreadable;
-    LARGE_INTEGER sizeA{}, sizeB{};
-    if (!GetFileSizeEx(a.file, &sizeA) || !GetFileSizeEx(b.file, &sizeB)) return Comparison::Unreadable;
-    if (sizeA.QuadPart != sizeB.QuadPart) return Comparison::Different;
+    const AutoCloseHandle a = openToRead(first), b = openToRead(second);
+    if (!a.valid() || !b.valid()) return Comparison::Unreadable;
     if (!buffers_) buffers_ = std::make_unique<char[]>(2 * std::size_t{kPiece});
-    a.buffer = buffers_.get();
-    b.buffer = buffers_.get() + kPiece;
-
-    // Both files are read at once, piece by piece: two disks each stream at their
-    // own speed, and the comparison of a piece costs little beside its reading.
-    const std::uint64_t size = static_cast<std::uint64_t>(sizeA.QuadPart);
-    for (std::uint64_t offset = 0; offset < size;) {
-        const DWORD piece = static_cast<DWORD>(std::min<std::uint64_t>(kPiece, size - offset));
-        const bool startedA = a.start(offset, piece);
-        const bool startedB = b.start(offset, piece);
-        // A read that started is waited for, whatever became of the other.
-        const DWORD gotA = startedA ? a.finish() : 0;
-        const DWORD gotB = startedB ? b.finish() : 0;
-        if (gotA != piece || gotB != piece) {
-            // Shorter than it said it was: changed while read, or a read failed.
-            return (!startedA || !startedB || gotA == 0 || gotB == 0) ? Comparison::Unreadable
-                                                                      : Comparison::Different;
-        }
-        if (std::memcmp(a.buffer, b.buffer, piece) != 0) return Comparison::Different;
-        offset += piece;
+    char* const pieceA = buffers_.get();
+    char* const pieceB = buffers_.get() + kPiece;
+    // To the end of both, without asking their sizes first: a small file costs
+    // no more calls than reading it would.
+    for (;;) {
+        DWORD gotA = 0, gotB = 0;
+        if (!readPiece(a, pieceA, kPiece, gotA) || !readPiece(b, pieceB, kPiece, gotB))
+            return Comparison::Unreadable;
+        if (gotA != gotB || !samePiece(pieceA, pieceB, gotA)) return Comparison::Different;
+        if (gotA < kPiece) return Comparison::Same;
     }
-    return Comparison::Same;
 }
 
 bool Win32BackupSystem::clearArchiveIfUnchanged(const std::wstring& path, std::uint64_t size,

@@ -50,7 +50,8 @@ public:
 
     SystemResult walk(const std::wstring& folder,
                       const std::function<void(const backup::FoundFile&)>& found) override;
-    // Both files read at once, in 1 MiB pieces, sequentially.
+    // Both files read in turn, 1 MiB of each at a time, sequentially (the system
+    // reads ahead of each), and compared word by word.
     backup::Comparison compareContents(const std::wstring& first, const std::wstring& second) override;
     bool clearArchiveIfUnchanged(const std::wstring& path, std::uint64_t size,
                                  std::int64_t writeTime) override;
