@@ -277,7 +277,8 @@ void RestoreForm::cmdRestore_Click() {
         }
     const std::wstring where = original ? L"元の場所" : target;
     if (original || !replaced.empty()) {
-        std::wstring question = where + L" に " + std::to_wstring(plan.items.size()) + L" 個のﾌｧｲﾙを復元します。";
+        std::wstring question = (original ? where : where + L" ") + L"に " + std::to_wstring(plan.items.size()) +
+                                L" 個のﾌｧｲﾙを復元します。";
         if (replaced.empty()) question += L"\r\n上書きされるﾌｧｲﾙはありません。";
         else {
             question += L"\r\n上書きされるﾌｧｲﾙ " + std::to_wstring(replaced.size()) + L" 個";

@@ -94,10 +94,11 @@ struct Prefix {
         const std::wstring normal = kSets + L"\\" + kNormal, incremental = kSets + L"\\" + kIncremental;
         writeOld(normal + L"\\C\\LVDATA\\a.txt", "alpha", 1);
         writeOld(normal + L"\\C\\LVDATA\\sub\\b.txt", "beta", 1);
-        writeOld(normal + L"\\Registry\\SYSTEM.hiv", "regf", 1);
+
         writeFile(normal + L"\\result.ini", utf16File(resultRecord(kNormal, L"normal", 2)));
         writeOld(incremental + L"\\C\\LVDATA\\a.txt", "alpha 2", 2);
         writeOld(incremental + L"\\C\\LVDATA\\c.txt", "gamma", 2);
+        writeOld(incremental + L"\\Registry\\SYSTEM.hiv", "regf", 2);
         writeFile(incremental + L"\\result.ini", utf16File(resultRecord(kIncremental, L"incremental", 2)));
         writeOld(kSets + L"\\" + kHalfWritten + L"\\C\\LVDATA\\a.txt", "alpha 3", 3);
         // Since the sets: a.txt changed, b.txt and c.txt deleted, new.txt made.
@@ -122,6 +123,7 @@ std::wstring answerSummary(const Program& app, const std::wstring& start, const 
     const std::wstring text = box.text();
     if (shot) screenshot(box, shot);
     box.press(IDOK);
+    app.waitUntilGone(box, "the report", kStepTimeout);
     EXPECT_TRUE(text.starts_with(start)) << utf8(text);
     return text;
 }
@@ -174,6 +176,7 @@ TEST(Restore, TheStateOfASetComesBackIntoAnotherFolderAndToTheOriginalPlace) {
         << utf8(question.text());
     screenshot(question, "restore-question");
     question.press(IDYES);
+    app.waitUntilGone(question, "the question", kStepTimeout);
     answerSummary(app, L"復元したﾌｧｲﾙ 3 / 3", nullptr);
     EXPECT_EQ(tree(kData), (std::map<std::wstring, std::string>{{L"a.txt", "alpha 2"},
                                                                 {L"c.txt", "gamma"},
