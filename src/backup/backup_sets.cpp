@@ -4,6 +4,7 @@
 #include <set>
 
 #include "apply/key_values.h"
+#include "backup/restore_chain.h"
 
 namespace lorvane::backup {
 namespace {
@@ -57,7 +58,7 @@ std::wstring typeName(Int16 type) {
 bool finished(const FoundSet& set) { return set.record && set.record->result != SetResult::Running; }
 
 // The indexes of the sets that sets[at] needs to be restored: its base and, for an
-// incremental, the incrementals between.
+// incremental, the incrementals between; and every set its restore chain takes.
 std::set<std::size_t> needs(const std::vector<FoundSet>& sets, std::size_t at) {
     const Int16 type = sets[at].parsed.type;
     if (type != backupMode::Incremental && type != backupMode::Differential) return {};
@@ -70,6 +71,9 @@ std::set<std::size_t> needs(const std::vector<FoundSet>& sets, std::size_t at) {
         if (type == backupMode::Incremental && sets[i].parsed.type == backupMode::Incremental && finished(sets[i]))
             needed.insert(i);
     }
+    // And whatever a restore of it takes: a normal set that failed part way cleared bits too.
+    for (std::size_t i : restoreChain(sets, at).sets)
+        if (i != at) needed.insert(i);
     return needed;
 }
 

@@ -60,6 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
         Retention{"ReplaceKeepsTheIncrementalsChain", "N+ I+ N+ I+ I+", 0, true, {0, 1}},
         Retention{"ReplaceKeepsTheDifferentialsFull", "N+ D+ N+ D+ D+", 0, true, {0, 1, 3}},
         Retention{"ReplaceWaitsForSuccess", "N+ I+ N~", 0, true, {}},
+        Retention{"ReplaceKeepsAFailedFullThatClearedBits", "N+ N! D+", 0, true, {}},
         Retention{"ReplaceOfAnIncrementalWithNoBaseKeepsAll", "I+ I+", 0, true, {}}),
     [](const auto& info) { return info.param.name; });
 
