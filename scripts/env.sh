@@ -11,7 +11,12 @@ LORVANE_BUILD_ROOT=${LORVANE_BUILD_ROOT:-$LORVANE_ROOT/build}
 export WINEPREFIX=${LORVANE_WINEPREFIX:-$LORVANE_BUILD_ROOT/wineprefix}
 export WINEARCH=win64
 export WINEDEBUG=${LORVANE_WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# robocopy.exe native first: Wine runs its own stub even where the system
+# directory holds another robocopy.exe (the copy backup's journey puts a stand-in
+# there). Wine's own file there is a placeholder, which falls back to the stub.
+# A child process takes this from the Unix environment of the first Wine program,
+# not from the Windows environment it is given.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;robocopy.exe=n,b"
 
 # Wine takes its ANSI and OEM code pages from the Unix locale: ja_JP.UTF-8 gives 932.
 # Only Wine gets it, so the compilers keep speaking English.

@@ -15,6 +15,8 @@ inline constexpr wchar_t kTimeInvalid[] = L"時刻の指定に誤りがありま
 inline constexpr wchar_t kTimePassed[] = L"指定された日時は既に経過しています。";
 inline constexpr wchar_t kApplyQuestion[] = L"設定情報をシステムに反映します。よろしいですか？";
 inline constexpr wchar_t kApplyDone[] = L"設定情報をシステムに反映しました。";
+inline constexpr wchar_t kUnappliedQuestion[] =
+    L"設定情報がｼｽﾃﾑに反映されていません。\r\n反映せずに終了してもよろしいですか？";
 
 // What the user types.
 inline constexpr wchar_t kWeeklyGuide[] = L"週次 100%";  // kanji, a blank and a percent sign

@@ -3,6 +3,7 @@
 #include "app/forms.h"
 #include "apply/apply_action.h"
 #include "apply/backup_rules.h"
+#include "core/host.h"
 #include "backupinfo/set_bk_info_form.h"
 #include "core/settings.h"
 #include "placement/placement.h"
@@ -11,6 +12,13 @@
 #include "schedule/schedule_form.h"
 
 namespace lorvane {
+namespace {
+
+constexpr wchar_t kSetSystemCaption[] = L"設定をシステムに反映";
+constexpr wchar_t kUnappliedQuestion[] =
+    L"設定情報がｼｽﾃﾑに反映されていません。\r\n反映せずに終了してもよろしいですか？";
+
+}  // namespace
 
 MenuForm::MenuForm() {
     Caption(L"Lorvane");
@@ -47,7 +55,7 @@ MenuForm::MenuForm() {
     const Design design[] = {
         {cmdSetBkupInfo, L"バックアップ情報の設定", &MenuForm::cmdSetBkupInfo_Click},
         {cmdSetDate, L"日付の設定", &MenuForm::cmdSetDate_Click},
-        {cmdSetSystem, L"設定をシステムに反映", &MenuForm::cmdSetSystem_Click},
+        {cmdSetSystem, kSetSystemCaption, &MenuForm::cmdSetSystem_Click},
         {cmdShowLog, L"ログファイルの確認", &MenuForm::cmdShowLog_Click},
         {cmdRestore, L"復元(&S)", &MenuForm::cmdRestore_Click},
     };
@@ -89,11 +97,12 @@ void MenuForm::cmdSetDate_Click() {
     frmSetDate->Show();
     Hide();
 }
+// Hidden first: the viewer asks for its file as it is shown, and the menu must
+// not be there beneath that dialog. Cancelling the choice closes the viewer again,
+// and its unload brings the menu back.
 void MenuForm::cmdShowLog_Click() {
+    Hide();
     frmShowLog->Show();
-    // Cancelling the viewer's first file choice closes it again while it is being
-    // shown, and its unload has brought the menu back already.
-    if (frmShowLog.instance()) Hide();
 }
 
 void MenuForm::cmdRestore_Click() {
@@ -101,9 +110,27 @@ void MenuForm::cmdRestore_Click() {
     Hide();
 }
 
-// Runs to its end here, asking and reporting by message boxes; the menu stays as it is.
-void MenuForm::cmdSetSystem_Click() { runApplyAction(mdlMain()); }
+// Runs to its end here, asking and reporting by message boxes; while the
+// scheduler is awaited the button says so.
+void MenuForm::cmdSetSystem_Click() {
+    const bool accepted = runApplyAction(mdlMain(), [this](const std::wstring& what) {
+        cmdSetSystem.Caption(what.empty() ? kSetSystemCaption : what.c_str());
+        Refresh();
+    });
+    if (accepted) applied_ = mdlMain();
+}
 
-void MenuForm::mnuExit_Click() { Unload(); }
+void MenuForm::mnuExit_Click() {
+    if (Form_QueryUnload()) Unload();
+}
+
+// Settings confirmed in the dialogs live only in this run: closing with some
+// that were never applied asks first.
+bool MenuForm::Form_QueryUnload() {
+    const Settings& settings = mdlMain();
+    const bool confirmed = settings.BackupInfoSet == kTrue || settings.ScheduleSet == kTrue;
+    if (!confirmed || (applied_ && *applied_ == settings)) return true;
+    return MsgBox(kUnappliedQuestion, mb::QuestionYesNo) == mb::Yes;
+}
 
 }  // namespace lorvane

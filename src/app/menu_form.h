@@ -1,6 +1,9 @@
 // The main menu: the program's home window for the whole run.
 #pragma once
 
+#include <optional>
+
+#include "core/settings.h"
 #include "toolkit/controls.h"
 #include "toolkit/form.h"
 #include "toolkit/menu.h"
@@ -28,6 +31,7 @@ public:
 protected:
     void Form_Load() override;
     void Form_Activate() override;
+    bool Form_QueryUnload() override;
 
 private:
     void cmdSetBkupInfo_Click();
@@ -36,6 +40,9 @@ private:
     void cmdShowLog_Click();
     void cmdRestore_Click();
     void mnuExit_Click();
+
+    // The settings as the scheduler last accepted them in this run.
+    std::optional<Settings> applied_;
 };
 
 }  // namespace lorvane

@@ -1,6 +1,7 @@
 // The apply action behind the main menu's button "設定をシステムに反映".
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "apply/system_access.h"
@@ -16,8 +17,11 @@ namespace lorvane {
 // accepted the job. A refusal, a missing program or a No writes nothing; a file
 // that may not be written offers Retry and Cancel;
 // any other failure shows the system's own description and ends the action.
-// Changes neither record nor flag.
-void runApplyAction(const Settings& settings);
+// A run of today whose time has passed is refused as the schedule dialog refuses
+// it. While the scheduler is awaited, `waiting` is told what for, then an empty
+// text. True when the scheduler accepted the job. Changes neither record nor flag.
+using WaitNotice = std::function<void(const std::wstring& what)>;
+bool runApplyAction(const Settings& settings, const WaitNotice& waiting = {});
 
 // Replaces the file with the line and CR LF in the batch code page.
 SystemResult WriteOneLineFile(const std::wstring& path, const std::wstring& line);

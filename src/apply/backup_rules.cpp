@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "apply/backup_methods.h"
 #include "apply/batch_text.h"
 
 namespace lorvane {
@@ -48,6 +49,14 @@ bool isPlainAbsolute(std::wstring_view path) {
     return true;
 }
 
+// How much of a plain absolute path is its drive's or share's root, with the
+// separator after it when the path has one ("C:\", "\\srv\share\").
+std::size_t rootLength(std::wstring_view path) {
+    if (path.size() >= 2 && path[1] == L':') return 3;
+    const std::size_t share = path.find(L'\\', path.find(L'\\', 2) + 1);
+    return share == std::wstring_view::npos ? path.size() : share + 1;
+}
+
 // The folder as the file system compares it: no trailing separator, ASCII letters in one case.
 std::wstring comparable(std::wstring_view path) {
     std::wstring text(trimBlanks(path));
@@ -57,16 +66,38 @@ std::wstring comparable(std::wstring_view path) {
     return text;
 }
 
-// The copy would copy itself: the destination is the folder or lies inside it.
-bool textLiesWithin(std::wstring_view destination, std::wstring_view folder) {
-    const std::wstring inner = comparable(destination), outer = comparable(folder);
+// Whether the path is the folder or lies inside it, as the texts read.
+bool textLiesWithin(std::wstring_view path, std::wstring_view folder) {
+    const std::wstring inner = comparable(path), outer = comparable(folder);
     return inner == outer || (inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 &&
                               isSeparator(inner[outer.size()]));
 }
 
+// The job runs as SYSTEM in the system folder, while the folders are read and
+// the copy is written: its log must be a file of its own in a folder that is there.
+std::wstring logRefusal(const BackupRecord& backup, const BackupMethodDescription& method) {
+    const std::wstring_view log = trimBlanks(backup.LogFileName);
+    if (!isPlainAbsolute(log) || log.size() <= rootLength(log))
+        return L"ﾛｸﾞﾌｧｲﾙには、ﾄﾞﾗｲﾌﾞ名 (C:\\ など) または \\\\ｻｰﾊﾞｰ名\\共有名 から始まるﾌｧｲﾙ名を指定してください。";
+    for (const std::wstring& folder : backup.BackupPath)
+        if (textLiesWithin(log, folder))
+            return L"ﾛｸﾞﾌｧｲﾙがﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの中にあります。\r\n\r\nﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ：" + folder;
+    // A mirror would purge the log from the copy's target while writing it.
+    const std::wstring_view destination = trimBlanks(backup.Destination);
+    if (method.copiesToFolder() && !destination.empty() && textLiesWithin(log, destination))
+        return L"ﾛｸﾞﾌｧｲﾙが保存先の中にあります。\r\n\r\n保存先：" + std::wstring(destination);
+    SystemAccess& access = systemAccess();
+    if (access.folderExists(std::wstring(log)))
+        return L"ﾛｸﾞﾌｧｲﾙにﾌｫﾙﾀﾞが指定されています。\r\n\r\nﾛｸﾞﾌｧｲﾙ：" + std::wstring(log);
+    const std::size_t slash = log.rfind(L'\\');
+    const std::wstring folder(log.substr(0, std::max(slash, rootLength(log))));
+    if (!access.folderExists(folder)) return L"ﾛｸﾞﾌｧｲﾙのﾌｫﾙﾀﾞがありません。\r\n\r\nﾌｫﾙﾀﾞ：" + folder;
+    return {};
+}
+
+}  // namespace
+
 std::wstring destinationRefusal(const BackupRecord& backup) {
-    // The run writes one entry per run into it: a blank name would be no file at all.
-    if (trimBlanks(backup.LogFileName).empty()) return L"ﾛｸﾞﾌｧｲﾙが設定されていません。";
     const std::wstring_view destination = trimBlanks(backup.Destination);
     if (destination.empty()) return L"保存先が設定されていません。";
     if (holdsUnsafeCharacter(destination)) return unsafeMessage(L"保存先");
@@ -86,8 +117,6 @@ std::wstring destinationRefusal(const BackupRecord& backup) {
     return {};
 }
 
-}  // namespace
-
 BackupMethod findBackupMethod(SystemAccess& access) {
     if (!access.findProgram(L"ntbackup").empty()) return BackupMethod::Tape;
     if (!access.findProgram(L"robocopy").empty()) return BackupMethod::Copy;
@@ -104,8 +133,17 @@ std::wstring backupRefusal(const BackupRecord& backup, BackupMethod method) {
     // Looked at as the command line will hold it: "C:\LOGS\ " names no file either.
     const std::wstring_view log = trimBlanks(backup.LogFileName);
     if (!log.empty() && (log.back() == L'\\' || log.back() == L'/')) return L"ﾛｸﾞﾌｧｲﾙにﾌｧｲﾙ名が指定されていません。";
-    if (method == BackupMethod::Copy) return destinationRefusal(backup);
-    return {};
+    const BackupMethodDescription& description = describe(method);
+    if (std::wstring refusal = description.refusal(backup); !refusal.empty()) return refusal;
+    return logRefusal(backup, description);
+}
+
+std::wstring unreachableDestination(const BackupRecord& backup, SystemAccess& access) {
+    const std::wstring_view destination = trimBlanks(backup.Destination);
+    std::wstring root(destination.substr(0, rootLength(destination)));
+    if (root.back() != L'\\') root += L'\\';
+    if (access.folderExists(root)) return {};
+    return L"保存先のﾄﾞﾗｲﾌﾞまたは共有が見つかりません。\r\n\r\n保存先：" + std::wstring(destination);
 }
 
 }  // namespace lorvane

@@ -20,6 +20,15 @@ BackupMethod findBackupMethod(SystemAccess& access);
 
 // Why the record cannot be confirmed or applied with this method, as the
 // exclamation message that says so; empty when nothing stands in the way.
+// The log file's checks ask the system whether its folder is there.
 std::wstring backupRefusal(const BackupRecord& backup, BackupMethod method);
+
+// The copy's checks of its destination: there, a drive's or a share's folder
+// that SYSTEM can reach, and none of the folders to back up or inside one.
+std::wstring destinationRefusal(const BackupRecord& backup);
+
+// For the copy, at apply, of a record that backupRefusal accepted: the
+// exclamation message when the destination's drive or share is not there.
+std::wstring unreachableDestination(const BackupRecord& backup, SystemAccess& access);
 
 }  // namespace lorvane

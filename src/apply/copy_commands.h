@@ -19,6 +19,14 @@ std::wstring copyTarget(std::wstring_view destination, std::wstring_view folder)
 // file describes (backup/backup_run.h), and its exit code is the command file's.
 std::vector<std::wstring> BuildCopyCommands(const std::wstring& program, const std::wstring& jobFile);
 
+// Where apply puts the program's copy that the task runs (a folder of the system
+// directory, which only administrators can write), and the job file.
+inline std::wstring copyProgramPath(const std::wstring& systemDirectory) {
+    return systemDirectory + L"\\Lorvane\\lorvane.exe";
+}
+inline std::wstring jobFilePath(const std::wstring& systemDirectory) { return systemDirectory + L"\\tpbackup.ini"; }
+inline std::wstring taskFilePath(const std::wstring& systemDirectory) { return systemDirectory + L"\\tpbackup.xml"; }
+
 // The switch of that line, which starts a run in place of the windows.
 inline constexpr wchar_t kRunSwitch[] = L"/backup";
 

@@ -1,6 +1,6 @@
 // What the apply action needs of the operating system beyond the host: replacing
 // a file whole, the code page that cmd.exe reads batch files in, how cmd.exe is
-// set up and what it would find, and running a program with a hidden window.
+// set up and what it would find, whether a folder exists, and running a program with a hidden window.
 // The platform library implements it for Win32 and POSIX; tests may install their own.
 #pragma once
 
@@ -71,6 +71,11 @@ public:
     // Whether cmd.exe expands !name! in the lines it runs (delayed expansion switched
     // on for the machine or the user).
     virtual bool delayedExpansion() = 0;
+
+    // Whether the path names an existing folder; a drive's or a share's root is
+    // given with its separator (Q:\, \\srv\share\). False for a file and for
+    // anything that cannot be reached.
+    virtual bool folderExists(const std::wstring& path) = 0;
 
     // The file that cmd.exe would run for this command name as a scheduled job
     // does: the system directory first, then the system's search path, with each

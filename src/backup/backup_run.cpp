@@ -92,16 +92,15 @@ private:
         }
         robocopy_ = system_.findProgram(L"robocopy");
         if (robocopy_.empty()) return fatal(L"robocopy が見つかりません。");
-        if (backup_.Restriction == 1)
-            if (const SystemResult access = system_.setFolderAccess(destination_, FolderAccess::Restricted);
-                !access.ok())
-                return fatal(L"保存先のｱｸｾｽを制限できませんでした：" + access.description);
         std::wstring name = setName(record_.started, type_);
         for (int n = 2; system_.folderExists(join(destination_, name)); ++n)
             name = setName(record_.started, type_) + L"_" + std::to_wstring(n);
         record_.set = name;
         set_ = join(destination_, name);
-        if (const SystemResult created = system_.createFolder(set_, FolderAccess::Inherited); !created.ok()) {
+        // With 制限 each set gets the restricted access of its own, so that nothing
+        // later (a copy, another program's change to the destination) can undo it.
+        const FolderAccess access = backup_.Restriction == 1 ? FolderAccess::Restricted : FolderAccess::Inherited;
+        if (const SystemResult created = system_.createFolder(set_, access); !created.ok()) {
             set_.clear();
             return fatal(L"ｾｯﾄのﾌｫﾙﾀﾞ " + name + L" を作成できませんでした：" + created.description);
         }

@@ -6,7 +6,10 @@ namespace lorvane::backup {
 
 void appendJobLog(BackupSystem& system, const std::wstring& path, const std::wstring& line) {
     const std::optional<std::string> start = system.readFileStart(path, 2);
-    if (start && !start->empty() && *start != "\xFF\xFE") system.renameFile(path, path + L".old");
+    // Set aside under the first free name of <name>.old, <name>.2.old, ...
+    if (start && !start->empty() && *start != "\xFF\xFE")
+        for (int n = 1; n < 100; ++n)
+            if (system.renameFile(path, path + (n > 1 ? L"." + std::to_wstring(n) : L"") + L".old").ok()) break;
     const std::optional<std::string> now = system.readFileStart(path, 2);
     std::string bytes = encodeUtf16Le(line + L"\r\n");
     if (now && now->size() == 2) bytes.erase(0, 2);  // the file has its byte order mark

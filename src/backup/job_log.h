@@ -9,7 +9,8 @@
 namespace lorvane::backup {
 
 // Adds the line; a log an earlier version wrote in the code page is first renamed
-// to <name>.old, so that one file never mixes two encodings.
+// to the first free name of <name>.old, <name>.2.old, ..., so that one file never
+// mixes two encodings.
 void appendJobLog(BackupSystem& system, const std::wstring& path, const std::wstring& line);
 
 // "2026-12-08 02:30:00", as the logs show a time.

@@ -39,6 +39,7 @@ SelectPathForm::SelectPathForm() {
 
     drvPath.Change = [this] { drvPath_Change(); };
     dirPath.Change = [this] { dirPath_Change(); };
+    dirPath.OpenFailed = [this](const tk::FolderUnreadable& unreadable) { dirPath_OpenFailed(unreadable); };
     cmdOk.Click = [this] { cmdOk_Click(); };
     cmdCancel.Click = [this] { cmdCancel_Click(); };
 }
@@ -69,6 +70,14 @@ void SelectPathForm::drvPath_Change() {
 }
 
 void SelectPathForm::dirPath_Change() { txtPath.Text(dirPath.Path()); }
+
+// The list and the path box stay at the open folder, so that OK never takes its
+// parent for the one the user meant.
+void SelectPathForm::dirPath_OpenFailed(const tk::FolderUnreadable& unreadable) {
+    std::wstring message = L"ﾌｫﾙﾀﾞ " + unreadable.path() + L" を開けません。";
+    if (!unreadable.reason().empty()) message += L"\r\n\r\n" + unreadable.reason();
+    MsgBox(message, mb::Exclamation);
+}
 
 void SelectPathForm::cmdOk_Click() {
     chosen_ = txtPath.Text();

@@ -36,6 +36,7 @@ protected:
 private:
     void drvPath_Change();
     void dirPath_Change();
+    void dirPath_OpenFailed(const tk::FolderUnreadable& unreadable);
     void cmdOk_Click();
     void cmdCancel_Click();
 

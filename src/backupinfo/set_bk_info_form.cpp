@@ -5,9 +5,11 @@
 #include <utility>
 
 #include "apply/batch_text.h"
+#include "apply/command_checks.h"
 #include "backupinfo/select_path_form.h"
 #include "core/host.h"
 #include "core/settings.h"
+#include "core/subroutines.h"
 #include "placement/placement.h"
 #include "toolkit/app.h"
 #include "toolkit/dialog_failure.h"
@@ -140,7 +142,7 @@ SetBkInfoForm::SetBkInfoForm() {
 void SetBkInfoForm::Form_Load() {
     // Asked at every opening: the system may have changed since the last one.
     method_ = findBackupMethod(systemAccess());
-    if (method_ == BackupMethod::Copy) showDestinationRow();
+    if (method_ != BackupMethod::None && describe(method_).copiesToFolder()) showDestinationRow();
     subMoveForm(*this, placement::Centre);
     for (const wchar_t* type : kBackupTypes) cboBackupMode.AddItem(type);
 
@@ -234,7 +236,7 @@ BackupRecord SetBkInfoForm::recordFromControls() const {
 void SetBkInfoForm::cmdOk_Click() {
     BackupRecord backup = recordFromControls();
     backup.KeepFullSets = mdlMain().BackupSettings.KeepFullSets;  // kept where the row is not shown
-    if (method_ == BackupMethod::Copy) {
+    if (fraDestination.Visible()) {
         const std::optional<long long> keep = tk::typedWholeNumber(txtKeepFullSets.Text());
         if (!keep || *keep < 0 || *keep > kMostFullSetsKept) {
             MsgBox(L"保存する完全ﾊﾞｯｸｱｯﾌﾟの数には 0 から " + std::to_wstring(kMostFullSetsKept) +
@@ -244,10 +246,18 @@ void SetBkInfoForm::cmdOk_Click() {
         }
         backup.KeepFullSets = static_cast<Int16>(*keep);
     }
-    // The same check as the apply action's, so that what OK accepts is never refused there.
+    // The same checks as the apply action's, so that what OK accepts is refused
+    // there only when the system changed in between.
     if (const std::wstring refusal = backupRefusal(backup, method_); !refusal.empty()) {
         MsgBox(refusal, mb::Exclamation);
         return;
+    }
+    if (method_ != BackupMethod::None) {
+        const BackupMethodDescription& method = describe(method_);
+        if (const auto refusal = commandRefusal(backup, method, {method.commandFile(backup, subGetSystemDir())})) {
+            MsgBox(refusal->message, refusal->style);
+            return;
+        }
     }
     Settings& settings = mdlMain();
     settings.BackupSettings = std::move(backup);

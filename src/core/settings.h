@@ -41,6 +41,8 @@ struct BackupRecord {
     Int16 LogFileMode = logFileMode::Everything;
     std::wstring Destination;              // the folder the copy backup writes into
     Int16 KeepFullSets = 0;                // full sets the copy backup keeps with their dependants; 0 all
+
+    friend bool operator==(const BackupRecord&, const BackupRecord&) = default;
 };
 
 // When the backup job runs.
@@ -51,6 +53,8 @@ struct ScheduleRecord {
     std::array<Int16, 7> RunWeekday{};  // element k: Sunday + k
     Int16 RunHour = 0;
     Int16 RunMinute = 0;
+
+    friend bool operator==(const ScheduleRecord&, const ScheduleRecord&) = default;
 };
 
 struct Settings {
@@ -58,6 +62,8 @@ struct Settings {
     ScheduleRecord ScheduleSettings;
     Int16 BackupInfoSet = kFalse;  // raised by the backup dialog's OK
     Int16 ScheduleSet = kFalse;    // raised by the schedule dialog's OK
+
+    friend bool operator==(const Settings&, const Settings&) = default;
 };
 
 // The one program-wide instance that every window reads and writes.

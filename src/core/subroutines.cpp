@@ -20,4 +20,9 @@ void subWait(std::int32_t seconds) {
     }
 }
 
+bool todayTimePassed(DateTime now, int hour, int minute) {
+    const CivilTime civil = now.civil();
+    return civil.hour * 3600 + civil.minute * 60 + civil.second > hour * 3600 + minute * 60;
+}
+
 }  // namespace lorvane

@@ -135,12 +135,10 @@ void RestoreForm::Form_Load() {
     else lblStatus.Caption(L"登録されたｼﾞｮﾌﾞがありません。保存先を選んでください。");
 }
 
-void RestoreForm::Form_QueryUnload(bool& cancel) {
+bool RestoreForm::Form_QueryUnload() {
     // Closing while files are copied stops the copy first; the window stays for its report.
-    if (running_) {
-        stopAsked_ = true;
-        cancel = true;
-    }
+    if (running_) stopAsked_ = true;
+    return !running_;
 }
 
 void RestoreForm::cmdPickDestination_Click() {

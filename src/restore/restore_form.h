@@ -47,7 +47,7 @@ public:
 
 protected:
     void Form_Load() override;
-    void Form_QueryUnload(bool& cancel) override;
+    bool Form_QueryUnload() override;
 
 private:
     void cmdPickDestination_Click();

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/host.h"
+#include "core/subroutines.h"
 #include "toolkit/typed_number.h"
 #include "placement/placement.h"
 
@@ -16,7 +17,6 @@ namespace {
 constexpr int kDays = 31;
 const wchar_t* const kWeekdays[] = {L"日", L"月", L"火", L"水", L"木", L"金", L"土"};
 constexpr wchar_t kTimeInvalid[] = L"時刻の指定に誤りがあります。";
-constexpr wchar_t kTimePassed[] = L"指定された日時は既に経過しています。";
 
 // A time box's text as a whole number (see typedWholeNumber); nothing beyond 16 bits.
 std::optional<Int16> wholeNumber(const std::wstring& text) {
@@ -130,9 +130,7 @@ void ScheduleForm::cmdOk_Click() {
         return;
     }
     if (optRunToday.Value()) {
-        // Today's run must not lie in the past; the very same second still counts.
-        const CivilTime now = host().now().civil();
-        if (now.hour * 3600 + now.minute * 60 + now.second > *hour * 3600 + *minute * 60) {
+        if (todayTimePassed(host().now(), *hour, *minute)) {
             MsgBox(kTimePassed, mb::Exclamation);
             return;
         }

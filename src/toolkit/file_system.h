@@ -5,20 +5,24 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tk {
 
 // A folder or drive that cannot be read: a drive without its medium, a
-// network drive that is gone, a folder that no longer exists.
+// network drive that is gone, a folder that no longer exists. `reason` is the
+// system's own text of why, in the user's language.
 class FolderUnreadable : public std::runtime_error {
 public:
-    explicit FolderUnreadable(const std::wstring& path)
-        : std::runtime_error("the folder cannot be read"), path_(path) {}
+    explicit FolderUnreadable(const std::wstring& path, std::wstring reason = {})
+        : std::runtime_error("the folder cannot be read"), path_(path), reason_(std::move(reason)) {}
     const std::wstring& path() const { return path_; }
+    const std::wstring& reason() const { return reason_; }
 
 private:
     std::wstring path_;
+    std::wstring reason_;
 };
 
 namespace files {

@@ -93,7 +93,8 @@ void FolderList::userOpened(int row) {
     if (!effectivelyEnabled() || row < 0 || row >= ListCount()) return;
     try {
         Path(rowPath(row));
-    } catch (const FolderUnreadable&) {
+    } catch (const FolderUnreadable& unreadable) {
+        if (OpenFailed) dispatchEvent([&] { OpenFailed(unreadable); });
         // Gone or locked since the list was read: show what is there now.
         try {
             Refresh();

@@ -4,6 +4,7 @@
 // double-click or Enter opens the row's folder.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ public:
     // FolderUnreadable, leaving the list as it was, when the folder cannot be read.
     void Path(const std::wstring& path);
     Handler Change;
+    // A row the user opened could not be read; the list stays at its folder.
+    std::function<void(const FolderUnreadable&)> OpenFailed;
 
     // Rows: first the open path (the root, then one row per folder down to the
     // open one), then the open folder's subfolders in name order.

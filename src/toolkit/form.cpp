@@ -188,9 +188,9 @@ void Form::backendMoved(float left, float top) {
 }
 
 void Form::backendCloseRequested() {
-    bool cancel = false;
-    dispatchEvent([this, &cancel] { Form_QueryUnload(cancel); });
-    if (!cancel) Unload();
+    bool close = true;
+    dispatchEvent([&] { close = Form_QueryUnload(); });
+    if (close && !programEnded()) Unload();
 }
 
 void unloadAllForms() {

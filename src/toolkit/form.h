@@ -111,8 +111,8 @@ protected:
     virtual void Form_Resize() {}
     virtual void Form_Activate() {}
     virtual void Form_Unload() {}
-    // The close box or Alt+F4, before the unload: setting `cancel` keeps the window.
-    virtual void Form_QueryUnload(bool& cancel) { (void)cancel; }
+    // Asked before the close box or Alt+F4 closes the window: false keeps it open.
+    virtual bool Form_QueryUnload() { return true; }
 
 private:
     void load();

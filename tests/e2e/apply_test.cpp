@@ -137,6 +137,7 @@ TEST(SchedulerRefusal, ShowsWhatAtPrintedAndNoSuccess) {
     EXPECT_EQ(prefix.at.waitForArguments(kStepTimeout), kExpectedAtArguments);
     EXPECT_FALSE(app.findMessageBox(false)) << app.describe();
     EXPECT_GT(inkedRows(menu), 0);
+    EXPECT_TRUE(menu.child(L"Button", L"at の応答を待っています...").visible()) << app.describe();
     screenshot(menu, "apply-waiting");
     answerMessage(app,
                   L"ｽｹｼﾞｭｰﾗにｼﾞｮﾌﾞを登録できませんでした。\r\n\r\n終了ｺｰﾄﾞ：1\r\nat の出力：\r\n" + reply,
@@ -147,6 +148,55 @@ TEST(SchedulerRefusal, ShowsWhatAtPrintedAndNoSuccess) {
     EXPECT_EQ(readFile(prefix.files.batchFile), kExpectedBatchFile);
     EXPECT_TRUE(menu.visible());
     EXPECT_TRUE(menu.enabled());
+    EXPECT_TRUE(menu.child(L"Button", kApplyButton).visible()) << "the button's caption is back";
+}
+
+// 今日 at a time that passes between the schedule's OK and the apply button: the
+// program says so as the schedule dialog does, rather than letting the scheduler
+// move the run to tomorrow. Closing the menu then asks, as the settings were
+// never applied: No stays, Yes ends.
+TEST(TodayPassedBeforeApply, IsRefusedAndClosingAsksFirst) {
+    const Prefix prefix;
+    prefix.writeOldFiles();
+    Program app;
+    Window menu = waitForMenu(app);
+
+    // The next minute, with time enough for the schedule's OK before it comes.
+    SYSTEMTIME now{};
+    for (GetLocalTime(&now); now.wSecond >= 50 || (now.wHour == 23 && now.wMinute == 59); GetLocalTime(&now))
+        pause(1s);
+    const int hour = (now.wHour * 60 + now.wMinute + 1) / 60, minute = (now.wMinute + 1) % 60;
+    Window schedule = openFromMenu(app, menu, kScheduleButton, kSchedule);
+    const ScheduleControls controls = scheduleControls(schedule);
+    EXPECT_TRUE(schedule.child(L"Button", L"今日").checked());
+    controls.hour.type(std::to_wstring(hour));
+    controls.minute.type(std::to_wstring(minute));
+    menu = closeToMenu(app, schedule, L"OK");
+
+    const Window backup = openFromMenu(app, menu, kBackupSettingsButton, kBackupSettings);
+    addFolderWithPicker(app, backup, L"DATA");
+    menu = closeToMenu(app, backup, L"OK");
+    waitUntil(
+        "the chosen minute to pass", 75s,
+        [&] {
+            GetLocalTime(&now);
+            return now.wHour * 3600 + now.wMinute * 60 + now.wSecond > hour * 3600 + minute * 60;
+        },
+        [&] { return std::to_string(now.wHour) + ":" + std::to_string(now.wMinute); });
+
+    menu.child(L"Button", kApplyButton).click();
+    answerMessage(app, lorvane::texts::kTimePassed, {IDOK}, IDOK, "apply-time-passed");
+    expectNoMessage(app, menu);
+    prefix.expectOldFiles();
+    EXPECT_FALSE(prefix.at.ran());
+
+    menu.close();
+    answerMessage(app, lorvane::texts::kUnappliedQuestion, {IDYES, IDNO}, IDNO, "close-unapplied");
+    expectNoMessage(app, menu);
+    EXPECT_TRUE(menu.visible());
+    menu.close();
+    answerMessage(app, lorvane::texts::kUnappliedQuestion, {IDYES, IDNO}, IDYES);
+    EXPECT_EQ(app.waitForExit(kStepTimeout), 0u);
 }
 
 TEST(NoBackupProgram, StopsBeforeTheQuestionAndWritesNothing) {
@@ -163,42 +213,6 @@ TEST(NoBackupProgram, StopsBeforeTheQuestionAndWritesNothing) {
     prefix.expectOldFiles();
     EXPECT_FALSE(prefix.at.ran());
     EXPECT_TRUE(menu.visible());
-}
-
-// Where Windows has neither ntbackup nor `at`: the dialog asks where robocopy is
-// to copy to, Wine's own schtasks takes the task file, and the command file hands
-// robocopy (a stand-in: Wine's is a stub) the folder and its place there.
-TEST(CopyBackup, AsksForTheDestinationAndTheTaskSchedulerTakesTheTask) {
-    const Prefix prefix(false);
-    const Removed wineRobocopy(systemDirectory() + L"\\robocopy.exe");
-    const ProgramRecorder robocopy(L"robocopy", {}, 1, 0);
-    const std::wstring taskFile = systemDirectory() + L"\\tpbackup.xml";
-    const Restore taskFileRestore(taskFile), destination(L"C:\\BACKUP"),
-        log(windowsDirectory() + L"\\tpbackup.log"), tasks(systemDirectory() + L"\\Tasks\\Lorvane"),
-        task(systemDirectory() + L"\\Tasks\\Lorvane\\tpbackup");
-    Program app;
-    const Window menu = chooseTypicalSettings(app, false, [&](const Window& backup) {
-        screenshot(backup, "backup-settings-copy");
-        backup.child(L"Button", L"OK").click();
-        answerMessage(app, L"保存先が設定されていません。", {IDOK}, IDOK, "backup-settings-no-destination");
-        backup.child(L"TkFrame", L"保存先").children(L"Edit").at(0).type(L"C:\\BACKUP");
-    });
-
-    menu.child(L"Button", kApplyButton).click();
-    answerMessage(app, kApplyQuestion, {IDYES, IDNO}, IDYES);
-    answerMessage(app, kApplyDone, {IDOK}, IDOK);
-    EXPECT_EQ(readFile(prefix.files.batchFile), "schtasks /create /tn \"Lorvane\\tpbackup\" /xml \"" +
-                                                    utf8(taskFile) + "\" /f\r\n");
-    for (const auto& [file, name] : {std::pair{prefix.files.commandFile, "copy-tpbackup.cmd"},
-                                     std::pair{taskFile, "copy-tpbackup.xml"}})
-        keepCopy(file, name);
-
-    // The command file as the Task Scheduler runs it.
-    Program run(systemDirectory() + L"\\cmd.exe", L"/c \"" + prefix.files.commandFile + L"\"");
-    run.waitForExit(kStepTimeout);
-    EXPECT_EQ(robocopy.waitForArguments(kStepTimeout),
-              "\"C:\\DATA\" \"C:\\BACKUP\\C\\DATA\" /E /M /R:2 /W:5 /NP /LOG+:\"" + utf8(windowsDirectory()) +
-                  "\\tpbackup.log\"");
 }
 
 // A second start while the question is up brings the question to the front and

@@ -45,7 +45,7 @@ std::wstring environment(const wchar_t* name) {
     return value;
 }
 
-namespace {
+}  // namespace detail
 
 std::wstring directoryOfThisProgram() {
     std::wstring path(MAX_PATH * 4, L'\0');
@@ -53,7 +53,7 @@ std::wstring directoryOfThisProgram() {
     return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
-}  // namespace
+namespace detail {
 
 std::wstring inspect(HWND hwnd, Inspect what) {
     static const HMODULE inspector =

@@ -32,6 +32,9 @@ std::wstring fromUtf8(const std::string& text);
 
 // The program under test: $LORVANE_EXE, a Unix path turned into a Wine one.
 std::wstring programPath();
+// The folder of the test program, with a backslash at its end: the test-only
+// programs built with it sit there.
+std::wstring directoryOfThisProgram();
 
 // A Unix path as Wine sees it (Z: is the Unix root); Windows paths pass unchanged.
 std::wstring windowsPath(const std::wstring& path);

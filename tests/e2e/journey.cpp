@@ -293,6 +293,13 @@ Removed::Removed(const std::wstring& path) : restore_(path) {
         throw DriverError("cannot remove " + utf8(path));
 }
 
+RobocopyStandIn::RobocopyStandIn() : restore_(systemDirectory() + L"\\robocopy.exe") {
+    const std::wstring standIn = directoryOfThisProgram() + L"lorvane_e2e_robocopy.exe";
+    if (!CopyFileW(standIn.c_str(), (systemDirectory() + L"\\robocopy.exe").c_str(), FALSE))
+        throw DriverError("cannot copy " + utf8(standIn) + " into the system directory: error " +
+                          std::to_string(GetLastError()));
+}
+
 BackupProgram::BackupProgram() : script_(systemDirectory() + L"\\ntbackup.cmd") {
     writeFile(systemDirectory() + L"\\ntbackup.cmd", "@echo ntbackup %*\r\n");
 }

@@ -124,6 +124,19 @@ private:
     Restore restore_;
 };
 
+// The stand-in robocopy (lorvane_e2e_robocopy.exe, built beside the test program)
+// as the system directory's robocopy.exe in place of Wine's stub, which Wine then
+// runs because scripts/env.sh sets robocopy.exe=n,b. Put back when destroyed.
+class RobocopyStandIn {
+public:
+    RobocopyStandIn();
+    // The words its logs start with, by which a journey knows it ran and not the stub.
+    static constexpr wchar_t kLogHeading[] = L"ROBOCOPY stand-in";
+
+private:
+    Restore restore_;
+};
+
 // A test-only `ntbackup` in the system directory (Wine has none), so that the
 // program finds a backup program there. Removed again when destroyed.
 class BackupProgram {

@@ -48,6 +48,7 @@ TEST(LogViewer, ShowsALogInAnotherFontAndClosesBackToTheMenu) {
     menu.child(L"Button", kLogViewerButton).click();
     const FileDialog open = app.waitForFileDialog(kStepTimeout);
     app.settle(open);
+    EXPECT_FALSE(menu.visible()) << "beneath the viewer's first dialog the menu takes no click";
     EXPECT_EQ(utf8(open.fileName()), "*.log");
     screenshot(open, "log-open-dialog");
     open.open(log.path());

@@ -47,6 +47,8 @@ TEST(Refusals, BackupSettingsShowTheMessageKeepTheDialogAndStoreNothing) {
          "message-log-file-without-name"},
         {"a log file with a double quote", false, L"C:\\a\"b.log", {},
          L"ﾛｸﾞﾌｧｲﾙに \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。", "message-log-file-quote"},
+        {"a log file in a folder that is not there", false, L"C:\\NOSUCHDIR\\backup.log", {},
+         L"ﾛｸﾞﾌｧｲﾙのﾌｫﾙﾀﾞがありません。\r\n\r\nﾌｫﾙﾀﾞ：C:\\NOSUCHDIR", "message-log-folder-missing"},
         {"a description with a double quote", false, L"C:\\logs\\tpbackup.log", L"週次 \"全体\"",
          L"説明に \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。", "message-description-quote"},
     };

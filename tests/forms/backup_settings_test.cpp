@@ -149,6 +149,8 @@ const std::wstring kNoDestination = L"保存先が設定されていません。
 const std::wstring kRelativeDestination =
     L"保存先には、ﾄﾞﾗｲﾌﾞ名 (C:\\ など) または \\\\ｻｰﾊﾞｰ名\\共有名 から始まるﾌｫﾙﾀﾞを指定してください。 / 48";
 const std::wstring kKeepNotANumber = L"保存する完全ﾊﾞｯｸｱｯﾌﾟの数には 0 から 99 までの数を指定してください。 / 48";
+const std::wstring kRelativeLog =
+    L"ﾛｸﾞﾌｧｲﾙには、ﾄﾞﾗｲﾌﾞ名 (C:\\ など) または \\\\ｻｰﾊﾞｰ名\\共有名 から始まるﾌｧｲﾙ名を指定してください。 / 48";
 const std::wstring kDestinationInFolder = L"保存先がﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの中にあります。\r\n\r\nﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ：C:\\DATA / 48";
 
 struct OkCase {
@@ -198,7 +200,29 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(OkCase{"NoFolderNoLog", false, L"", L"", kNoFolder},
                       OkCase{"NoFolder", false, L"", L"C:\\x.log", kNoFolder},
                       OkCase{"NoLog", true, L"", L"", kNoLog},
-                      OkCase{"BlankLogIsStored", true, L"", L"   ", L""},
+                      // The job runs as SYSTEM in the system folder: a log must be a whole path.
+                      OkCase{"BlankLog", true, L"", L"   ", kRelativeLog},
+                      OkCase{"RelativeLog", true, L"", L"backup.log", kRelativeLog},
+                      OkCase{"LogIsAShareWithoutFile", true, L"", L"\\\\srv\\logs", kRelativeLog},
+                      OkCase{"LogInAFolderThatIsNotThere", true, L"", L"C:\\NOSUCHDIR\\backup.log",
+                             L"ﾛｸﾞﾌｧｲﾙのﾌｫﾙﾀﾞがありません。\r\n\r\nﾌｫﾙﾀﾞ：C:\\NOSUCHDIR / 48"},
+                      OkCase{"LogIsAnExistingFolder", true, L"", L"C:\\windows",
+                             L"ﾛｸﾞﾌｧｲﾙにﾌｫﾙﾀﾞが指定されています。\r\n\r\nﾛｸﾞﾌｧｲﾙ：C:\\windows / 48"},
+                      OkCase{"LogInsideTheFolder", true, L"", L"c:\\data\\backup.log",
+                             L"ﾛｸﾞﾌｧｲﾙがﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの中にあります。\r\n\r\nﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽ：C:\\DATA / 48"},
+                      OkCase{"LogInsideTheDestination", true, L"", L"E:\\BK\\x.log",
+                             L"ﾛｸﾞﾌｧｲﾙが保存先の中にあります。\r\n\r\n保存先：E:\\BK / 48", L"E:\\BK"},
+                      // What the apply action would refuse of the command file, OK refuses.
+                      OkCase{"HangulInGuide", true, L"한글", L"C:\\x.log",
+                             L"ｼｽﾃﾑのｺｰﾄﾞﾍﾟｰｼﾞで表せない文字が含まれています。\r\n\r\n文字　：한 (U+D55C)\r\n"
+                             L"設定値：한글 / 16"},
+                      // The copy's command file holds none of it: its job file is UTF-16.
+                      OkCase{"HangulAndYenOnTheCopy", true, L"한글", L"C:\\x.log", L"", L"E:\\a¥b"},
+                      OkCase{"TapeLineOver256", true, std::wstring(250, L'x'), L"C:\\x.log",
+                             L"ntbackup のｺﾏﾝﾄﾞ行が長すぎます。\r\n\r\n文字数：315 (上限 256)\r\n\r\n"
+                             L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽを減らすか、より上位のﾌｫﾙﾀﾞを指定してください。 / 48"},
+                      OkCase{"CopyHasNoTapeLimit", true, std::wstring(250, L'x'), L"C:\\x.log", L"",
+                             L"E:\\BK"},
                       OkCase{"JapaneseGuide", true, L"  週次 バックアップ ", L"C:\\x.log", L""},
                       OkCase{"QuoteInGuide", true, L"say \"hi\" & del", L"C:\\x.log", kBadGuide},
                       OkCase{"TabInGuide", true, L"two\tparts", L"C:\\x.log", kBadGuide},
@@ -222,8 +246,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OkCase{"DestinationOnAShare", true, L"", L"C:\\x.log", L"", L"\\\\srv\\backup"},
                       OkCase{"TwoFullSetsKeptAsTheInputMethodTypesIt", true, L"", L"C:\\x.log", L"", L"E:\\BK", L"２"},
                       OkCase{"KeptSetsNotANumber", true, L"", L"C:\\x.log", kKeepNotANumber, L"E:\\BK", L"x"},
-                      OkCase{"KeptSetsTooMany", true, L"", L"C:\\x.log", kKeepNotANumber, L"E:\\BK", L"100"},
-                      OkCase{"BlankLogOnTheCopy", true, L"", L"   ", kNoLog, L"E:\\BK"}),
+                      OkCase{"KeptSetsTooMany", true, L"", L"C:\\x.log", kKeepNotANumber, L"E:\\BK", L"100"}),
     CaseName());
 
 TEST_F(BackupSettings, OkStoresTheWholeRecordAndReopeningShowsIt) {

@@ -141,5 +141,24 @@ TEST_F(FolderPicker, UnreadableDriveLeavesTheListWhereItWas) {
     EXPECT_EQ(messages()[0].style, 48);
 }
 
+// A folder gone since the list was read: the picker says why and stays where it
+// was, so that OK does not take the parent for the folder the user meant.
+TEST_F(FolderPicker, FolderThatCannotBeOpenedIsSaidSoAndTheListStays) {
+    const std::optional<std::wstring> result = pick([&](SelectPathForm& p) {
+        open(p, kRoot.substr(3));
+        tk::testing::removeFolder(kRoot + L"\\A");
+        open(p, L"A");
+        EXPECT_EQ(p.dirPath.Path(), kRoot);
+        EXPECT_EQ(p.txtPath.Text(), kRoot);
+        tk::user::click(p.cmdOk);
+    });
+    EXPECT_EQ(result, kRoot);
+    ASSERT_EQ(messages().size(), 1u);
+    const std::wstring headline = L"ﾌｫﾙﾀﾞ " + kRoot + L"\\A を開けません。\r\n\r\n";
+    EXPECT_EQ(messages()[0].text.substr(0, headline.size()), headline);
+    EXPECT_GT(messages()[0].text.size(), headline.size()) << "the system's reason follows";
+    EXPECT_EQ(messages()[0].style, 48);
+}
+
 }  // namespace
 }  // namespace lorvane::test

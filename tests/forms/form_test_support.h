@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/program.h"
 #include "apply/system_access.h"
@@ -17,10 +18,25 @@
 namespace lorvane::test {
 
 // The programs that the windows find on the system: robocopy, and ntbackup
-// unless a test takes it away; everything else is the system's own.
+// unless a test takes it away; the folders of `folders`; everything else is the
+// system's own.
 class ProgramsFound final : public SystemAccess {
 public:
     bool ntbackup = true;
+    std::vector<std::wstring> folders = {L"C:\\",      L"C:\\WINNT", L"C:\\WINDOWS",
+                                         L"C:\\LOGS", L"D:\\",      L"E:\\"};
+
+    bool folderExists(const std::wstring& path) override {
+        const auto comparable = [](std::wstring text) {
+            while (!text.empty() && text.back() == L'\\') text.pop_back();
+            for (wchar_t& c : text)
+                if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+            return text;
+        };
+        for (const std::wstring& folder : folders)
+            if (comparable(folder) == comparable(path)) return true;
+        return false;
+    }
 
     std::wstring findProgram(const std::wstring& name) override {
         return name == L"ntbackup" && !ntbackup ? L"" : L"C:\\WINNT\\system32\\" + name + L".exe";

@@ -1,3 +1,4 @@
+#include <optional>
 #include <ostream>
 
 #include "app/forms.h"
@@ -5,6 +6,7 @@
 #include "app/title_form.h"
 #include "form_test_support.h"
 #include "toolkit/app.h"
+#include "texts.h"
 #include "toolkit/events.h"
 
 namespace lorvane::test {
@@ -133,23 +135,42 @@ TEST_F(MainMenu, VersionItemIsGreyedAndDoesNothing) {
 struct EndingCase {
     const char* name;
     bool useCloseBox;
+    // Settings confirmed in a dialog and never applied: the question is asked and answered so.
+    std::optional<int> unappliedAnswer = {};
     friend std::ostream& operator<<(std::ostream& os, const EndingCase& c) { return os << c.name; }
 };
 using MainMenuEnding = Table<MainMenu, EndingCase>;
 
-TEST_P(MainMenuEnding, EndsTheProgram) {
+TEST_P(MainMenuEnding, EndsTheProgramOrStaysAsAnswered) {
+    const EndingCase& c = GetParam();
     frmMenu->Show();
-    if (GetParam().useCloseBox)
+    if (c.unappliedAnswer) {
+        mdlMain().BackupInfoSet = kTrue;
+        tk::testing::answerNextMessageBox(*c.unappliedAnswer);
+    }
+    if (c.useCloseBox)
         tk::user::closeBox(*frmMenu);
     else
         tk::user::choose(frmMenu->mnuExit);
-    EXPECT_EQ(frmMenu.instance(), nullptr);
-    EXPECT_TRUE(tk::loadedForms().empty());
-    EXPECT_TRUE(tk::testing::overrides().allFormsUnloaded);
+    const bool ends = c.unappliedAnswer.value_or(mb::Yes) == mb::Yes;
+    EXPECT_EQ(messages().size(), c.unappliedAnswer ? 1u : 0u);
+    if (c.unappliedAnswer) {
+        EXPECT_EQ(messages()[0].text, texts::kUnappliedQuestion);
+    }
+    EXPECT_EQ(frmMenu.instance() == nullptr, ends);
+    EXPECT_EQ(tk::loadedForms().empty(), ends);
+    EXPECT_EQ(tk::testing::overrides().allFormsUnloaded, ends);
+    if (!ends) {
+        EXPECT_TRUE(frmMenu->Visible());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(, MainMenuEnding,
-                         ::testing::Values(EndingCase{"ExitItem", false}, EndingCase{"CloseBox", true}),
+                         ::testing::Values(EndingCase{"ExitItem", false}, EndingCase{"CloseBox", true},
+                                           EndingCase{"UnappliedExitItemYes", false, mb::Yes},
+                                           EndingCase{"UnappliedExitItemNo", false, mb::No},
+                                           EndingCase{"UnappliedCloseBoxYes", true, mb::Yes},
+                                           EndingCase{"UnappliedCloseBoxNo", true, mb::No}),
                          CaseName());
 
 }  // namespace

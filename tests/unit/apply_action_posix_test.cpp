@@ -298,6 +298,32 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"LineBreakInFolder",
                     [](Settings& s, User&) { s.BackupSettings.BackupPath[1] = L"D:\\a\nb"; },
                     L"ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽに \" (ﾀﾞﾌﾞﾙｸｫｰﾃｰｼｮﾝ) や制御文字は使用できません。", {}, mb::Exclamation},
+        // Both schedulers would move the run to tomorrow; the clock reads 09:00:00.
+        RefusalCase{"TodayAfterItsTime",
+                    [](Settings& s, User&) {
+                        s.ScheduleSettings = {.RunUnit = runUnit::Today, .RunHour = 8, .RunMinute = 59};
+                    },
+                    L"指定された日時は既に経過しています。", {}, mb::Exclamation},
+        RefusalCase{"TodayAtItsTime",
+                    [](Settings& s, User&) {
+                        s.ScheduleSettings = {.RunUnit = runUnit::Today, .RunHour = 9, .RunMinute = 0};
+                    },
+                    L""},
+        RefusalCase{"CopyToADriveThatIsGone",
+                    [](Settings& s, User&) { s.BackupSettings.Destination = L"Q:\\BK"; },
+                    L"保存先のﾄﾞﾗｲﾌﾞまたは共有が見つかりません。\r\n\r\n保存先：Q:\\BK", kCopy, mb::Exclamation},
+        RefusalCase{"CopyToAShareThatIsThere",
+                    [](Settings& s, User&) { s.BackupSettings.Destination = L"\\\\srv\\share\\BK"; }, L"",
+                    [](PosixSystemAccess& a) {
+                        a.missingPrograms = {L"ntbackup"};
+                        a.folders.push_back(L"\\\\srv\\share");
+                    }},
+        RefusalCase{"LogInTheCopysTarget",
+                    [](Settings& s, User&) {
+                        CopyTo(s);
+                        s.BackupSettings.LogFileName = L"E:\\BACKUP\\D\\My Work\\backup.log";
+                    },
+                    L"ﾛｸﾞﾌｧｲﾙが保存先の中にあります。\r\n\r\n保存先：E:\\BACKUP", kCopy, mb::Exclamation},
         RefusalCase{"BestFitYenWouldBeBackslash",
                     [](Settings& s, User&) { s.BackupSettings.LogFileName = L"C:\\¥.log"; },
                     kUnrepresentable + L"¥ (U+00A5)\r\n設定値：C:\\¥.log"}),

@@ -280,6 +280,7 @@ TEST_F(BackupRun, FailuresAreCountedAndTheShadowCopiesReleased) {
 TEST_F(BackupRun, VerifyNamesEachMismatchAndTheRegistryGoesIntoAnAdministratorsOnlyFolder) {
     job.backup.Verify = 1;
     job.backup.RegBackup = 1;
+    job.backup.Restriction = 1;
     // A copy that lands damaged: same size and time, other bytes.
     system.afterCopy = [&] { system.files.at(kDestination + L"\\" + sets().at(0) + L"\\C\\DATA\\a.txt").bytes = "alphA"; };
     EXPECT_EQ(run(backupMode::Normal), 1);
@@ -289,6 +290,7 @@ TEST_F(BackupRun, VerifyNamesEachMismatchAndTheRegistryGoesIntoAnAdministratorsO
     EXPECT_EQ(result.files, 1u);
     EXPECT_NE(system.text(set + L"\\backup.log").find(L"内容が一致しません：C:\\DATA\\a.txt"), std::wstring::npos);
     EXPECT_TRUE(system.files.at(L"C:\\DATA\\a.txt").archive) << "what did not arrive intact stays for the next run";
+    EXPECT_EQ(system.access.at(set), backup::FolderAccess::Restricted);
     EXPECT_EQ(system.access.at(set + L"\\Registry"), backup::FolderAccess::AdministratorsOnly);
     EXPECT_EQ(system.regRuns.size(), 5u);
     EXPECT_TRUE(system.files.contains(set + L"\\Registry\\SAM.hiv"));

@@ -70,6 +70,21 @@ TEST_F(Win32Files, MissingFolderFailsWithTheSystemText) {
     EXPECT_EQ(result.description.find_last_of(L"\r\n"), std::wstring::npos);
 }
 
+// The log file's and the destination's checks: a folder, a drive's root, but not a file
+// nor what is not there (a drive letter without a drive, with no box from the system).
+TEST_F(Win32Files, FolderExistsForFoldersAndRootsOnly) {
+    EXPECT_TRUE(access.folderExists(dir.wstring()));
+    EXPECT_TRUE(access.folderExists(dir.wstring() + L"\\"));
+    EXPECT_TRUE(access.folderExists(L"C:\\"));
+    EXPECT_FALSE(access.folderExists(Target()));
+    EXPECT_FALSE(access.folderExists((dir / "missing").wstring()));
+    wchar_t unused = 0;
+    for (wchar_t letter = L'Z'; letter > L'D' && !unused; --letter)
+        if (!(GetLogicalDrives() & (1u << (letter - L'A')))) unused = letter;
+    ASSERT_NE(unused, 0);
+    EXPECT_FALSE(access.folderExists(std::wstring(1, unused) + L":\\"));
+}
+
 struct EncodingCase {
     unsigned codePage;
     std::wstring text;

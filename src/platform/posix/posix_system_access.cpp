@@ -93,6 +93,22 @@ std::optional<std::string> PosixSystemAccess::toBatchCodePage(std::wstring_view 
     return tk::encodeToCodePage(text, 932);
 }
 
+bool PosixSystemAccess::folderExists(const std::wstring& path) {
+    if (!path.empty() && path[0] == L'/') {
+        struct stat found {};
+        return ::stat(nativePath(path, driveFolders).c_str(), &found) == 0 && S_ISDIR(found.st_mode);
+    }
+    const auto comparable = [](std::wstring text) {
+        while (!text.empty() && text.back() == L'\\') text.pop_back();
+        for (wchar_t& c : text)
+            if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+        return text;
+    };
+    for (const std::wstring& folder : folders)
+        if (comparable(folder) == comparable(path)) return true;
+    return false;
+}
+
 std::wstring PosixSystemAccess::findProgram(const std::wstring& name) {
     for (const std::wstring& missing : missingPrograms)
         if (missing == name) return {};

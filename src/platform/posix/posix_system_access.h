@@ -30,6 +30,9 @@ public:
     std::optional<std::string> toBatchCodePage(std::wstring_view text) override;
     std::wstring commandInterpreter() override { return interpreter; }
     bool delayedExpansion() override { return delayedExpansionOn; }
+    // A Windows path names a folder when `folders` holds it (case and a trailing
+    // backslash aside); a POSIX path (from "/") when the disk has it.
+    bool folderExists(const std::wstring& path) override;
     // The name with ".exe" in the system directory, unless the test took it away.
     std::wstring findProgram(const std::wstring& name) override;
     // Records the program and the wait; nothing is executed, `answer` is the answer.
@@ -47,6 +50,7 @@ public:
     std::string driveFolders;
     bool delayedExpansionOn = false;
     std::vector<std::wstring> missingPrograms;
+    std::vector<std::wstring> folders = {L"C:\\", L"C:\\WINNT", L"C:\\WINDOWS", L"D:\\", L"E:\\"};
     ProgramRun answer{{}, true, 0, {}};
     std::vector<Started> started;
     std::vector<std::chrono::milliseconds> waits;

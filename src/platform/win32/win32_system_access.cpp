@@ -107,6 +107,13 @@ SystemResult Win32SystemAccess::copyThisProgram(const std::wstring& path) {
     return replaceFile(path, bytes);
 }
 
+bool Win32SystemAccess::folderExists(const std::wstring& path) {
+    const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    SetErrorMode(previous);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::optional<std::string> Win32SystemAccess::toBatchCodePage(std::wstring_view text) {
     return tk::encodeToCodePage(text, codePage_ ? codePage_ : GetOEMCP());
 }

@@ -24,6 +24,8 @@ public:
     std::wstring commandInterpreter() override;
     // DelayedExpansion of Software\Microsoft\Command Processor, on for the machine or the user.
     bool delayedExpansion() override;
+    // GetFileAttributesW, without the system's box for a drive that has no medium.
+    bool folderExists(const std::wstring& path) override;
     // SearchPathW over the system directory and the system's Path, once for each
     // extension of the system's PATHEXT.
     std::wstring findProgram(const std::wstring& name) override;

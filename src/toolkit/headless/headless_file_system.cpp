@@ -35,7 +35,8 @@ std::wstring fullPath(const std::wstring& path) { return Machine::normal(path); 
 
 std::vector<std::wstring> subfolders(const std::wstring& path) {
     const std::wstring folder = Machine::normal(path);
-    if (!machine().readableFolder(folder)) throw FolderUnreadable(folder);
+    if (!machine().readableFolder(folder))
+        throw FolderUnreadable(folder, L"The system cannot find the path specified.");
     std::wstring prefix = upper(folder);
     if (prefix.back() != L'\\') prefix += L'\\';
     std::vector<std::wstring> names;

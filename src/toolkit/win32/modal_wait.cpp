@@ -32,6 +32,24 @@ private:
     std::vector<HWND> windows_;
 };
 
+bool waiting = false;
+
+// While it lives, the wait cursor shows over the program's windows; the next
+// move of the mouse afterwards brings back the cursor of what lies beneath.
+class WaitCursor {
+public:
+    WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) { waiting = true; }
+    ~WaitCursor() {
+        waiting = false;
+        SetCursor(previous_);
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR previous_;
+};
+
 // Paints the windows and drops the user's keys and clicks. Anything else posted
 // (a quit request, a click sent by another program) waits for the message loop,
 // so that no handler runs while the action waits.
@@ -49,8 +67,11 @@ void paintAndDropInput() {
 
 }  // namespace
 
+bool waitCursorShown() { return waiting; }
+
 bool waitWithWindowsDisabled(HANDLE object, std::chrono::milliseconds timeout, const std::function<void()>& poll) {
     const WindowsDisabled disabled;
+    const WaitCursor cursor;
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(std::max<long long>(timeout.count(), 0));
     for (;;) {
         poll();

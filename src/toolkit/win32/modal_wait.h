@@ -12,7 +12,11 @@ namespace tk::win32 {
 // windows are disabled, as under a modal box, and painted; the user's keys and
 // clicks are dropped, and anything else posted waits for the message loop, so that
 // no handler runs. `poll` runs at the start and at least every 50 ms (a pipe that
-// must not fill up). True when the object was signalled.
+// must not fill up). The wait cursor shows over the program's windows meanwhile.
+// True when the object was signalled.
 bool waitWithWindowsDisabled(HANDLE object, std::chrono::milliseconds timeout, const std::function<void()>& poll);
+
+// Whether such a wait is under way: the windows then answer WM_SETCURSOR with the wait cursor.
+bool waitCursorShown();
 
 }  // namespace tk::win32

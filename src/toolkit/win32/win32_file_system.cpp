@@ -39,22 +39,26 @@ std::wstring withSeparator(std::wstring path) {
     return path;
 }
 
-// Each folder inside, hidden ones too; false when the folder cannot be read.
+// Each folder inside, hidden ones too; the system's error when the folder cannot
+// be read, else ERROR_SUCCESS.
 template <class Visit>
-bool forEachFolder(const std::wstring& path, bool withHidden, Visit visit) {
+DWORD forEachFolder(const std::wstring& path, bool withHidden, Visit visit) {
     QuietErrors quiet;
     WIN32_FIND_DATAW found{};
     const win32::AutoFindClose search(FindFirstFileExW((withSeparator(path) + L"*").c_str(),
                                                                 FindExInfoBasic, &found,
                                                                 FindExSearchLimitToDirectories, nullptr, 0));
-    if (!search.valid()) return GetLastError() == ERROR_FILE_NOT_FOUND;  // an empty root
+    if (!search.valid()) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;  // an empty root
+    }
     do {
         const std::wstring name = found.cFileName;
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == L"." || name == L"..") continue;
         if (!withHidden && (found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN)) continue;
         visit(name);
     } while (FindNextFileW(search, &found));
-    return true;
+    return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -90,8 +94,9 @@ std::wstring fullPath(const std::wstring& path) {
 
 std::vector<std::wstring> subfolders(const std::wstring& path) {
     std::vector<std::wstring> names;
-    if (!forEachFolder(path, false, [&](const std::wstring& name) { names.push_back(name); }))
-        throw FolderUnreadable(path);
+    const DWORD error = forEachFolder(path, false, [&](const std::wstring& name) { names.push_back(name); });
+    if (error != ERROR_SUCCESS)
+        throw FolderUnreadable(path, win32::systemErrorText(error));
     return names;
 }
 

@@ -7,6 +7,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/events.h"
 #include "toolkit/twips.h"
+#include "toolkit/win32/modal_wait.h"
 #include "toolkit/win32/win32_internal.h"
 
 namespace tk::win32 {
@@ -140,6 +141,12 @@ public:
             case WM_NOTIFY:
             case WM_VSCROLL:
             case WM_HSCROLL: return childMessage(msg, wp, lp, result);
+            case WM_SETCURSOR:
+                // Over the window and each of its controls, which ask their parent first.
+                if (!waitCursorShown()) return false;
+                SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+                result = TRUE;
+                return true;
             case WM_ACTIVATE:
                 if (LOWORD(wp) != WA_INACTIVE) {
                     navigationWindow = hwnd_;
