@@ -4,6 +4,7 @@
 #include "app/title_form.h"
 #include "backupinfo/set_bk_info_form.h"
 #include "logview/show_log_form.h"
+#include "restore/restore_form.h"
 #include "schedule/schedule_form.h"
 
 namespace lorvane {
@@ -21,5 +22,6 @@ tk::FormRef<MenuForm> frmMenu;
 tk::FormRef<SetBkInfoForm> frmSetBkInfo{returnToMenu};
 tk::FormRef<ScheduleForm> frmSetDate{returnToMenu};
 tk::FormRef<ShowLogForm> frmShowLog{returnToMenu};
+tk::FormRef<RestoreForm> frmRestore{returnToMenu};
 
 }  // namespace lorvane

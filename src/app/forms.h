@@ -11,11 +11,13 @@ class MenuForm;
 class SetBkInfoForm;
 class ScheduleForm;
 class ShowLogForm;
+class RestoreForm;
 
 extern tk::FormRef<TitleForm> frmTitle;
 extern tk::FormRef<MenuForm> frmMenu;
 extern tk::FormRef<SetBkInfoForm> frmSetBkInfo;
 extern tk::FormRef<ScheduleForm> frmSetDate;
 extern tk::FormRef<ShowLogForm> frmShowLog;
+extern tk::FormRef<RestoreForm> frmRestore;
 
 }  // namespace lorvane

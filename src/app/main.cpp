@@ -16,6 +16,7 @@
 #include "platform/platform_backup_system.h"
 #include "platform/platform_system_access.h"
 #include "platform/win32/win32_task_scheduler.h"
+#include "restore/restore_form.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     int count = 0;
@@ -25,7 +26,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
         LocalFree(arguments);
         if (run) return lorvane::backup::runBackupJob(lorvane::platformBackupSystem(), jobFile);
     }
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     tk::initialize(lorvane::programInfo());
     static lorvane::ProgramHost host;
@@ -33,5 +34,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     lorvane::setSystemAccess(&lorvane::platformSystemAccess());
     lorvane::setTaskScheduler(&lorvane::platformTaskScheduler());
     lorvane::setJobSystem(&lorvane::platformBackupSystem());
+    lorvane::useRestoreSystem(&lorvane::platformBackupSystem());
     return tk::RunMessageLoop([] { lorvane::frmTitle->Show(); });
 }

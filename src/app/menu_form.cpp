@@ -5,10 +5,12 @@
 #include "apply/copy_commands.h"
 #include "apply/task_scheduler.h"
 #include "apply/apply_action.h"
+#include "apply/backup_rules.h"
 #include "backupinfo/set_bk_info_form.h"
 #include "core/host.h"
 #include "core/settings.h"
 #include "placement/placement.h"
+#include "restore/restore_form.h"
 #include "logview/show_log_form.h"
 #include "schedule/schedule_form.h"
 
@@ -67,6 +69,7 @@ MenuForm::MenuForm() {
         {cmdSetDate, L"日付の設定", &MenuForm::cmdSetDate_Click},
         {cmdSetSystem, kSetSystemCaption, &MenuForm::cmdSetSystem_Click},
         {cmdShowLog, L"ログファイルの確認", &MenuForm::cmdShowLog_Click},
+        {cmdRestore, L"復元(&S)", &MenuForm::cmdRestore_Click},
     };
     float top = 1500;
     int tab = 0;
@@ -118,7 +121,8 @@ void MenuForm::Form_Load() {
         const Settings& settings = mdlMain();
         if (settings.BackupInfoSet == kTrue && settings.ScheduleSet == kTrue) applied_ = settings;
         clientSize(7410, lblStatusWarning.Top() + lblStatusWarning.Height() + 120);
-        for (tk::Control* control : {static_cast<tk::Control*>(&cmdRunNow), static_cast<tk::Control*>(&cmdUnregister),
+        for (tk::Control* control : {static_cast<tk::Control*>(&cmdRestore), static_cast<tk::Control*>(&cmdRunNow),
+                                     static_cast<tk::Control*>(&cmdUnregister),
                                      static_cast<tk::Control*>(&lblStatus), static_cast<tk::Control*>(&lblStatusWarning)})
             control->Visible(true);
         showStatus(L"状態を読み込んでいます…", {});
@@ -187,6 +191,11 @@ void MenuForm::cmdSetDate_Click() {
 void MenuForm::cmdShowLog_Click() {
     Hide();
     frmShowLog->Show();
+}
+
+void MenuForm::cmdRestore_Click() {
+    frmRestore->Show();
+    Hide();
 }
 
 // Runs to its end here, asking and reporting by message boxes; while the

@@ -33,6 +33,7 @@ public:
     tk::Label lblStatus{*this};
     tk::Label lblStatusWarning{*this};
     tk::Timer tmrStatus;
+    tk::Button cmdRestore{*this};  // on the copy path only
 
     tk::MenuItem mnuFile{*this, L"ﾌｧｲﾙ(&F)"};
     tk::MenuItem mnuExit{mnuFile, L"終了(&X)"};
@@ -49,6 +50,7 @@ private:
     void cmdSetDate_Click();
     void cmdSetSystem_Click();
     void cmdShowLog_Click();
+    void cmdRestore_Click();
     void mnuExit_Click();
 
     // The job's status: read on a thread of its own, shown when it arrives.

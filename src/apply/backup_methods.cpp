@@ -82,8 +82,13 @@ public:
                 // The run's event log entries read their texts from the program's copy.
                 [&access, program] { return access.registerEventSource(kEventSource, program); },
                 [&access, &settings, systemDirectory] {
-                    return access.replaceFile(jobFilePath(systemDirectory),
-                                              backup::writeJobFile({settings.BackupSettings, settings.ScheduleSettings}));
+                    const std::wstring jobFile = jobFilePath(systemDirectory);
+                    backup::Job job{settings.BackupSettings, settings.ScheduleSettings};
+                    // The restore drill an administrator scheduled in the registered job stays.
+                    if (const std::optional<std::string> registered = access.readSmallFile(jobFile))
+                        if (const backup::JobRead read = backup::readJobFile(*registered); read.job)
+                            job.drillEvery = read.job->drillEvery;
+                    return access.replaceFile(jobFile, backup::writeJobFile(job));
                 },
                 [&access, destination] { return access.createFolder(destination); },
                 [&access, destination] {

@@ -84,6 +84,7 @@ std::string writeJobFile(const Job& job) {
                    {L"days", chosen(s.RunDate, 1)},
                    {L"weekdays", chosen(s.RunWeekday, 0)},
                    {L"time", two(s.RunHour) + L":" + two(s.RunMinute)}});
+    if (job.drillEvery > 0) values.emplace_back(L"drill", std::to_wstring(job.drillEvery));
     return writeKeyValues(L"Lorvane: the copy backup's job, written by 設定をシステムに反映", values);
 }
 
@@ -142,6 +143,11 @@ JobRead readJobFile(std::string_view bytes) {
              s.RunHour = *hour;
              s.RunMinute = *minute;
              return true;
+         }},
+        {L"drill",
+         [&](std::wstring_view v) {
+             const auto n = wholeNumber(v);
+             return n && *n <= kMostDrillEvery ? (job.drillEvery = static_cast<int>(*n), true) : false;
          }},
     };
     for (std::size_t i = 1; i < values->size(); ++i) {

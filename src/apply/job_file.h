@@ -15,7 +15,11 @@ namespace lorvane::backup {
 struct Job {
     BackupRecord backup;
     ScheduleRecord schedule;
+    // The restore drill after every N-th successful run (`drill=N`); 0 never.
+    // Written only when set, so that a job without it reads as before.
+    int drillEvery = 0;
 };
+inline constexpr int kMostDrillEvery = 999;
 
 inline constexpr int kJobFormat = 1;
 

@@ -49,6 +49,12 @@ public:
     // nothing else is left behind in its folder.
     virtual SystemResult replaceFile(const std::wstring& path, std::string_view bytes) = 0;
 
+    // A small file's bytes (at most 1 MiB); nothing when it cannot be read.
+    virtual std::optional<std::string> readSmallFile(const std::wstring& path) {
+        (void)path;
+        return std::nullopt;
+    }
+
     // Creates the folder and any of its parents that are missing.
     virtual SystemResult createFolder(const std::wstring& path) = 0;
 

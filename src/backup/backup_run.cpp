@@ -7,7 +7,9 @@
 #include "apply/copy_commands.h"
 #include "apply/job_file.h"
 #include "backup/backup_sets.h"
+#include "backup/drill.h"
 #include "backup/found_sets.h"
+#include "backup/job_log.h"
 #include "core/utf16.h"
 
 namespace lorvane::backup {
@@ -22,12 +24,7 @@ constexpr const wchar_t* kRegistryHives[][2] = {{L"HKLM\\SYSTEM", L"SYSTEM"},
 // robocopy's exit codes from 8 on say that something could not be copied; 16 that it copied nothing.
 constexpr unsigned long kRobocopyFailures = 8, kRobocopyFatal = 16;
 
-std::wstring shown(DateTime time) {
-    const CivilTime c = time.civil();
-    const auto two = [](int n) { return std::wstring(n < 10 ? L"0" : L"") + std::to_wstring(n); };
-    return std::to_wstring(c.year) + L"-" + two(c.month) + L"-" + two(c.day) + L" " + two(c.hour) + L":" +
-           two(c.minute) + L":" + two(c.second);
-}
+std::wstring shown(DateTime time) { return shownTime(time); }
 
 std::wstring typeWord(Int16 type) {
     return type >= 0 && type < static_cast<Int16>(kBackupTypes.size()) ? kBackupTypes[type] : L"copy";
@@ -60,11 +57,12 @@ std::wstring selection(Int16 type, DateTime runDay) {
 
 class Run {
 public:
-    Run(BackupSystem& system, const BackupRecord& backup)
+    Run(BackupSystem& system, const Job& job)
         : system_(system),
-          backup_(backup),
-          type_(backup.BackupMode == backupMode::None ? backupMode::Copy : backup.BackupMode),
-          destination_(typedFolder(backup.Destination)) {}
+          backup_(job.backup),
+          drillEvery_(job.drillEvery),
+          type_(job.backup.BackupMode == backupMode::None ? backupMode::Copy : job.backup.BackupMode),
+          destination_(typedFolder(job.backup.Destination)) {}
 
     int go() {
         record_.type = type_;
@@ -217,6 +215,7 @@ private:
                 note(L"結果のﾌｧｲﾙを書き込めませんでした：" + written.description);
             } else {
                 deleted = removeOldSets();
+                if (record_.result == SetResult::Success && drillDue()) drill();
             }
         }
         const std::wstring entry = writeJobLogEntry(deleted);
@@ -225,6 +224,31 @@ private:
                                                                    : EventKind::Failed,
                             L"ﾊﾞｯｸｱｯﾌﾟ対象：" + folders() + L"\r\n保存先：" + destination_ + L"\r\n" + entry);
         return exitCodeOf(record_.result);
+    }
+
+    // Every N-th run: when none of the N-1 finished runs before this one had its drill.
+    bool drillDue() const {
+        if (drillEvery_ <= 0) return false;
+        int looked = 0;
+        for (auto set = sets_.rbegin(); set != sets_.rend() && looked < drillEvery_ - 1; ++set) {
+            if (!set->record) continue;
+            if (!set->record->drill.empty()) return false;
+            ++looked;
+        }
+        return true;
+    }
+
+    // The drill's result goes into the set's log and its result record.
+    void drill() {
+        const DrillResult drill = runDrill(system_, destination_);
+        log(L"復元の確認 (ｾｯﾄ " + (drill.set.empty() ? L"-" : drill.set) + L")：" +
+            (drill.passed ? L"成功" : L"失敗") + L"  確認したﾌｧｲﾙ " + std::to_wstring(drill.checked) + L" / " +
+            std::to_wstring(drill.sampled));
+        for (const std::wstring& problem : drill.problems) log(problem);
+        record_.drill = drill.value();
+        if (const SystemResult written = system_.replaceFile(join(set_, kResultFileName), writeResultRecord(record_));
+            !written.ok())
+            log(L"結果のﾌｧｲﾙに復元の確認を書き込めませんでした：" + written.description);
     }
 
     int removeOldSets() {
@@ -239,24 +263,16 @@ private:
         return deleted;
     }
 
-    // One line in the log that the backup dialog names, in UTF-16LE; a log an
-    // earlier version wrote in the code page is first renamed aside, so that one
-    // file never mixes two encodings.
-    // Returns the line.
+    // One line in the log that the backup dialog names; returns the line.
     std::wstring writeJobLogEntry(int deleted) {
-        const std::wstring path(trimBlanks(backup_.LogFileName));
-        const std::optional<std::string> start = system_.readFileStart(path, 2);
-        if (start && !start->empty() && *start != "\xFF\xFE") setAside(path);
         std::wstring line = shown(record_.started) + L" - " + shown(record_.ended) + L"  " +
                             (record_.set.empty() ? L"-" : record_.set) + L"  " + resultWord(record_.result) +
                             L"  ﾌｧｲﾙ数 " + std::to_wstring(record_.files) + L"  ﾊﾞｲﾄ数 " +
                             std::to_wstring(record_.bytes) + L"  失敗 " + std::to_wstring(record_.failed);
         if (deleted > 0) line += L"  削除したｾｯﾄ " + std::to_wstring(deleted);
         if (!record_.reason.empty()) line += L"  " + record_.reason;
-        const std::optional<std::string> now = system_.readFileStart(path, 2);
-        std::string bytes = encodeUtf16Le(line + L"\r\n");
-        if (now && now->size() == 2) bytes.erase(0, 2);  // the file has its byte order mark
-        system_.appendFile(path, bytes);
+        if (!record_.drill.empty()) line += L"  復元の確認 " + record_.drill;
+        appendJobLog(system_, std::wstring(trimBlanks(backup_.LogFileName)), line);
         return line;
     }
 
@@ -264,12 +280,6 @@ private:
         std::wstring list;
         for (const std::wstring& folder : backup_.BackupPath) list += (list.empty() ? L"" : L", ") + folder;
         return list;
-    }
-
-    // Renames the file to the first free name of <name>.old, <name>.2.old, ...
-    void setAside(const std::wstring& path) {
-        for (int n = 1; n < 100; ++n)
-            if (system_.renameFile(path, path + (n > 1 ? L"." + std::to_wstring(n) : L"") + L".old").ok()) return;
     }
 
     // A line of the set's log, which robocopy writes into too (it opens the log only while it runs).
@@ -299,6 +309,7 @@ private:
 
     BackupSystem& system_;
     const BackupRecord& backup_;
+    const int drillEvery_;
     const Int16 type_;
     const std::wstring destination_;
     DateTime runDay_;
@@ -318,7 +329,7 @@ int runBackupJob(BackupSystem& system, const std::wstring& jobFile) {
         system.reportEvent(EventKind::Failed, L"ｼﾞｮﾌﾞのﾌｧｲﾙ " + jobFile + L" を読めません：" + job.failure);
         return exitCodeOf(SetResult::Failed);
     }
-    return Run(system, job.job->backup).go();
+    return Run(system, *job.job).go();
 }
 
 }  // namespace lorvane::backup

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "apply/key_values.h"
+#include "backup/restore_chain.h"
 
 namespace lorvane::backup {
 namespace {
@@ -57,7 +58,7 @@ std::wstring typeName(Int16 type) {
 bool finished(const FoundSet& set) { return set.record && set.record->result != SetResult::Running; }
 
 // The indexes of the sets that sets[at] needs to be restored: its base and, for an
-// incremental, the incrementals between.
+// incremental, the incrementals between; and every set its restore chain takes.
 std::set<std::size_t> needs(const std::vector<FoundSet>& sets, std::size_t at) {
     const Int16 type = sets[at].parsed.type;
     if (type != backupMode::Incremental && type != backupMode::Differential) return {};
@@ -70,6 +71,9 @@ std::set<std::size_t> needs(const std::vector<FoundSet>& sets, std::size_t at) {
         if (type == backupMode::Incremental && sets[i].parsed.type == backupMode::Incremental && finished(sets[i]))
             needed.insert(i);
     }
+    // And whatever a restore of it takes: a normal set that failed part way cleared bits too.
+    for (std::size_t i : restoreChain(sets, at).sets)
+        if (i != at) needed.insert(i);
     return needed;
 }
 
@@ -94,8 +98,7 @@ std::wstring resultWord(SetResult result) {
 
 std::string writeResultRecord(const ResultRecord& r) {
     const auto count = [](std::uint64_t n) { return std::to_wstring(n); };
-    return writeKeyValues(L"Lorvane: the result of one run of the copy backup",
-                          {{L"format", std::to_wstring(kResultFormat)},
+    KeyValues values = {{L"format", std::to_wstring(kResultFormat)},
                            {L"set", r.set},
                            {L"type", typeName(r.type)},
                            {L"started", isoTime(r.started)},
@@ -107,12 +110,15 @@ std::string writeResultRecord(const ResultRecord& r) {
                            {L"bytes", count(r.bytes)},
                            {L"failed", count(r.failed)},
                            {L"mismatches", count(r.mismatches)},
-                           {L"reason", r.reason}});
+                           {L"reason", r.reason}};
+    if (!r.drill.empty()) values.emplace_back(L"drill", r.drill);
+    return writeKeyValues(L"Lorvane: the result of one run of the copy backup", values);
 }
 
 std::optional<ResultRecord> readResultRecord(std::string_view bytes) {
     const std::optional<KeyValues> values = readKeyValues(bytes);
-    if (!values || values->size() != 13 || (*values)[0] != std::pair<std::wstring, std::wstring>{L"format", L"1"})
+    // A drill after the run adds its line at the end.
+    if (!values || (values->size() != 13 && values->size() != 14) || (*values)[0] != std::pair<std::wstring, std::wstring>{L"format", L"1"})
         return std::nullopt;
     const auto value = [&](std::size_t i, const wchar_t* key) -> std::optional<std::wstring> {
         if ((*values)[i].first != key) return std::nullopt;
@@ -146,6 +152,11 @@ std::optional<ResultRecord> readResultRecord(std::string_view bytes) {
     r.failed = static_cast<std::uint64_t>(*x);
     r.mismatches = static_cast<std::uint64_t>(*m);
     r.reason = *reason;
+    if (values->size() == 14) {
+        const auto drill = value(13, L"drill");
+        if (!drill || drill->empty()) return std::nullopt;
+        r.drill = *drill;
+    }
     return r;
 }
 

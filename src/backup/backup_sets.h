@@ -27,6 +27,7 @@ struct ResultRecord {
     std::uint64_t failed = 0;                // files selected but not copied, or copied wrong
     std::uint64_t mismatches = 0;            // of those, found by the check after the copy
     std::wstring reason;                     // why it failed or was partial, for a reader
+    std::wstring drill;                      // the restore drill after the run (DrillResult::value); empty: none
 };
 
 inline constexpr int kResultFormat = 1;

@@ -56,6 +56,13 @@ enum class Comparison { Same, Different, Unreadable };
 // The Application event log entry of a run, by its event ID (source kEventSource;
 // docs/backup-sets.md gives the texts).
 enum class EventKind { Success = 1000, Partial = 1001, Failed = 1002 };
+enum class CopyOutcome { Copied, InUse, Cancelled, Failed };
+struct CopyResult {
+    CopyOutcome outcome = CopyOutcome::Copied;
+    std::wstring description;  // the system's reason when not copied
+};
+// Told the bytes copied so far of one file; false cancels the copy.
+using CopyProgress = std::function<bool(std::uint64_t copied)>;
 
 class BackupSystem {
 public:
@@ -111,6 +118,13 @@ public:
     // (apply/copy_commands.h), registered at apply; a log
     // that cannot be written changes nothing of the run.
     virtual void reportEvent(EventKind kind, const std::wstring& text) = 0;
+    // The file's size and times; nothing when there is no such file.
+    virtual std::optional<FoundFile> fileInfo(const std::wstring& path) = 0;
+    // Copies the file with its attributes (read-only, hidden) and times to `to`,
+    // creating the folders it lacks. A file already at `to` is replaced only once the
+    // whole copy has arrived beside it, so that a copy cancelled or failed part way
+    // leaves it as it was; one that a program holds open is InUse.
+    virtual CopyResult copyFile(const std::wstring& from, const std::wstring& to, const CopyProgress& progress) = 0;
 };
 
 }  // namespace lorvane::backup

@@ -21,6 +21,8 @@ VersionInfo AppVersion() { return backend().versionInfo(); }
 
 int messageBox(const std::wstring& text, int style) { return backend().messageBox(text, style, AppTitle()); }
 
+void DoEvents() { backend().doEvents(); }
+
 float ScreenWidth() { return backend().screenWidthTwips(); }
 
 float ScreenHeight() { return backend().screenHeightTwips(); }

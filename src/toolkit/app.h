@@ -43,6 +43,11 @@ constexpr int Ok = 1, Cancel = 2, Retry = 4, Yes = 6, No = 7;
 // A modal message box captioned with the application title; returns the button pressed.
 int messageBox(const std::wstring& text, int style = box::OkOnly);
 
+// Lets the windows take the messages waiting for them (paints, clicks, keys) while
+// a handler runs a long task in steps; the handler must expect its own window's
+// handlers to run meanwhile. Headless: nothing waits.
+void DoEvents();
+
 // The size of the primary screen, in twips.
 float ScreenWidth();
 float ScreenHeight();

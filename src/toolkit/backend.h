@@ -24,6 +24,8 @@ public:
     // Ends the process at once, closing nothing in order.
     [[noreturn]] virtual void exitProcess() = 0;
     virtual int runMessageLoop() = 0;
+    // Delivers the messages waiting now, then returns (tk::DoEvents).
+    virtual void doEvents() {}
     // Runs the modal window's own message loop until it is hidden or unloaded.
     virtual void runModal(Form& form) { form.peer()->runModal(); }
 

@@ -29,6 +29,7 @@ enum class ControlKind {
     FolderList,
     UpDown,
     RichText,
+    ProgressBar,
 };
 
 // What changed on a control, so that the backend updates only that.

@@ -15,6 +15,7 @@
 #include "backupinfo/set_bk_info_form.h"
 #include "form_test_support.h"
 #include "logview/show_log_form.h"
+#include "restore/restore_form.h"
 #include "schedule/schedule_form.h"
 
 namespace lorvane::test {
@@ -107,6 +108,7 @@ TEST_F(TextFits, EveryCaptionAndLabelFitsItsControl) {
     frmSetBkInfo->Hide();
     frmSetDate->Hide();
     frmShowLog->Hide();
+    frmRestore->Hide();
     SelectPathForm& picker = frmSelectPath.get();
     picker.Hide();
     picker.Caption(L"Lorvane - ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの指定");
@@ -118,7 +120,7 @@ TEST_F(TextFits, EveryCaptionAndLabelFitsItsControl) {
     ReleaseDC(nullptr, screen);
     std::printf("[ resolution ] %d dots per inch\n", dpi);
     for (const wchar_t* title : {L"", L"Lorvane", L"Lorvane - ﾊﾞｯｸｱｯﾌﾟ情報の設定", L"Lorvane - 日付の設定",
-                                 L"Lorvane - ﾛｸﾞﾌｧｲﾙの確認", L"Lorvane - ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの指定"}) {
+                                 L"Lorvane - ﾛｸﾞﾌｧｲﾙの確認", L"Lorvane - ﾊﾞｯｸｱｯﾌﾟ対象ﾊﾟｽの指定", L"Lorvane - 復元"}) {
         SCOPED_TRACE(std::to_string(dpi) + " dpi, window " + std::to_string(std::wstring(title).size()));
         HWND window = FindWindowW(L"TkForm", title);
         ASSERT_NE(window, nullptr);

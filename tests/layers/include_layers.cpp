@@ -25,7 +25,9 @@ const std::map<std::string, std::set<std::string>> kMayInclude = {
     {"backupinfo", {"core", "apply", "toolkit", "placement", "schedule", "logview"}},
     {"schedule", {"core", "apply", "toolkit", "placement", "backupinfo", "logview"}},
     {"logview", {"core", "apply", "toolkit", "placement", "backupinfo", "schedule"}},
-    {"app", {"core", "apply", "backup", "platform", "toolkit", "placement", "backupinfo", "schedule", "logview"}},
+    {"restore", {"core", "apply", "backup", "toolkit", "placement", "backupinfo"}},
+    {"app", {"core", "apply", "backup", "platform", "toolkit", "placement", "backupinfo", "schedule", "logview",
+             "restore"}},
 };
 
 // The folder of a path relative to src: its first part, or nothing.

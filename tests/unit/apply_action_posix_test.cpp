@@ -117,6 +117,13 @@ TEST_F(ApplyAction, WithoutNtbackupWritesTheCopyAndHandsTheTaskToTheScheduler) {
     settings.BackupSettings.Destination = L"E:\\BACKUP\\";
     settings.BackupSettings.Guide = L"한글 names survive";  // no code page holds them: the job file is UTF-16
     access.answer = {{}, true, 1, L"ｴﾗｰ: ﾀｽｸ ﾌｧｲﾙが不正です。\r\n"};
+    // The registered job's restore drill, which an administrator added, stays.
+    backup::Job registered;
+    registered.backup.BackupPath = {L"C:\\OLD"};
+    registered.backup.Destination = L"E:\\OLD";
+    registered.backup.LogFileName = L"C:\\old.log";
+    registered.drillEvery = 5;
+    std::ofstream(dir / "tpbackup.ini", std::ios::binary) << backup::writeJobFile(registered);
     user.answers = {mb::Yes};
     runApplyAction(settings);
     ASSERT_EQ(user.styles(), (std::vector<int>{mb::QuestionYesNo, mb::Critical}));
@@ -133,6 +140,7 @@ TEST_F(ApplyAction, WithoutNtbackupWritesTheCopyAndHandsTheTaskToTheScheduler) {
     ASSERT_TRUE(job.job);
     EXPECT_EQ(job.job->backup.Guide, settings.BackupSettings.Guide);
     EXPECT_EQ(job.job->schedule.RunWeekday, settings.ScheduleSettings.RunWeekday);
+    EXPECT_EQ(job.job->drillEvery, 5);
     EXPECT_TRUE(backup::markNamesJob(Read(dir / "E" / "BACKUP" / "lorvane-destination.ini"), kTaskName));
     const std::string task = Read(dir / "tpbackup.xml");
     EXPECT_EQ(task.substr(0, 4), std::string("\xFF\xFE<\0", 4)) << "UTF-16LE with its byte order mark";

@@ -6,6 +6,9 @@
 #include "apply/copy_commands.h"
 #include "backup/backup_run.h"
 #include "backup/backup_sets.h"
+#include "backup/drill.h"
+#include "backup/found_sets.h"
+#include "backup/restore.h"
 #include "apply/job_file.h"
 #include "core/utf16.h"
 #include "fake_backup_system.h"
@@ -309,3 +312,89 @@ TEST_F(BackupRun, VerifyNamesEachMismatchAndTheRegistryGoesIntoAnAdministratorsO
 }  // namespace
 }  // namespace test
 }  // namespace lorvane
+
+namespace lorvane::test {
+namespace {
+
+// The state at the newest set, planned for the chosen paths and restored to the target.
+struct Restored {
+    backup::RestorePlan plan;
+    std::wstring summary;
+    std::vector<std::wstring> failures;
+};
+
+class Restore : public BackupRun {
+protected:
+    Restored restore(const std::vector<std::wstring>& chosen, const std::wstring& target, std::size_t at = 99) {
+        const std::vector<backup::FoundSet> found = backup::findSets(system, kDestination);
+        const backup::Chain chain = backup::restoreChain(found, std::min(at, found.size() - 1));
+        const backup::ResolvedTree tree = backup::resolveTree(system, kDestination, found, chain);
+        Restored restored{backup::planRestore(system, kDestination, found, tree, chosen, target), {}, {}};
+        backup::RestoreRun run(system, restored.plan);
+        while (run.step([](std::uint64_t) { return true; })) {}
+        restored.summary = run.summary();
+        restored.failures = run.failures();
+        return restored;
+    }
+};
+
+TEST_F(Restore, TheChainComesBackWithoutDeletingOrSilentlyOverwritingNewerFiles) {
+    run(backupMode::Normal);
+    system.write(L"C:\\DATA\\a.txt", "alpha 2");
+    run(backupMode::Incremental);
+    system.write(L"C:\\DATA\\c.txt", "gamma");
+    run(backupMode::Differential);
+    // After the last set: a file changed, one deleted, one made that no set holds.
+    system.clock = system.clock.addSeconds(60);
+    system.write(L"C:\\DATA\\sub\\b.txt", "beta, newer");
+    system.files.erase(L"C:\\DATA\\c.txt");
+    system.write(L"C:\\DATA\\new.txt", "not in the backup");
+
+    // The differential takes its normal and the incremental between: a.txt from the incremental.
+    const Restored other = restore({L"C:\\DATA"}, L"D:\\Back");
+    EXPECT_TRUE(other.failures.empty());
+    EXPECT_EQ(system.files.at(L"D:\\Back\\C\\DATA\\a.txt").bytes, "alpha 2");
+    EXPECT_EQ(system.files.at(L"D:\\Back\\C\\DATA\\sub\\b.txt").bytes, "beta");
+    EXPECT_EQ(system.files.at(L"D:\\Back\\C\\DATA\\c.txt").bytes, "gamma");
+    EXPECT_EQ(system.filesBelow(L"D:\\Back").size(), 3u) << "nothing of the set's own files";
+
+    const Restored original = restore({L"C:\\DATA\\"}, L"");
+    ASSERT_EQ(original.plan.items.size(), 2u) << "a.txt is as the set holds it";
+    EXPECT_EQ(original.plan.unchanged, 1u);
+    EXPECT_TRUE(original.plan.items[0].target == L"C:\\DATA\\c.txt" && !original.plan.items[0].replaces);
+    EXPECT_TRUE(original.plan.items[1].replaces && original.plan.items[1].newer) << "b.txt is newer than the set's";
+    EXPECT_EQ(system.files.at(L"C:\\DATA\\c.txt").bytes, "gamma");
+    EXPECT_EQ(system.files.at(L"C:\\DATA\\new.txt").bytes, "not in the backup");
+
+    // A file a program holds open is reported, the others restored; a target inside the sets is refused.
+    system.write(L"C:\\DATA\\a.txt", "alpha 3");
+    system.write(L"C:\\DATA\\c.txt", "gamma 2");
+    system.inUse = {L"C:\\DATA\\a.txt"};
+    const Restored held = restore({L"C:\\DATA\\a.txt", L"C:\\DATA\\c.txt"}, L"");
+    ASSERT_EQ(held.failures.size(), 1u);
+    EXPECT_TRUE(held.failures[0].starts_with(L"C:\\DATA\\a.txt：使用中"));
+    EXPECT_NE(held.summary.find(L"使用中 1"), std::wstring::npos);
+    EXPECT_EQ(system.files.at(L"C:\\DATA\\c.txt").bytes, "gamma");
+    EXPECT_FALSE(restore({L"C:\\DATA"}, kDestination + L"\\x").plan.failure.empty());
+}
+
+TEST_F(Restore, TheDrillRunsEveryNthRunAndFailsWithNothingToRestore) {
+    job.drillEvery = 2;
+    run(backupMode::Normal);
+    run(backupMode::Incremental);
+    run(backupMode::Incremental);
+    std::vector<std::wstring> drills;
+    for (const backup::FoundSet& set : backup::findSets(system, kDestination)) drills.push_back(set.record->drill);
+    EXPECT_EQ(drills, (std::vector<std::wstring>{L"success 2/2 2026-12-08_033001_normal", L"",
+                                                 L"success 2/2 2026-12-08_053005_incremental"}));
+    EXPECT_FALSE(system.folderExists(kDestination + L"\\" + backup::kDrillFolder));
+    EXPECT_NE(logLines().back().find(L"復元の確認 success 2/2"), std::wstring::npos);
+
+    // Nothing to restore from: the drill fails and says why.
+    const backup::DrillResult none = backup::runDrill(system, L"F:\\Empty");
+    EXPECT_EQ(none.value(), L"failed 0/0 -");
+    EXPECT_EQ(none.problems.size(), 1u);
+}
+
+}  // namespace
+}  // namespace lorvane::test

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "backup/backup_sets.h"
+#include "backup/restore_chain.h"
 #include "apply/job_file.h"
 #include "core/utf16.h"
 
@@ -59,7 +60,45 @@ INSTANTIATE_TEST_SUITE_P(
         Retention{"ReplaceKeepsTheIncrementalsChain", "N+ I+ N+ I+ I+", 0, true, {0, 1}},
         Retention{"ReplaceKeepsTheDifferentialsFull", "N+ D+ N+ D+ D+", 0, true, {0, 1, 3}},
         Retention{"ReplaceWaitsForSuccess", "N+ I+ N~", 0, true, {}},
+        Retention{"ReplaceKeepsAFailedFullThatClearedBits", "N+ N! D+", 0, true, {}},
         Retention{"ReplaceOfAnIncrementalWithNoBaseKeepsAll", "I+ I+", 0, true, {}}),
+    [](const auto& info) { return info.param.name; });
+
+struct Restorable {
+    const char* name;
+    std::string_view sets;
+    std::size_t chosen;
+    std::vector<std::size_t> chain;  // empty: refused with a reason
+};
+
+class RestoreChains : public testing::TestWithParam<Restorable> {};
+
+TEST_P(RestoreChains, TakeEverySetTheStateNeedsOrSayWhyNot) {
+    const Chain chain = restoreChain(history(GetParam().sets), GetParam().chosen);
+    EXPECT_EQ(chain.sets, GetParam().chain);
+    EXPECT_EQ(chain.failure.empty(), !GetParam().chain.empty()) << testing::PrintToString(chain.failure.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , RestoreChains,
+    testing::Values(
+        Restorable{"ANormalStandsAlone", "N+ I+ N+", 2, {2}},
+        Restorable{"IncrementalsInOrder", "N+ I+ I+ I+", 3, {0, 1, 2, 3}},
+        Restorable{"TheNewestNormalIsTheBase", "N+ I+ N+ I+", 3, {2, 3}},
+        Restorable{"ADifferentialTakesItsNormalOnly", "N+ D+ D+", 2, {0, 2}},
+        Restorable{"DifferentialsBetweenAreNotNeeded", "N+ I+ D+ I+", 3, {0, 1, 3}},
+        Restorable{"AnIncrementalBetweenADifferentialAndItsNormal", "N+ I+ D+", 2, {0, 1, 2}},
+        Restorable{"AFailedIncrementalBetweenIsKept", "N+ I! I+", 2, {0, 1, 2}},
+        Restorable{"AFailedNormalBetweenIsKept", "N+ N! D+", 2, {0, 1, 2}},
+        Restorable{"APartialNormalIsABase", "N~ I+", 1, {0, 1}},
+        Restorable{"CopyAndDailyStandAlone", "N+ C+ Y+", 2, {2}},
+        Restorable{"AHalfWrittenIncrementalBreaksTheChain", "N+ I? I+", 2, {}},
+        Restorable{"AHalfWrittenDifferentialBetweenDoesNot", "N+ D? D+", 2, {0, 2}},
+        Restorable{"NoNormalBefore", "I+ I+", 1, {}},
+        Restorable{"AFailedNormalIsNoBase", "N! I+", 1, {}},
+        Restorable{"AfterAReplaceTookTheNormal", "D+", 0, {}},
+        Restorable{"TheChosenSetHalfWritten", "N+ I?", 1, {}},
+        Restorable{"TheChosenSetFailed", "N+ I!", 1, {}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(SetNames, SortByTimeAndReadBack) {
@@ -76,7 +115,7 @@ TEST(SetNames, SortByTimeAndReadBack) {
 TEST(ResultRecords, ReadBackWhatWasWrittenAndNothingDamaged) {
     ResultRecord record{L"2026-12-08_023005_daily", backupMode::Daily, DateTime::fromCivil({2026, 12, 8, 2, 30, 5}),
                         DateTime::fromCivil({2026, 12, 8, 3, 1, 0}), SetResult::Partial, true, 10, 1u << 30, 2, 1,
-                        L"ﾌｫﾙﾀﾞ C:\\DATA の 2 個のﾌｧｲﾙをｺﾋﾟｰできませんでした。"};
+                        L"ﾌｫﾙﾀﾞ C:\\DATA の 2 個のﾌｧｲﾙをｺﾋﾟｰできませんでした。", L"success 20/20 2026-12-08_023005_daily"};
     const std::string bytes = writeResultRecord(record);
     const std::optional<ResultRecord> back = readResultRecord(bytes);
     ASSERT_TRUE(back);
@@ -85,6 +124,7 @@ TEST(ResultRecords, ReadBackWhatWasWrittenAndNothingDamaged) {
     EXPECT_EQ(back->result, SetResult::Partial);
     EXPECT_EQ(back->bytes, record.bytes);
     EXPECT_EQ(back->reason, record.reason);
+    EXPECT_EQ(back->drill, record.drill);
     EXPECT_NE(decodeUtf16Le(bytes)->find(L"\r\nresult=partial\r\nexitcode=1\r\n"), std::wstring::npos);
     EXPECT_FALSE(readResultRecord(bytes.substr(0, bytes.size() / 2)));
     EXPECT_FALSE(readResultRecord("result=success\r\n"));
@@ -100,6 +140,7 @@ TEST(JobFiles, ReadBackEveryFieldAndRefuseWhatCannotBeRead) {
     job.schedule.RunDate[30] = kTrue;
     job.schedule.RunHour = 2;
     job.schedule.RunMinute = 5;
+    job.drillEvery = 7;
     const std::string bytes = writeJobFile(job);
     const JobRead read = readJobFile(bytes);
     ASSERT_TRUE(read.job) << testing::PrintToString(read.failure.size());
@@ -116,11 +157,13 @@ TEST(JobFiles, ReadBackEveryFieldAndRefuseWhatCannotBeRead) {
     EXPECT_EQ(s.RunDate, job.schedule.RunDate);
     EXPECT_EQ(std::tie(s.RunUnit, s.DateMode, s.RunHour, s.RunMinute), std::tie(job.schedule.RunUnit,
               job.schedule.DateMode, job.schedule.RunHour, job.schedule.RunMinute));
+    EXPECT_EQ(read.job->drillEvery, 7);
 
     std::wstring text = *decodeUtf16Le(bytes);
     for (const auto& [from, to] : std::vector<std::pair<std::wstring, std::wstring>>{
              {L"format=1", L"format=2"}, {L"type=differential", L"type=full"}, {L"time=02:05", L"time=25:00"},
-             {L"weekdays=1,5", L"weekdays=7"}, {L"verify=1", L"verify=yes"}, {L"keep=3", L"colour=3"}}) {
+             {L"weekdays=1,5", L"weekdays=7"}, {L"verify=1", L"verify=yes"}, {L"keep=3", L"colour=3"},
+             {L"drill=7", L"drill=often"}}) {
         std::wstring damaged = text;
         damaged.replace(damaged.find(from), from.size(), to);
         EXPECT_FALSE(readJobFile(encodeUtf16Le(damaged)).job) << testing::PrintToString(to.size());

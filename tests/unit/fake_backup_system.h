@@ -32,6 +32,8 @@ public:
     std::vector<std::pair<backup::EventKind, std::wstring>> events;  // the event log's entries
     std::function<void()> duringCopy;  // what a user does while robocopy runs
     std::function<void()> afterCopy;   // what befalls the copy before the run checks it
+    std::set<std::wstring> inUse;      // files a program holds open: a restore cannot replace them
+    std::vector<std::wstring> copies;  // the targets copyFile wrote, in order
 
     // A file written now, as an editor would: its archive bit set.
     void write(const std::wstring& path, const std::string& bytes) {
@@ -124,6 +126,26 @@ public:
         return true;
     }
     void reportEvent(backup::EventKind kind, const std::wstring& text) override { events.push_back({kind, text}); }
+
+    std::optional<backup::FoundFile> fileInfo(const std::wstring& path) override {
+        const auto file = files.find(path);
+        if (file == files.end()) return std::nullopt;
+        return backup::FoundFile{path.substr(path.find_last_of(L'\\') + 1), file->second.bytes.size(),
+                                 file->second.writeTime, DateTime::fromSeconds(file->second.writeTime),
+                                 file->second.archive};
+    }
+    backup::CopyResult copyFile(const std::wstring& from, const std::wstring& to,
+                                const backup::CopyProgress& progress) override {
+        const auto file = files.find(from);
+        if (file == files.end()) return {backup::CopyOutcome::Failed, L"no file"};
+        if (progress && !progress(file->second.bytes.size() / 2)) return {backup::CopyOutcome::Cancelled, {}};
+        if (inUse.contains(to)) return {backup::CopyOutcome::InUse, L"in use"};
+        const File copy = file->second;
+        createFolder(parentOf(to), backup::FolderAccess::Inherited);
+        files[to] = copy;
+        copies.push_back(to);
+        return {};
+    }
 
     static std::wstring parentOf(const std::wstring& path) {
         const std::size_t slash = path.find_last_of(L'\\');

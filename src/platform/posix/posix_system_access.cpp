@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fstream>
 
 #include "platform/platform_system_access.h"
 #include "toolkit/code_page.h"
@@ -49,6 +50,15 @@ SystemResult PosixSystemAccess::createFolder(const std::wstring& path) {
         if (::mkdir(target.substr(0, at).c_str(), 0755) != 0 && errno != EEXIST) return fromErrno(errno);
     }
     return {};
+}
+
+std::optional<std::string> PosixSystemAccess::readSmallFile(const std::wstring& path) {
+    std::ifstream file(nativePath(path, driveFolders), std::ios::binary);
+    if (!file) return std::nullopt;
+    std::string bytes(1 << 20, '\0');
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(file.gcount()));
+    return bytes;
 }
 
 SystemResult PosixSystemAccess::replaceFile(const std::wstring& path, std::string_view bytes) {

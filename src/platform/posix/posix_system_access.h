@@ -22,6 +22,7 @@ public:
     // path lies below `driveFolders` when that is set. A file without
     // its owner's write permission counts as read-only and is not replaced.
     SystemResult replaceFile(const std::wstring& path, std::string_view bytes) override;
+    std::optional<std::string> readSmallFile(const std::wstring& path) override;
     SystemResult createFolder(const std::wstring& path) override;
     // The bytes of `programImage`, as the copy of the exe.
     SystemResult copyThisProgram(const std::wstring& path) override { return replaceFile(path, programImage); }

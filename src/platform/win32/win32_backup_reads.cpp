@@ -151,4 +151,16 @@ bool Win32BackupSystem::clearArchiveIfUnchanged(const std::wstring& path, std::u
     return SetFileInformationByHandle(file, FileBasicInfo, &change, sizeof change) != FALSE;
 }
 
+std::optional<backup::FoundFile> Win32BackupSystem::fileInfo(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(longPath(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    const std::size_t slash = path.find_last_of(L'\\');
+    return backup::FoundFile{slash == std::wstring::npos ? path : path.substr(slash + 1),
+                             (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                             asNumber(data.ftLastWriteTime), localTime(data.ftLastWriteTime),
+                             (data.dwFileAttributes & FILE_ATTRIBUTE_ARCHIVE) != 0};
+}
+
 }  // namespace lorvane

@@ -58,6 +58,11 @@ public:
     // ReportEventW through RegisterEventSourceW; the texts are lorvane.exe's message table.
     void reportEvent(backup::EventKind kind, const std::wstring& text) override;
 
+    std::optional<backup::FoundFile> fileInfo(const std::wstring& path) override;
+    // CopyFileExW into a file beside the target, then MoveFileExW over it.
+    backup::CopyResult copyFile(const std::wstring& from, const std::wstring& to,
+                                const backup::CopyProgress& progress) override;
+
 private:
     std::unique_ptr<char[]> buffers_;  // compareContents' two pieces, made once
 };

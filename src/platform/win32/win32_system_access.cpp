@@ -23,6 +23,17 @@ namespace lorvane {
 
 using win32::resultOfError;
 
+std::optional<std::string> Win32SystemAccess::readSmallFile(const std::wstring& path) {
+    const tk::win32::AutoCloseHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file.valid()) return std::nullopt;
+    std::string bytes(1 << 20, '\0');
+    DWORD got = 0;
+    if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) return std::nullopt;
+    bytes.resize(got);
+    return bytes;
+}
+
 SystemResult Win32SystemAccess::replaceFile(const std::wstring& path, std::string_view bytes) {
     // Renaming over a read-only file is refused by Windows but not by every file system
     // beneath it; asking first keeps the outcome the same everywhere.

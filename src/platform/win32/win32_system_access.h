@@ -14,6 +14,7 @@ public:
 
     // A temporary file next to the target, flushed, then renamed over it.
     SystemResult replaceFile(const std::wstring& path, std::string_view bytes) override;
+    std::optional<std::string> readSmallFile(const std::wstring& path) override;
     // CreateDirectoryW for the folder and each missing parent.
     SystemResult createFolder(const std::wstring& path) override;
     // The bytes of the module's own file, written as replaceFile writes.

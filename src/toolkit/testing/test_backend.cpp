@@ -37,6 +37,7 @@ public:
     void allFormsUnloaded() override { overrides().allFormsUnloaded = true; }
     [[noreturn]] void exitProcess() override { throw ProgramEnded{}; }
     int runMessageLoop() override { return system().runMessageLoop(); }
+    void doEvents() override { system().doEvents(); }
 
     void runModal(Form& form) override {
         auto action = detail::takeModalAction();

@@ -77,6 +77,16 @@ public:
         return static_cast<int>(msg.wParam);
     }
 
+    void doEvents() override {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            // The end of the program is for the message loop to see.
+            if (msg.message == WM_QUIT) return PostQuitMessage(static_cast<int>(msg.wParam));
+            deliver(msg);
+            win32::reportHeldFailure(msg.hwnd);
+        }
+    }
+
     float screenWidthTwips() override { return pixelsToTwips(GetSystemMetrics(SM_CXSCREEN), win32::dpiOf(nullptr)); }
     float screenHeightTwips() override { return pixelsToTwips(GetSystemMetrics(SM_CYSCREEN), win32::dpiOf(nullptr)); }
 

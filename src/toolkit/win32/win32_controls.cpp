@@ -9,6 +9,7 @@
 #include "toolkit/choices.h"
 #include "toolkit/controls.h"
 #include "toolkit/list_box.h"
+#include "toolkit/progress_bar.h"
 #include "toolkit/rich_text.h"
 #include "toolkit/text_box.h"
 #include "toolkit/up_down.h"
@@ -268,6 +269,7 @@ bool startsOptionGroup(const OptionButton& option) {
 }  // namespace
 
 std::unique_ptr<ChildWindowPeer> createUpDownPeer(UpDown& upDown, HWND parent, int id);  // win32_up_down.cpp
+std::unique_ptr<ChildWindowPeer> createProgressBarPeer(ProgressBar& bar, HWND parent, int id);  // win32_progress_bar.cpp
 
 std::unique_ptr<ChildWindowPeer> createChildPeer(Control& control, HWND parent, int id) {
     switch (control.kind()) {
@@ -287,6 +289,8 @@ std::unique_ptr<ChildWindowPeer> createChildPeer(Control& control, HWND parent, 
         case ControlKind::FolderList: return createFolderListPeer(control, parent, id);
         case ControlKind::UpDown: return createUpDownPeer(static_cast<UpDown&>(control), parent, id);
         case ControlKind::RichText: return createRichTextPeer(static_cast<RichText&>(control), parent, id);
+        case ControlKind::ProgressBar:
+            return createProgressBarPeer(static_cast<ProgressBar&>(control), parent, id);
         default: return nullptr;
     }
 }
