@@ -1,16 +1,20 @@
 // How fast the log viewer opens large logs, next to a stock rich edit control.
 //
-//     lorvane_logview_bench [--size MB] [--rich-size MB] [--keep] [folder]
+//     lorvane_logview_bench [--size MB] [--rich-size MB] [--long-size MB] [--huge MB,MB] [--keep] [folder]
 //
 // Writes a UTF-16LE and a Shift-JIS backup log of --size megabytes (default 100)
 // and of --rich-size megabytes (default 4) into the folder (default: a new folder
 // in the temporary directory), and the awkward files a backup can leave: --size
 // megabytes of nothing but LF, of CR LF and of UTF-16LE line breaks, and a log
-// written without line breaks, of 10 and of --long-size megabytes (default 400).
+// written without line breaks, of 10 and of --long-size megabytes (default 400);
+// then Shift-JIS logs of the --huge sizes (default 2048 and 10240; 0: none),
+// written out line by line, no sparse file.
 // Then it measures each file in a fresh process:
 //   viewer    the log viewer window: the file is chosen in its real open dialog;
 //             time from the dialog closing to the first page painted, then each of
-//             End, Home, Right, Shift+End and Ctrl+End until painted, the peak
+//             End, Home, Right, Shift+End and Ctrl+End until painted (while the
+//             rest of the file is indexed), the time until it is all indexed,
+//             Ctrl+End again, a find of an absent word from the top, the peak
 //             working set, and how far it grew over the program before opening;
 //   richedit  the same file streamed as text into a stock rich edit control in a
 //             window of the same size: the same three figures.
@@ -149,20 +153,44 @@ double press(HWND hwnd, WPARAM key, bool ctrl = false, bool shift = false) {
     return took;
 }
 
+// What the viewer is asked beyond keys: to be let index the whole file (messages
+// delivered until it has), and to find a word that is not there, from the top.
+struct ViewerSteps {
+    std::function<void()> waitIndexed;
+    std::function<void()> findAbsent;
+};
+
 // The figures of one file on one line: first page, End, Home, Right, Shift+End,
-// Ctrl+End (ms), peak and growth (MB), top line and lines after Ctrl+End, then
-// Ctrl+A and Ctrl+C (ms; not asked of the rich edit control, which takes minutes).
-void report(double firstPage, HWND hwnd, double before, bool copying = true) {
+// Ctrl+End (ms; while the file is still indexed), time until it is all indexed,
+// Ctrl+End then, a find of an absent word (ms), peak and growth (MB), top line and
+// lines after Ctrl+End, then Ctrl+A and Ctrl+C (ms). The rich edit control holds
+// its whole text from the first page on; it is not asked to find or copy, which
+// takes it minutes.
+void report(double firstPage, HWND hwnd, double before, const ViewerSteps* viewer = nullptr) {
     const double end = press(hwnd, VK_END), home = press(hwnd, VK_HOME), right = press(hwnd, VK_RIGHT),
                  shiftEnd = press(hwnd, VK_END, false, true), ctrlEnd = press(hwnd, VK_END, true);
+    double indexed = 0, lastEnd = ctrlEnd, find = 0;
+    if (viewer) {
+        const double start = seconds();
+        viewer->waitIndexed();
+        indexed = seconds() - start;
+        lastEnd = press(hwnd, VK_END, true);
+    }
     const auto top = SendMessageW(hwnd, EM_GETFIRSTVISIBLELINE, 0, 0);
     const auto lines = SendMessageW(hwnd, EM_GETLINECOUNT, 0, 0);
+    if (viewer) {
+        press(hwnd, VK_HOME, true);
+        const double start = seconds();
+        viewer->findAbsent();
+        find = seconds() - start;
+    }
     const double peak = peakWorkingSetMB();
     // Everything copied, or the message that it is too much (answered at once).
-    const double copy = copying ? press(hwnd, 'A', true) + press(hwnd, 'C', true) : 0;
-    std::printf("%.1f %.1f %.1f %.1f %.1f %.1f %.1f %.1f %lld %lld %.1f\n", firstPage * 1000, end * 1000,
-                home * 1000, right * 1000, shiftEnd * 1000, ctrlEnd * 1000, peak, peak - before,
-                static_cast<long long>(top), static_cast<long long>(lines), copy * 1000);
+    const double copy = viewer ? press(hwnd, 'A', true) + press(hwnd, 'C', true) : 0;
+    std::printf("%.1f %.1f %.1f %.1f %.1f %.1f %.1f %.1f %.1f %.1f %.1f %lld %lld %.1f\n", firstPage * 1000,
+                end * 1000, home * 1000, right * 1000, shiftEnd * 1000, ctrlEnd * 1000, indexed * 1000,
+                lastEnd * 1000, find * 1000, peak, peak - before, static_cast<long long>(top),
+                static_cast<long long>(lines), copy * 1000);
 }
 
 void measureViewer(const std::wstring& path) {
@@ -176,7 +204,12 @@ void measureViewer(const std::wstring& path) {
     HWND view = FindWindowExW(form, nullptr, L"TkTextView", nullptr);
     UpdateWindow(view);
     const double firstPage = seconds() - dialogClosedAt;
-    report(firstPage, view, before);
+    tk::RichText& shown = lorvane::frmShowLog->rtfShowLog;
+    const ViewerSteps steps{[&] {
+                                while (shown.Indexing()) tk::DoEvents();
+                            },
+                            [&] { shown.Find(L"見つからない語", false, true); }};
+    report(firstPage, view, before, &steps);
 }
 
 DWORD CALLBACK readFile(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
@@ -231,15 +264,28 @@ void measureRichEdit(const std::wstring& path) {
     UpdateWindow(rich);
     const double firstPage = seconds() - start;
     CloseHandle(file);
-    report(firstPage, rich, before, false);
+    report(firstPage, rich, before);
 }
 
 // ---- the run ---------------------------------------------------------------
 
+// "2048,10240" as sizes; "" or "0" as none.
+std::vector<double> sizesOf(const wchar_t* list) {
+    std::vector<double> sizes;
+    for (const wchar_t* p = list; *p;) {
+        wchar_t* end = nullptr;
+        const double size = std::wcstod(p, &end);
+        if (end == p) break;
+        if (size > 0) sizes.push_back(size);
+        p = *end == L',' ? end + 1 : end;
+    }
+    return sizes;
+}
+
 struct Result {
     bool ok = false;
-    double firstMs = 0, endMs = 0, homeMs = 0, rightMs = 0, shiftEndMs = 0, ctrlEndMs = 0, peakMB = 0,
-           grownMB = 0;
+    double firstMs = 0, endMs = 0, homeMs = 0, rightMs = 0, shiftEndMs = 0, ctrlEndMs = 0, indexedMs = 0,
+           lastEndMs = 0, findMs = 0, peakMB = 0, grownMB = 0;
     long long top = 0, lines = 0;
     double copyMs = 0;
 };
@@ -276,7 +322,8 @@ Result measure(const wchar_t* kind, const std::wstring& path) {
     CloseHandle(readEnd);
     std::istringstream in(output);
     result.ok = static_cast<bool>(in >> result.firstMs >> result.endMs >> result.homeMs >> result.rightMs >>
-                                  result.shiftEndMs >> result.ctrlEndMs >> result.peakMB >> result.grownMB >>
+                                  result.shiftEndMs >> result.ctrlEndMs >> result.indexedMs >> result.lastEndMs >>
+                                  result.findMs >> result.peakMB >> result.grownMB >>
                                   result.top >> result.lines >> result.copyMs);
     return result;
 }
@@ -286,10 +333,11 @@ void printRow(const char* kind, const char* encoding, double sizeMB, const Resul
         std::printf("%-9s %-17s %5.0f   (failed)\n", kind, encoding, sizeMB);
         return;
     }
-    std::printf(
-        "%-9s %-17s %5.0f %6.0f %6.1f %6.1f %6.1f %6.1f %6.1f %6.0f %6.0f %5.2f %10lld %10lld %6.0f\n", kind,
-        encoding, sizeMB, r.firstMs, r.endMs, r.homeMs, r.rightMs, r.shiftEndMs, r.ctrlEndMs, r.peakMB,
-        r.grownMB, r.grownMB / sizeMB, r.top, r.lines, r.copyMs);
+    std::printf("%-9s %-17s %5.0f %6.0f %6.1f %6.1f %6.1f %6.1f %6.1f %7.0f %6.1f %6.0f %6.0f %6.0f %5.2f "
+                "%10lld %10lld %6.0f\n",
+                kind, encoding, sizeMB, r.firstMs, r.endMs, r.homeMs, r.rightMs, r.shiftEndMs, r.ctrlEndMs,
+                r.indexedMs, r.lastEndMs, r.findMs, r.peakMB, r.grownMB, r.grownMB / sizeMB, r.top, r.lines,
+                r.copyMs);
     std::fflush(stdout);
 }
 
@@ -305,6 +353,7 @@ int wmain(int argc, wchar_t** argv) {
         ExitProcess(0);  // the measured windows are not closed one by one
     }
     double bigMB = 100, smallMB = 4, longMB = 400;
+    std::vector<double> hugeMB = {2048, 10240};
     bool keep = false;
     std::filesystem::path folder;
     for (int i = 1; i < argc; ++i) {
@@ -315,6 +364,8 @@ int wmain(int argc, wchar_t** argv) {
             smallMB = std::wcstod(argv[++i], nullptr);
         else if (arg == L"--long-size" && i + 1 < argc)
             longMB = std::wcstod(argv[++i], nullptr);
+        else if (arg == L"--huge" && i + 1 < argc)
+            hugeMB = sizesOf(argv[++i]);
         else if (arg == L"--keep")
             keep = true;
         else
@@ -349,17 +400,19 @@ int wmain(int argc, wchar_t** argv) {
         {"1 line Shift-JIS", 10, L"line-10mb", log(true, false), {}},
         {"1 line Shift-JIS", longMB, L"line-" + mb(longMB), log(true, false), {}},
     };
+    for (const double size : hugeMB) logs.push_back({"Shift-JIS", size, L"sjis-" + mb(size), log(true, true), {}});
     std::printf("Writing the logs into %ls ...\n", folder.c_str());
     for (Log& l : logs) {
         l.path = (folder / (l.name + L".log")).wstring();
         l.write(l.path, static_cast<std::size_t>(l.sizeMB * (1 << 20)));
     }
 
-    std::printf("\n%-9s %-17s %5s %6s %6s %6s %6s %6s %6s %6s %6s %5s %10s %10s %6s\n", "shown by", "file",
-                "MB", "first", "End", "Home", "Right", "S+End", "C+End", "peak", "grown", "xfile", "top line",
-                "lines", "copy");
-    std::printf("%-9s %-17s %5s %6s %6s %6s %6s %6s %6s %6s %6s %5s %10s %10s %6s\n", "", "", "", "ms", "ms",
-                "ms", "ms", "ms", "ms", "MB", "MB", "", "", "", "ms");
+    const char* const format = "%-9s %-17s %5s %6s %6s %6s %6s %6s %6s %7s %6s %6s %6s %6s %5s %10s %10s %6s\n";
+    std::printf("\n");
+    std::printf(format, "shown by", "file", "MB", "first", "End", "Home", "Right", "S+End", "C+End", "indexed",
+                "C+End", "find", "peak", "grown", "xfile", "top line", "lines", "copy");
+    std::printf(format, "", "", "", "ms", "ms", "ms", "ms", "ms", "ms", "ms", "ms", "ms", "MB", "MB", "", "",
+                "", "ms");
     std::vector<Result> viewer, rich;
     for (const Log& l : logs) {
         viewer.push_back(measure(L"viewer", l.path));

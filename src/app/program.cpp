@@ -26,6 +26,9 @@ tk::ProgramInfo programInfo() {
     t.searching = L"%1 - 検索中 %2%（Esc キーで中止）";
     t.richEditUnavailable = L"RTF を表示するﾘｯﾁ ｴﾃﾞｨｯﾄ ｺﾝﾄﾛｰﾙ (msftedit.dll) を使用できません。";
     t.richEditCannotLoad = L"ﾘｯﾁ ｴﾃﾞｨｯﾄ ｺﾝﾄﾛｰﾙが RTF を読み込めませんでした。(ｴﾗｰ番号 %1)";
+    t.rtfTooLarge = L"RTF ﾌｧｲﾙが大きすぎるため表示できません。表示できる RTF ﾌｧｲﾙは %1 MB までです。";
+    t.indexing = L"%1 - 読み込み中 %2%";
+    t.fileLost = L"ﾌｧｲﾙを読み込めませんでした。\r\n\r\n%1\r\n\r\n%2";
     return info;
 }
 

@@ -1,6 +1,7 @@
 #include "toolkit/rich_text.h"
 
 #include "toolkit/text_file_reload.h"
+#include "toolkit/texts.h"
 
 namespace tk {
 namespace {
@@ -14,7 +15,24 @@ std::string utf16le(const std::wstring& text) {
     return bytes;
 }
 
+// An RTF document as its text, or nothing with the reason in error (too large to hold).
+std::optional<TextFile> rtfAsText(const std::wstring& path, std::wstring& error) {
+    std::optional<std::string> rtf = readRtf(path, error);
+    if (!rtf) return std::nullopt;
+    return TextFile(utf16le(rtfPlainText(*rtf)));
+}
+
 }  // namespace
+
+std::optional<std::string> readRtf(const std::wstring& path, std::wstring& error) {
+    FileStamp stamp;
+    if (!readFilePart(path, 0, 0, &error, &stamp)) return std::nullopt;
+    if (stamp.size > kLargestRtf) {
+        error = filled(texts().rtfTooLarge, std::to_wstring(kLargestRtf >> 20));
+        return std::nullopt;
+    }
+    return readFilePart(path, 0, kLargestRtf + 1, &error);
+}
 
 bool RichText::FileName(const std::wstring& path) {
     loadError_.clear();
@@ -25,9 +43,15 @@ bool RichText::FileName(const std::wstring& path) {
     }
     TextFile file;
     if (!path.empty()) {
-        std::optional<std::string> bytes = readWholeFile(path, &loadError_);
+        std::optional<TextBytes> bytes = TextBytes::open(path, &loadError_);
         if (!bytes) return false;
-        file = TextFile(isRtf(*bytes) ? utf16le(rtfPlainText(*bytes)) : std::move(*bytes));
+        if (isRtf(bytes->head())) {
+            std::optional<TextFile> text = rtfAsText(path, loadError_);
+            if (!text) return false;
+            file = std::move(*text);
+        } else {
+            file = TextFile(std::move(*bytes));
+        }
     }
     fileName_ = path;
     file_ = std::move(file);
@@ -92,15 +116,25 @@ bool RichText::Reload() {
     std::optional<std::string> start = readFilePart(fileName_, 0, 5, &loadError_);
     if (!start) return false;
     if (isRtf(*start)) {
-        std::optional<std::string> bytes = readWholeFile(fileName_, &loadError_);
-        if (!bytes) return false;
-        file_ = TextFile(utf16le(rtfPlainText(*bytes)));
+        std::optional<TextFile> text = rtfAsText(fileName_, loadError_);
+        if (!text) return false;
+        file_ = std::move(*text);
     } else if (reloadTextFile(file_, fileName_, &loadError_) == ReloadOutcome::Failed) {
         return false;
     }
-    selEnd_ = std::min<std::uint64_t>(selEnd_, file_.bytes().size());
+    file_.indexMore(TextFile::kWhole);
+    selEnd_ = std::min<std::uint64_t>(selEnd_, file_.size());
     selStart_ = std::min(selStart_, selEnd_);
     return true;
+}
+
+}  // namespace tk
+
+namespace tk {
+
+bool RichText::Indexing() const {
+    const RichTextPeer* view = richPeer();
+    return view && view->indexing();
 }
 
 }  // namespace tk

@@ -12,6 +12,14 @@
 
 namespace tk {
 
+// The largest RTF document shown: the rich edit control holds it whole, and
+// several times over while it lays it out.
+inline constexpr std::uint64_t kLargestRtf = std::uint64_t{64} << 20;
+
+// The RTF document's bytes; nothing, with the reason in error, when it cannot be
+// read or is larger than kLargestRtf.
+std::optional<std::string> readRtf(const std::wstring& path, std::wstring& error);
+
 // What the backend's side of the view tells the model (Win32: the file is read
 // and shown by the view window, never by the model).
 class RichTextPeer {
@@ -26,6 +34,7 @@ public:
     // Reads the shown file again; false, with the system's description in
     // error, when it cannot be read: then the view is unchanged.
     virtual bool reload(std::wstring& error) = 0;
+    virtual bool indexing() const = 0;
 
 protected:
     ~RichTextPeer() = default;
@@ -64,6 +73,9 @@ public:
     // it. False when it cannot be read; the view then keeps what it showed, and
     // LoadError() holds the system's description of why.
     bool Reload();
+    // The lines of a large file are still being found, between messages; until
+    // then the view shows them as far as they are known.
+    bool Indexing() const;
 
 private:
     RichTextPeer* richPeer() const { return dynamic_cast<RichTextPeer*>(peer()); }

@@ -43,34 +43,6 @@ std::size_t utf8Sequence(const unsigned char* p, const unsigned char* end, char3
     return length;
 }
 
-// Valid UTF-8 with real evidence for it (see detectTextFormat).
-bool isUtf8Text(std::string_view bytes) {
-    auto p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto end = p + bytes.size();
-    bool twoBytes = false, longer = false;
-    while (p < end) {
-        // Plain ASCII goes eight bytes at a time.
-        std::uint64_t word;
-        if (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080ull) == 0)) {
-            p += 8;
-            continue;
-        }
-        char32_t c;
-        const std::size_t length = utf8Sequence(p, end, &c);
-        if (length == 0) {
-            const std::ptrdiff_t wanted = *p >= 0xF0 ? 4 : *p >= 0xE0 ? 3 : 2;
-            const bool cutOff =
-                *p >= 0xC2 && *p <= 0xF4 && end - p < wanted &&
-                std::all_of(p + 1, end, [](unsigned char b) { return b >= 0x80 && b <= 0xBF; });
-            return cutOff && longer;
-        }
-        twoBytes = twoBytes || length == 2;
-        longer = longer || length > 2;
-        p += length;
-    }
-    return twoBytes || longer;
-}
-
 // The decoders below note, when asked, the byte offset of every UTF-16 unit
 // boundary; the boundary inside a surrogate pair gets the offset of its character.
 void note(std::vector<std::uint32_t>* offsets, std::size_t units, std::size_t at) {
@@ -153,11 +125,72 @@ std::wstring decodeAnsiWithOffsets(std::string_view bytes, std::vector<std::uint
 
 }  // namespace
 
+// Valid UTF-8 with real evidence for it (see detectTextFormat). A sequence cut
+// off by the end of one part is completed by the next.
+void Utf8Evidence::feed(std::string_view bytes) {
+    const auto wanted = [](unsigned char lead) -> std::size_t { return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2; };
+    const auto note = [this](std::size_t length) {
+        twoBytes_ = twoBytes_ || length == 2;
+        longer_ = longer_ || length > 2;
+    };
+    if (invalid_) return;
+    if (!carry_.empty()) {
+        const std::size_t take =
+            std::min(wanted(static_cast<unsigned char>(carry_[0])) - carry_.size(), bytes.size());
+        const std::string_view added = bytes.substr(0, take);
+        carry_.append(added);
+        bytes.remove_prefix(take);
+        if (carry_.size() < wanted(static_cast<unsigned char>(carry_[0]))) {
+            invalid_ = !std::all_of(added.begin(), added.end(), [](char b) { return (b & 0xC0) == 0x80; });
+            return;
+        }
+        char32_t c;
+        const auto* p = reinterpret_cast<const unsigned char*>(carry_.data());
+        const std::size_t length = utf8Sequence(p, p + carry_.size(), &c);
+        invalid_ = length != carry_.size();
+        if (invalid_) return;
+        note(length);
+        carry_.clear();
+    }
+    auto p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto end = p + bytes.size();
+    while (p < end) {
+        // Plain ASCII goes eight bytes at a time.
+        std::uint64_t word;
+        if (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080ull) == 0)) {
+            p += 8;
+            continue;
+        }
+        char32_t c;
+        const std::size_t length = utf8Sequence(p, end, &c);
+        if (length == 0) {
+            const bool cutOff =
+                *p >= 0xC2 && *p <= 0xF4 && static_cast<std::size_t>(end - p) < wanted(*p) &&
+                std::all_of(p + 1, end, [](unsigned char b) { return b >= 0x80 && b <= 0xBF; });
+            if (cutOff)
+                carry_.assign(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p));
+            else
+                invalid_ = true;
+            return;
+        }
+        note(length);
+        p += length;
+    }
+}
+
+// A sequence cut off at the very end only counts with a longer one before it.
+bool Utf8Evidence::verdict() const {
+    if (invalid_) return false;
+    return carry_.empty() ? twoBytes_ || longer_ : longer_;
+}
+
 TextFormat detectTextFormat(std::string_view bytes) {
     if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE") return {TextEncoding::Utf16LE, 2};
     if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF") return {TextEncoding::Utf16BE, 2};
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") return {TextEncoding::Utf8, 3};
-    return {isUtf8Text(bytes) ? TextEncoding::Utf8 : TextEncoding::Ansi, 0};
+    Utf8Evidence evidence;
+    evidence.feed(bytes);
+    return {evidence.verdict() ? TextEncoding::Utf8 : TextEncoding::Ansi, 0};
 }
 
 bool isRtf(std::string_view bytes) {
@@ -166,25 +199,27 @@ bool isRtf(std::string_view bytes) {
 
 std::uint64_t TextFile::boundaryBefore(std::uint64_t from, std::uint64_t offset) const {
     if (offset <= from) return from;
-    offset = std::min<std::uint64_t>(offset, bytes_.size());
-    const auto byte = [this](std::uint64_t i) { return static_cast<unsigned char>(bytes_[i]); };
+    const std::uint64_t size = bytes_.size();
+    offset = std::min(offset, size);
+    ByteReader byte(bytes_);
     switch (format_.encoding) {
         case TextEncoding::Utf16LE:
         case TextEncoding::Utf16BE: {
             offset -= (offset - from) % 2;
             const std::size_t hi = format_.encoding == TextEncoding::Utf16BE ? 0 : 1;
             const auto isHigh = [&](std::uint64_t i) {
-                return i + 1 < bytes_.size() && (byte(i + hi) & 0xFC) == 0xD8;
+                return i + 1 < size && (byte[i + hi] & 0xFC) == 0xD8;
             };
             const auto isLow = [&](std::uint64_t i) {
-                return i + 1 < bytes_.size() && (byte(i + hi) & 0xFC) == 0xDC;
+                return i + 1 < size && (byte[i + hi] & 0xFC) == 0xDC;
             };
             if (offset >= from + 2 && isLow(offset) && isHigh(offset - 2)) offset -= 2;
             return offset;
         }
         case TextEncoding::Utf8: {
             // Back over the continuation bytes of one character at most.
-            for (int i = 0; i < 3 && offset > from && (byte(offset) & 0xC0) == 0x80; ++i) --offset;
+            for (int i = 0; i < 3 && offset > from && offset < size && (byte[offset] & 0xC0) == 0x80; ++i)
+                --offset;
             return offset;
         }
         case TextEncoding::Ansi:
@@ -194,10 +229,9 @@ std::uint64_t TextFile::boundaryBefore(std::uint64_t from, std::uint64_t offset)
     // last such byte, characters are counted forward. Past a long run of possible
     // lead bytes (no text has one) the offset is taken as it is.
     std::uint64_t start = offset;
-    while (start > from && offset - start < 256 && isAnsiLeadByte(byte(start - 1))) --start;
-    const char* const end = bytes_.data() + bytes_.size();
+    while (start > from && offset - start < 256 && isAnsiLeadByte(byte[start - 1])) --start;
     while (start < offset) {
-        const std::size_t length = ansiLength(bytes_.data() + start, end);
+        const std::size_t length = isAnsiLeadByte(byte[start]) && size - start >= 2 ? 2 : 1;
         if (start + length > offset) break;
         start += length;
     }
@@ -205,7 +239,8 @@ std::uint64_t TextFile::boundaryBefore(std::uint64_t from, std::uint64_t offset)
 }
 
 std::wstring TextFile::decode(std::uint64_t begin, std::uint64_t end) const {
-    const std::string_view bytes = bytes_.substr(begin, end - begin);
+    const ByteSpan span = bytes_.read(begin, static_cast<std::size_t>(end - begin));
+    const std::string_view bytes = span.view();
     switch (format_.encoding) {
         case TextEncoding::Utf8:
             return decodeUtf8(bytes, nullptr);
@@ -221,7 +256,8 @@ std::wstring TextFile::decode(std::uint64_t begin, std::uint64_t end) const {
 
 std::wstring TextFile::decode(std::uint64_t begin, std::uint64_t end,
                               std::vector<std::uint32_t>& offsets) const {
-    const std::string_view bytes = bytes_.substr(begin, end - begin);
+    const ByteSpan span = bytes_.read(begin, static_cast<std::size_t>(end - begin));
+    const std::string_view bytes = span.view();
     offsets.clear();
     switch (format_.encoding) {
         case TextEncoding::Utf8:

@@ -1,5 +1,5 @@
-// A text file's line index: where its lines start and end, kept sparse and
-// extended as a log writer appends.
+// A text file's line index: where its lines start and end, kept sparse, built a
+// piece of the file at a time and extended as a log writer appends.
 #include "toolkit/text_file.h"
 
 #include <algorithm>
@@ -53,175 +53,194 @@ const std::array<std::uint8_t, 65536>& widestGap() {
 #endif
 }  // namespace
 
-TextFile::TextFile(std::string bytes) : own_(std::make_shared<std::string>(std::move(bytes))) {
-    bytes_ = *own_;
-    owner_ = own_;
-    index();
+TextFile::TextFile(TextBytes bytes, std::uint64_t indexFirst) : bytes_(std::move(bytes)) {
+    format_ = detectTextFormat(bytes_.readSome(0, TextBytes::kPiece).view());
+    if (format_.bomSize == 0 && !wide()) judging_.emplace();
+    // Some 16 bytes of marks for every every_ lines: at most 64 MB of them.
+    every_ = std::max<std::uint64_t>(kEvery, bytes_.size() >> 22);
+    scanned_ = start_ = format_.bomSize;
+    marks_.push_back({start_, 0});
+    last_ = marks_.front();
+    indexMore(indexFirst);
 }
 
-TextFile::TextFile(std::string_view bytes, std::shared_ptr<const void> owner)
-    : owner_(std::move(owner)), bytes_(bytes) {
-    index();
+void TextFile::indexMore(std::uint64_t bytes) {
+    const std::uint64_t end = endOfText();
+    std::uint64_t until = end - scanned_ > bytes ? scanned_ + bytes : end;
+    if (wide()) until -= (until - format_.bomSize) % 2;  // whole units only
+    scan(until);
+    if (indexed() && judging_) {
+        format_.encoding = judging_->verdict() ? TextEncoding::Utf8 : TextEncoding::Ansi;
+        judging_.reset();
+    }
 }
 
-void TextFile::index() {
-    format_ = detectTextFormat(bytes_);
-    const Mark first{format_.bomSize, 0};
-    marks_.push_back(first);
-    index(first, first, 0);
+void TextFile::append(std::string_view more) {
+    if (more.empty()) return;
+    const std::uint64_t oldSize = bytes_.size();
+    bytes_.append(more);
+    restartAtLastLine(oldSize);
+    indexMore(kWhole);
+}
+
+void TextFile::grow(const FileStamp& now, std::string tail) {
+    const std::uint64_t oldSize = bytes_.size();
+    bytes_.grow(now, std::move(tail));
+    restartAtLastLine(oldSize);
 }
 
 // The lines before the old last one stay as they were. That line may go on, and
 // when the old bytes ended in a CR, the line it ended may take the LF that follows
 // as its own: the lines are counted again from there, as a whole reading would.
-// When memory runs out, the file stays as it was.
-void TextFile::append(std::string_view more) {
-    if (more.empty()) return;
-    const std::uint64_t unit = wide() ? 2 : 1, oldSize = bytes_.size();
-    std::uint64_t from = lines_ - 1;
-    if (from > 0 && lineStart(from) == oldSize) {
-        const std::size_t low = format_.encoding == TextEncoding::Utf16BE ? 1 : 0;
-        if (bytes_[oldSize - unit + low] == '\r') --from;
-    }
-    const Mark restart{lineStart(from), from};
-    // Grows in place (amortized) while no copy of this file shares the bytes.
-    const bool inPlace = own_ && own_.use_count() <= 2;
-    const std::shared_ptr<std::string> oldOwn = own_;
-    const std::shared_ptr<const void> oldOwner = owner_;
-    const std::string_view oldBytes = bytes_;
-    std::vector<Mark> oldMarks = marks_;
-    const std::uint64_t oldLines = lines_, oldLongest = longest_;
-    if (inPlace) {
-        own_->append(more);
-    } else {
-        auto copy = std::make_shared<std::string>();
-        copy->reserve(oldSize + more.size() + oldSize / 4);
-        copy->append(bytes_);
-        copy->append(more);
-        own_ = std::move(copy);
-    }
-    owner_ = own_;
-    bytes_ = *own_;
-    try {
-        std::erase_if(marks_, [&](const Mark& m) { return m.line > restart.line; });
-        index(restart, marks_.back(), oldLongest * unit);
-    } catch (const std::bad_alloc&) {
-        if (inPlace) {
-            own_->resize(oldSize);
-            bytes_ = *own_;
-        } else {
-            own_ = oldOwn;
-            owner_ = oldOwner;
-            bytes_ = oldBytes;
+// Bytes not yet indexed are simply more to index; the rest is left to indexMore.
+void TextFile::restartAtLastLine(std::uint64_t oldSize) {
+    const std::uint64_t unit = wide() ? 2 : 1;
+    const bool wasIndexed = scanned_ + unit > oldSize;
+    if (wasIndexed) {
+        std::uint64_t from = lines_ - 1;
+        if (from > 0 && start_ == oldSize) {
+            const std::size_t low = format_.encoding == TextEncoding::Utf16BE ? 1 : 0;
+            if (bytes_.at(oldSize - unit + low) == '\r') --from;
         }
-        marks_ = std::move(oldMarks);
-        lines_ = oldLines;
-        longest_ = oldLongest;
+        const std::uint64_t restart = lineStart(from);
+        std::erase_if(marks_, [&](const Mark& m) { return m.line > from; });
+        scanned_ = start_ = restart;
+        lines_ = from + 1;
         last_ = marks_.front();
-        throw;
     }
 }
 
-void TextFile::index(Mark from, Mark mark, std::uint64_t longest) {
+void TextFile::scan(std::uint64_t until) {
     const std::uint64_t size = bytes_.size();
-    std::uint64_t start = from.offset;
+    std::uint64_t start = start_, lines = lines_, longest = longest_;
+    Mark mark = marks_.back();
     // Every line start is counted; only some are remembered. Counted in locals,
     // which the compiler keeps in registers while the bytes are read.
-    std::uint64_t lines = from.line + 1;
     const auto lineAt = [&](std::uint64_t next) {
         longest = std::max(longest, next - start);
         start = next;
-        if (lines - mark.line >= kEvery || start - mark.offset >= kReach) {
+        if (lines - mark.line >= every_ || start - mark.offset >= kReach) {
             mark = {start, lines};
             marks_.push_back(mark);
         }
         ++lines;
     };
-#if defined(__SSE2__) || defined(_M_X64)
-    // Sixteen bytes at a time, a file of nothing but line breaks as much as a log.
     const bool isWide = wide();
-    const std::uint64_t unit = isWide ? 2 : 1;
-    const std::uint64_t units = size - (size - start) % unit;
-    const auto at = [this](std::uint64_t i) { return static_cast<unsigned char>(bytes_[i]); };
+    const std::uint64_t unit = isWide ? 2 : 1, units = endOfText();
     const std::size_t low = format_.encoding == TextEncoding::Utf16BE ? 1 : 0;
-    const auto isLf = [&](std::uint64_t i) {
-        return at(i + low) == '\n' && (!isWide || at(i + 1 - low) == 0);
-    };
-    const __m128i lf = isWide ? _mm_set1_epi16(low ? 0x0A00 : 0x000A) : _mm_set1_epi8('\n');
-    const __m128i cr = isWide ? _mm_set1_epi16(low ? 0x0D00 : 0x000D) : _mm_set1_epi8('\r');
-    const unsigned keep = isWide ? 0x5555u : 0xFFFFu;
-    std::uint64_t i = start;
-    for (; i + 16 <= units; i += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_.data() + i));
-        const auto lfs = static_cast<unsigned>(_mm_movemask_epi8(isWide ? _mm_cmpeq_epi16(block, lf)
-                                                                        : _mm_cmpeq_epi8(block, lf))) &
-                         keep;
-        const auto crs = static_cast<unsigned>(_mm_movemask_epi8(isWide ? _mm_cmpeq_epi16(block, cr)
-                                                                        : _mm_cmpeq_epi8(block, cr))) &
-                         keep;
-        if ((lfs | crs) == 0) continue;
-        // Where every CR is followed by its LF in the block, the LFs end the lines:
-        // then the block's lines are counted together.
-        if (start <= i && ((crs << unit) & ~lfs & 0xFFFF) == 0 && (crs >> (16 - unit)) == 0) {
-            const auto count = static_cast<std::uint64_t>(std::popcount(lfs));
-            const std::uint64_t first = i + static_cast<unsigned>(std::countr_zero(lfs)) + unit;
-            const std::uint64_t last = i + static_cast<unsigned>(31 - std::countl_zero(lfs)) + unit;
-            if (last - mark.offset < kReach) {
-                if (const std::uint64_t due = mark.line + kEvery; due < lines + count) {
-                    unsigned rest = lfs;
-                    for (std::uint64_t k = due - lines; k > 0; --k) rest &= rest - 1;
-                    mark = {i + static_cast<unsigned>(std::countr_zero(rest)) + unit, due};
-                    marks_.push_back(mark);
+    ByteReader beyond(bytes_);
+    for (std::uint64_t pos = std::max(scanned_, start); pos < until;) {
+        const ByteSpan span = bytes_.readSome(pos, static_cast<std::size_t>(until - pos));
+        const std::uint64_t end = pos + span.size();
+        if (judging_) judging_->feed(span.view());
+        const auto at = [&](std::uint64_t i) -> unsigned char {
+            if (i >= pos && i < end) return static_cast<unsigned char>(span.data()[i - pos]);
+            return i < size ? beyond[i] : 0;
+        };
+        const auto isLf = [&](std::uint64_t i) {
+            return at(i + low) == '\n' && (!isWide || at(i + 1 - low) == 0);
+        };
+        std::uint64_t i = pos;
+#if defined(__SSE2__) || defined(_M_X64)
+        // Sixteen bytes at a time, a file of nothing but line breaks as much as a log.
+        const __m128i lf = isWide ? _mm_set1_epi16(low ? 0x0A00 : 0x000A) : _mm_set1_epi8('\n');
+        const __m128i cr = isWide ? _mm_set1_epi16(low ? 0x0D00 : 0x000D) : _mm_set1_epi8('\r');
+        const unsigned keep = isWide ? 0x5555u : 0xFFFFu;
+        for (; i + 16 <= end; i += 16) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(span.data() + (i - pos)));
+            const auto lfs = static_cast<unsigned>(_mm_movemask_epi8(isWide ? _mm_cmpeq_epi16(block, lf)
+                                                                            : _mm_cmpeq_epi8(block, lf))) &
+                             keep;
+            const auto crs = static_cast<unsigned>(_mm_movemask_epi8(isWide ? _mm_cmpeq_epi16(block, cr)
+                                                                            : _mm_cmpeq_epi8(block, cr))) &
+                             keep;
+            if ((lfs | crs) == 0) continue;
+            // Where every CR is followed by its LF in the block, the LFs end the lines:
+            // then the block's lines are counted together.
+            if (start <= i && ((crs << unit) & ~lfs & 0xFFFF) == 0 && (crs >> (16 - unit)) == 0) {
+                const auto count = static_cast<std::uint64_t>(std::popcount(lfs));
+                const std::uint64_t first = i + static_cast<unsigned>(std::countr_zero(lfs)) + unit;
+                const std::uint64_t last = i + static_cast<unsigned>(31 - std::countl_zero(lfs)) + unit;
+                if (last - mark.offset < kReach) {
+                    if (const std::uint64_t due = mark.line + every_; due < lines + count) {
+                        unsigned rest = lfs;
+                        for (std::uint64_t k = due - lines; k > 0; --k) rest &= rest - 1;
+                        mark = {i + static_cast<unsigned>(std::countr_zero(rest)) + unit, due};
+                        marks_.push_back(mark);
+                    }
+                    longest = std::max({longest, first - start, static_cast<std::uint64_t>(widestGap()[lfs])});
+                    start = last;
+                    lines += count;
+                    continue;
                 }
-                longest = std::max({longest, first - start, static_cast<std::uint64_t>(widestGap()[lfs])});
-                start = last;
-                lines += count;
-                continue;
+            }
+            for (unsigned mask = lfs | crs; mask != 0; mask &= mask - 1) {
+                const std::uint64_t p = i + static_cast<unsigned>(std::countr_zero(mask));
+                if (p < start) continue;  // the LF of a CR LF
+                std::uint64_t next = p + unit;
+                if (!isLf(p) && next + unit <= units && isLf(next)) next += unit;
+                lineAt(next);
             }
         }
-        for (unsigned mask = lfs | crs; mask != 0; mask &= mask - 1) {
-            const std::uint64_t pos = i + static_cast<unsigned>(std::countr_zero(mask));
-            if (pos < start) continue;  // the LF of a CR LF
-            std::uint64_t next = pos + unit;
-            if (!isLf(pos) && next + unit <= units && isLf(next)) next += unit;
+#endif
+        // The rest a unit at a time (a UTF-16 unit never lies across two pieces).
+        for (; i + unit <= end; i += unit) {
+            const unsigned char c = at(i + low);
+            if ((c != '\n' && c != '\r') || (isWide && at(i + 1 - low) != 0) || i < start) continue;
+            std::uint64_t next = i + unit;
+            if (c == '\r' && next + unit <= units && isLf(next)) next += unit;
             lineAt(next);
         }
+        pos = end;
     }
-    while (const std::optional<std::uint64_t> next = nextLine(std::max(start, i), size)) lineAt(*next);
-#else
-    while (const std::optional<std::uint64_t> next = nextLine(start, size)) lineAt(*next);
-#endif
+    scanned_ = std::max(scanned_, until);
+    start_ = start;
     lines_ = lines;
-    longest_ = std::max(longest, size - start);
-    if (wide()) longest_ /= 2;
-    marks_.shrink_to_fit();
-    last_ = marks_.front();
+    longest_ = longest;
 }
 
 bool TextFile::wide() const {
     return format_.encoding == TextEncoding::Utf16LE || format_.encoding == TextEncoding::Utf16BE;
 }
 
+std::uint64_t TextFile::endOfText() const {
+    const std::uint64_t size = bytes_.size();
+    return wide() ? size - (size - format_.bomSize) % 2 : size;
+}
+
+std::uint64_t TextFile::longestLine() const {
+    const std::uint64_t longest = std::max(longest_, std::max(scanned_, start_) - start_);
+    return wide() ? longest / 2 : longest;
+}
+
 std::optional<std::uint64_t> TextFile::nextLine(std::uint64_t from, std::uint64_t limit) const {
-    const char* const data = bytes_.data();
     const std::uint64_t size = bytes_.size();
     limit = std::min(limit, size);
+    ByteReader byte(bytes_);
     if (!wide()) {
         // A line feed byte never occurs inside a Shift-JIS or UTF-8 character.
-        const char* p = nextLineEnd8(data + from, data + limit);
-        if (p == data + limit) return std::nullopt;
-        if (*p++ == '\r' && p < data + size && *p == '\n') ++p;
-        return static_cast<std::uint64_t>(p - data);
+        for (std::uint64_t pos = from; pos < limit;) {
+            const ByteSpan span = bytes_.readSome(pos, static_cast<std::size_t>(limit - pos));
+            const char* const end = span.data() + span.size();
+            const char* p = nextLineEnd8(span.data(), end);
+            if (p == end) {
+                pos += span.size();
+                continue;
+            }
+            const std::uint64_t at = pos + static_cast<std::uint64_t>(p - span.data());
+            return at + (*p == '\r' && at + 1 < size && byte[at + 1] == '\n' ? 2 : 1);
+        }
+        return std::nullopt;
     }
     // A line feed is looked for as a whole code unit, never as a byte of one.
     const std::size_t hi = format_.encoding == TextEncoding::Utf16BE ? 0 : 1;
-    const std::uint64_t units = size - (size - format_.bomSize) % 2;
+    const std::uint64_t units = endOfText();
     for (std::uint64_t i = from; i < limit && i + 1 < units; i += 2) {
-        if (data[i + hi] != 0) continue;
-        const char low = data[i + 1 - hi];
+        if (byte[i + hi] != 0) continue;
+        const unsigned char low = byte[i + 1 - hi];
         if (low == '\n') return i + 2;
         if (low == '\r') {
-            const bool crlf = i + 3 < units && data[i + 2 + hi] == 0 && data[i + 3 - hi] == '\n';
+            const bool crlf = i + 3 < units && byte[i + 2 + hi] == 0 && byte[i + 3 - hi] == '\n';
             return i + (crlf ? 4 : 2);
         }
     }
@@ -230,6 +249,7 @@ std::optional<std::uint64_t> TextFile::nextLine(std::uint64_t from, std::uint64_
 
 std::uint64_t TextFile::lineStart(std::uint64_t line) const {
     line = std::min(line, lines_ - 1);
+    if (line == lines_ - 1) return start_;
     auto mark = std::upper_bound(marks_.begin(), marks_.end(), line,
                                  [](std::uint64_t l, const Mark& m) { return l < m.line; });
     Mark at = *--mark;
@@ -240,21 +260,21 @@ std::uint64_t TextFile::lineStart(std::uint64_t line) const {
 }
 
 std::uint64_t TextFile::lineEnd(std::uint64_t line) const {
-    const std::uint64_t size = bytes_.size();
-    if (line + 1 >= lines_) return wide() ? size - (size - format_.bomSize) % 2 : size;
+    if (line + 1 >= lines_) return indexed() ? endOfText() : boundaryBefore(start_, std::max(scanned_, start_));
     const std::uint64_t start = lineStart(line);
     std::uint64_t end = lineStart(line + 1);
     const std::uint64_t unit = wide() ? 2 : 1;
     const std::size_t low = format_.encoding == TextEncoding::Utf16BE ? 1 : 0;
-    const bool lf = bytes_[end - unit + low] == '\n';
+    ByteReader byte(bytes_);
+    const bool lf = byte[end - unit + low] == '\n';
     end -= unit;
-    if (lf && end >= start + unit && bytes_[end - unit + low] == '\r' &&
-        (!wide() || bytes_[end - unit + 1 - low] == 0))
+    if (lf && end >= start + unit && byte[end - unit + low] == '\r' && (!wide() || byte[end - unit + 1 - low] == 0))
         end -= unit;
     return end;
 }
 
 std::uint64_t TextFile::lineOf(std::uint64_t offset) const {
+    if (offset >= start_) return lines_ - 1;
     auto mark = std::upper_bound(marks_.begin(), marks_.end(), offset,
                                  [](std::uint64_t o, const Mark& m) { return o < m.offset; });
     if (mark != marks_.begin()) --mark;

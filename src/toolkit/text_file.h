@@ -1,5 +1,6 @@
-// A text file as the log viewer reads it: the raw bytes kept once, a sparse index
-// of line starts in them, and text decoded only where it is shown.
+// A text file as the log viewer reads it: its raw bytes (in memory or read from
+// the file in pieces), a sparse index of line starts in them that may be built a
+// little at a time, and text decoded only where it is shown.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +11,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "toolkit/text_bytes.h"
 
 namespace tk {
 
@@ -27,6 +30,18 @@ struct TextFormat {
 // alone are just as likely half-width katakana in Shift-JIS. Anything else is ANSI.
 TextFormat detectTextFormat(std::string_view bytes);
 
+// The same judgement of UTF-8 over bytes that come a part at a time.
+class Utf8Evidence {
+public:
+    void feed(std::string_view bytes);
+    // Whether everything fed, taken as the whole, is UTF-8.
+    bool verdict() const;
+
+private:
+    bool invalid_ = false, twoBytes_ = false, longer_ = false;
+    std::string carry_;  // a sequence cut off by the end of what was fed
+};
+
 // An RTF document begins with "{\rtf".
 bool isRtf(std::string_view bytes);
 
@@ -40,36 +55,39 @@ bool isAnsiLeadByte(unsigned char byte);
 // formatting, pictures and hidden destinations left out.
 std::wstring rtfPlainText(std::string_view rtf);
 
-// At most maxBytes of the file from offset on (fewer at its end), read while the
-// program that writes it may still hold it open; nothing when it cannot be read,
-// and then failure (if given) receives the system's description of why. Memory
-// running out throws std::bad_alloc; the file is closed whichever way it ends.
-// Each toolkit backend provides it (without the iostreams, which would double
-// the size of the program).
-std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes,
-                                        std::wstring* failure);
-
-inline std::optional<std::string> readWholeFile(const std::wstring& path, std::wstring* failure = nullptr) {
-    return readFilePart(path, 0, std::numeric_limits<std::size_t>::max(), failure);
-}
-
 // Positions in a TextFile are byte offsets into its bytes; a line's text runs
-// from lineStart to lineEnd, its line break (if any) follows.
+// from lineStart to lineEnd, its line break (if any) follows. The lines are known
+// as far as the bytes have been indexed: the last line known runs to there.
 class TextFile {
 public:
+    static constexpr std::uint64_t kWhole = std::numeric_limits<std::uint64_t>::max();
+
     // No file: one empty line.
     TextFile() : TextFile(std::string()) {}
-    explicit TextFile(std::string bytes);
+    explicit TextFile(std::string bytes) : TextFile(TextBytes(std::move(bytes))) {}
     // Bytes kept elsewhere (a mapped file), alive as long as owner is.
-    TextFile(std::string_view bytes, std::shared_ptr<const void> owner);
+    TextFile(std::string_view bytes, std::shared_ptr<const void> owner)
+        : TextFile(TextBytes(bytes, std::move(owner))) {}
+    // The first indexFirst bytes or so indexed now, the rest by indexMore. Until
+    // all is indexed, the encoding is judged from the first piece of the bytes.
+    explicit TextFile(TextBytes bytes, std::uint64_t indexFirst = kWhole);
 
     TextEncoding encoding() const { return format_.encoding; }
     const TextFormat& format() const { return format_; }
     // The file's bytes, byte-order mark included.
-    std::string_view bytes() const { return bytes_; }
-    // The bytes a log writer added since; the encoding stays as it was found.
-    // Only the lines from the old last one on are indexed.
+    const TextBytes& bytes() const { return bytes_; }
+    std::uint64_t size() const { return bytes_.size(); }
+    // The bytes a log writer added since, in memory; grow: the file is now that
+    // long, its last bytes tail. The encoding stays as it was found; only the lines
+    // from the old last one on are indexed again.
     void append(std::string_view more);
+    void grow(const FileStamp& now, std::string tail);
+
+    // How far the lines are known, in bytes; whether that is the whole.
+    std::uint64_t indexedBytes() const { return scanned_; }
+    bool indexed() const { return scanned_ >= endOfText(); }
+    // Indexes about that many bytes more.
+    void indexMore(std::uint64_t bytes);
 
     // Lines are ended by CR LF, LF or CR alone; the text after the last line end
     // (perhaps nothing) is a line too, so there is always at least one.
@@ -80,7 +98,7 @@ public:
     // The line that holds the byte at offset (a line break belongs to its line).
     std::uint64_t lineOf(std::uint64_t offset) const;
     // Length of the longest line, in bytes (UTF-16: code units).
-    std::uint64_t longestLine() const { return longest_; }
+    std::uint64_t longestLine() const;
 
     // The nearest character boundary at or before offset, not before from (a
     // boundary, such as a line start).
@@ -103,9 +121,10 @@ public:
     std::wstring text() const;
 
 private:
-    // A line start is remembered for every kEvery-th line, and for the first line
-    // starting kReach bytes or more after the last one remembered, so that any line
-    // is found by scanning fewer than kEvery line ends within kReach bytes.
+    // A line start is remembered for every every_-th line (64, or more in a file
+    // so large that the marks would take too much memory), and for the first line
+    // starting kReach bytes or more after the last one remembered, so that any
+    // line is found by scanning fewer than every_ line ends within kReach bytes.
     static constexpr std::uint64_t kEvery = 64;
     static constexpr std::uint64_t kReach = 64 * 1024;
     struct Mark {
@@ -114,23 +133,26 @@ private:
     };
 
     bool wide() const;
+    // Where the text's last whole character unit ends.
+    std::uint64_t endOfText() const;
     // The start of the next line after the line break that begins at or after
     // from and before limit; nullopt when there is none there.
     std::optional<std::uint64_t> nextLine(std::uint64_t from, std::uint64_t limit) const;
+    // Counts and remembers the lines in the bytes up to until.
+    void scan(std::uint64_t until);
+    // After growth: the last line known (and the one before, when the old end was
+    // a CR that an LF may now follow) is indexed again.
+    void restartAtLastLine(std::uint64_t oldSize);
 
-    void index();
-    // Counts and remembers the lines after the given one, the last remembered
-    // being mark; longest so far in bytes.
-    void index(Mark from, Mark mark, std::uint64_t longest);
-
-    std::shared_ptr<const void> owner_;
-    // The bytes when this file holds them itself: appended to in place while no copy shares them.
-    std::shared_ptr<std::string> own_;
-    std::string_view bytes_;
+    TextBytes bytes_;
     TextFormat format_;
+    std::optional<Utf8Evidence> judging_;  // while the encoding is still to be judged
     std::vector<Mark> marks_;
+    std::uint64_t every_ = kEvery;
+    std::uint64_t scanned_ = 0;  // every line break that begins before this is counted
+    std::uint64_t start_ = 0;    // where the last line known starts
     std::uint64_t lines_ = 1;
-    std::uint64_t longest_ = 0;
+    std::uint64_t longest_ = 0;  // bytes of the longest line before the last one
     // The line found last: the view asks for neighbouring lines one after another.
     mutable Mark last_{0, 0};
 };

@@ -16,9 +16,12 @@ enum class ReloadOutcome {
     Failed,    // it could not be read: the text is as it was
 };
 
-// Brings the text up to date with the file. When its first and last bytes as
-// they were are still there, only what was added is read. Memory running out
-// throws std::bad_alloc and leaves the text as it was.
-ReloadOutcome reloadTextFile(TextFile& file, const std::wstring& path, std::wstring* failure);
+// Brings the text up to date with the file. When it is the same file and its
+// first and last bytes as they were are still there, only what was added is read
+// (or, for a text read from its file in pieces, noted, to be indexed). Otherwise
+// the file is read anew: its first indexFirst bytes indexed (all, in memory).
+// Memory running out throws std::bad_alloc and leaves the text as it was.
+ReloadOutcome reloadTextFile(TextFile& file, const std::wstring& path, std::wstring* failure,
+                             std::uint64_t indexFirst = TextFile::kWhole);
 
 }  // namespace tk

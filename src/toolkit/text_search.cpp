@@ -199,34 +199,61 @@ std::size_t TextSearch::previousCandidate(std::string_view bytes, std::size_t be
     return before;
 }
 
-SearchResult TextSearch::find(std::string_view bytes, std::size_t from, bool down,
+SearchResult TextSearch::find(std::string_view bytes, std::uint64_t from, bool down,
                               const SearchProgress& progress) const {
+    return find(TextBytes(bytes, nullptr), from, down, progress);
+}
+
+// The file is searched a chunk at a time, each read with the bytes around it that
+// a match at its edges needs: the rest of the needle after it, and before it the
+// bytes a double-byte character boundary is found from. A run of more than kBack
+// possible lead bytes (no text has one) is taken to start on a boundary.
+SearchResult TextSearch::find(const TextBytes& bytes, std::uint64_t from, bool down,
+                              const SearchProgress& progress) const {
+    constexpr std::uint64_t kBack = 4096;
     SearchResult result;
     if (!possible()) return result;
     const bool wide = format_.encoding == TextEncoding::Utf16LE || format_.encoding == TextEncoding::Utf16BE;
-    const std::size_t textStart = std::min(format_.bomSize, bytes.size());
-    CharacterBoundaries boundaries(bytes, textStart, lead_);
-    const auto accept = [&](std::size_t at) {
-        if (wide && (at - textStart) % 2 != 0) return false;
-        if (!matchesAt(bytes, at)) return false;
-        return !doubleByte_ || boundaries.at(at);
+    const std::uint64_t size = bytes.size(), textStart = std::min<std::uint64_t>(format_.bomSize, size);
+    const std::uint64_t chunk = std::max<std::size_t>(chunkSize, 1);
+    // The match in [begin, end), the first (down) or the last; false when there is none.
+    const auto searchChunk = [&](std::uint64_t begin, std::uint64_t end) {
+        const std::uint64_t windowStart = begin - std::min(begin - textStart, kBack);
+        const std::uint64_t windowEnd = std::min(size, end + length_ - 1);
+        const ByteSpan window = bytes.read(windowStart, static_cast<std::size_t>(windowEnd - windowStart));
+        const std::string_view local = window.view();
+        CharacterBoundaries boundaries(local, 0, lead_);
+        const auto accept = [&](std::size_t at) {
+            if (wide && (windowStart + at - textStart) % 2 != 0) return false;
+            if (!matchesAt(local, at)) return false;
+            return !doubleByte_ || boundaries.at(at);
+        };
+        const auto found = [&](std::size_t at) {
+            result.outcome = SearchOutcome::Found;
+            result.match = {windowStart + at, length_};
+            return true;
+        };
+        const auto first = static_cast<std::size_t>(begin - windowStart),
+                   last = static_cast<std::size_t>(end - windowStart);
+        if (down) {
+            for (std::size_t p = nextCandidate(local, first, last); p < last; p = nextCandidate(local, p + 1, last))
+                if (accept(p)) return found(p);
+            return false;
+        }
+        std::size_t below = last;
+        for (std::size_t p; (p = previousCandidate(local, first, below)) != below; below = p)
+            if (accept(p)) return found(p);
+        return false;
     };
-    const std::size_t chunk = std::max<std::size_t>(chunkSize, 1);
 
     if (down) {
-        std::size_t pos = std::max(from, textStart);
-        const std::size_t start = pos, total = bytes.size() > pos ? bytes.size() - pos : 0;
-        while (pos < bytes.size()) {
-            const std::size_t end = pos + std::min(chunk, bytes.size() - pos);
-            for (std::size_t p = nextCandidate(bytes, pos, end); p < end; p = nextCandidate(bytes, p + 1, end)) {
-                if (accept(p)) {
-                    result.outcome = SearchOutcome::Found;
-                    result.match = {p, length_};
-                    return result;
-                }
-            }
+        std::uint64_t pos = std::max(from, textStart);
+        const std::uint64_t start = pos, total = size > pos ? size - pos : 0;
+        while (pos < size) {
+            const std::uint64_t end = pos + std::min(chunk, size - pos);
+            if (searchChunk(pos, end)) return result;
             pos = end;
-            if (pos < bytes.size() && progress && !progress(pos - start, total)) {
+            if (pos < size && progress && !progress(pos - start, total)) {
                 result.outcome = SearchOutcome::Cancelled;
                 return result;
             }
@@ -234,18 +261,11 @@ SearchResult TextSearch::find(std::string_view bytes, std::size_t from, bool dow
         return result;
     }
 
-    std::size_t pos = std::min(from, bytes.size());
-    const std::size_t total = pos > textStart ? pos - textStart : 0, start = pos;
+    std::uint64_t pos = std::min(from, size);
+    const std::uint64_t total = pos > textStart ? pos - textStart : 0, start = pos;
     while (pos > textStart) {
-        const std::size_t begin = pos - std::min(chunk, pos - textStart);
-        std::size_t below = pos;
-        for (std::size_t p; (p = previousCandidate(bytes, begin, below)) != below; below = p) {
-            if (accept(p)) {
-                result.outcome = SearchOutcome::Found;
-                result.match = {p, length_};
-                return result;
-            }
-        }
+        const std::uint64_t begin = pos - std::min(chunk, pos - textStart);
+        if (searchChunk(begin, pos)) return result;
         pos = begin;
         if (pos > textStart && progress && !progress(start - pos, total)) {
             result.outcome = SearchOutcome::Cancelled;

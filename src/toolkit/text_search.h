@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -20,8 +21,8 @@ namespace tk {
 char32_t otherCase(char32_t c);
 
 struct TextMatch {
-    std::size_t offset = 0;  // bytes from the start of the file
-    std::size_t length = 0;  // bytes
+    std::uint64_t offset = 0;  // bytes from the start of the file
+    std::size_t length = 0;    // bytes
 };
 
 enum class SearchOutcome { Found, NotFound, Cancelled };
@@ -33,12 +34,12 @@ struct SearchResult {
 
 // Told how far the search has gone, between two pieces of the file; returning
 // false stops it.
-using SearchProgress = std::function<bool(std::size_t searched, std::size_t total)>;
+using SearchProgress = std::function<bool(std::uint64_t searched, std::uint64_t total)>;
 
 class TextSearch {
 public:
-    // Bytes scanned between two reports of progress.
-    static constexpr std::size_t kDefaultChunk = std::size_t{8} << 20;
+    // Bytes scanned between two reports of progress: a piece of a file read in pieces.
+    static constexpr std::size_t kDefaultChunk = TextBytes::kPiece;
 
     // What to look for in files of this format. Without matchCase a letter also
     // matches its other case; kana and kanji only match themselves.
@@ -51,7 +52,9 @@ public:
     // Down: the first match that starts at or after `from`. Up: the last match
     // that starts before `from`. Offsets are bytes from the start of the file
     // (byte-order mark included). Matches start on character boundaries only.
-    SearchResult find(std::string_view bytes, std::size_t from, bool down,
+    SearchResult find(const TextBytes& bytes, std::uint64_t from, bool down,
+                      const SearchProgress& progress = {}) const;
+    SearchResult find(std::string_view bytes, std::uint64_t from, bool down,
                       const SearchProgress& progress = {}) const;
 
     std::size_t chunkSize = kDefaultChunk;

@@ -20,6 +20,9 @@ struct Texts {
     std::wstring searching;              // %1: the window's caption, %2: percent done
     std::wstring richEditUnavailable;    // the rich edit control cannot be made
     std::wstring richEditCannotLoad;     // %1: the control's error number
+    std::wstring rtfTooLarge;            // %1: the largest RTF document shown, in MB
+    std::wstring indexing;               // %1: the window's caption, %2: percent of the file read
+    std::wstring fileLost;               // %1: the file's path, %2: the system's reason
 };
 
 // The texts handed over at start; empty ones before.

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "toolkit/app.h"
 #include "toolkit/form.h"
 #include "toolkit/rich_text.h"
 #include "toolkit/testing.h"
@@ -145,6 +146,7 @@ TEST_F(RichTextView, TenMegabyteLineEndsInSightAndIsSelectedWhole) {
         bytes += end;
         std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
         ASSERT_TRUE(form_.view.FileName(path_.wstring()));
+        while (form_.view.Indexing()) DoEvents();
         SetFocus(hwnd_);
 
         key(VK_END);

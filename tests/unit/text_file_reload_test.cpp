@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ std::vector<std::uint64_t> positions(const TextFile& file) {
         all.insert(all.end(), {file.lineStart(i), file.lineEnd(i), file.lineOf(file.lineStart(i)),
                                file.lineOf(file.lineEnd(i))});
     return all;
+}
+
+std::string bytesOf(const TextFile& file) {
+    return std::string(file.bytes().read(0, static_cast<std::size_t>(file.size())).view());
 }
 
 std::string numbered(int count, const char* end) {
@@ -72,7 +77,7 @@ TEST(TextFileAppend, TwoPiecesIndexLikeOne) {
         EXPECT_EQ(lines(pieces), lines(whole));
         EXPECT_EQ(positions(pieces), positions(whole));
         EXPECT_EQ(pieces.longestLine(), whole.longestLine());
-        EXPECT_EQ(pieces.bytes(), whole.bytes());
+        EXPECT_EQ(bytesOf(pieces), bytesOf(whole));
     }
 }
 
@@ -82,7 +87,7 @@ TEST(TextFileAppend, ACopyKeepsWhatItHad) {
     const TextFile copy = file;
     file.append("added\r\n");
     EXPECT_EQ(copy.lineCount(), 101u);
-    EXPECT_EQ(copy.bytes(), numbered(100, "\r\n"));
+    EXPECT_EQ(bytesOf(copy), numbered(100, "\r\n"));
     EXPECT_EQ(file.lineCount(), 102u);
     EXPECT_EQ(file.line(100), L"added");
 }
@@ -118,15 +123,95 @@ TEST_F(ReloadTextFile, ReadsOnlyWhatWasAddedWhenTheStartIsUnchanged) {
          "a\0",
          ReloadOutcome::Replaced},
     };
+    // Held in memory, and read from the file in pieces.
+    for (const bool fromFile : {false, true})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (fromFile ? ", from the file" : ", in memory"));
+            write(c.before);
+            TextFile file = fromFile ? TextFile(*TextBytes::open(path_.wstring(), nullptr)) : TextFile(c.before);
+            write(c.after);
+            std::wstring failure;
+            EXPECT_EQ(reloadTextFile(file, path_.wstring(), &failure), c.outcome);
+            file.indexMore(TextFile::kWhole);
+            EXPECT_EQ(bytesOf(file), c.after);
+            EXPECT_EQ(lines(file), lines(TextFile(c.after)));
+        }
+}
+
+// A file read in pieces and indexed a step at a time has the lines of the same
+// bytes read whole, whatever lies across the boundary of two pieces.
+TEST_F(ReloadTextFile, AFileReadInPiecesIndexesLikeOneReadWhole) {
+    constexpr std::size_t kPiece = TextBytes::kPiece;
+    // Text that ends exactly at the first piece's end, followed by tail.
+    const auto across = [&](std::string head, const std::string& tail, char fill = 'x') {
+        std::string text = std::move(head);
+        while (text.size() + 1000 < kPiece - tail.size() / 2) text += std::string(999, fill) + "\n";
+        text.resize(kPiece - tail.size() / 2, fill);
+        return text + tail + numbered(50, "\r\n");
+    };
+    std::string utf16 = "\xFF\xFE";
+    for (int i = 0; utf16.size() < kPiece + 4000; ++i) utf16 += i % 400 == 399 ? std::string("\r\0\n\0", 4) : "a\0";
+    std::string sjis;
+    while (sjis.size() < kPiece - 1) sjis += sjis.size() % 1000 == 998 ? "\r\n" : "\x83o";  // バ
+    sjis.resize(kPiece - 1);
+    sjis += "\x83o\r\nend";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::uint64_t step;  // bytes indexed at a time
+    };
+    const Case cases[] = {
+        {"CR LF split across pieces", across("", "\r\n"), 100000},
+        {"a line starting at a piece", across("", "\n\n") , 333333},
+        {"CR alone at a piece's end", across("", "\ry"), TextBytes::kPiece},
+        {"UTF-16 lines across pieces", utf16, 77777},
+        {"Shift-JIS lead byte at a piece's end", sjis, 65536},
+        {"one line over three pieces", std::string(3 * kPiece + 5, 'z') + "\n!", 1 << 20},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        write(c.before);
-        TextFile file(c.before);
-        write(c.after);
-        std::wstring failure;
-        EXPECT_EQ(reloadTextFile(file, path_.wstring(), &failure), c.outcome);
-        EXPECT_EQ(file.bytes(), c.after);
-        EXPECT_EQ(lines(file), lines(TextFile(c.after)));
+        write(c.bytes);
+        TextFile file(*TextBytes::open(path_.wstring(), nullptr), 1);
+        while (!file.indexed()) {
+            const std::uint64_t before = file.indexedBytes();
+            file.indexMore(c.step);
+            ASSERT_GT(file.indexedBytes(), before);
+            // What is known already is as it will stay, but the last line that goes on.
+            ASSERT_LE(file.lineEnd(file.lineCount() - 1), file.size());
+        }
+        const TextFile whole(c.bytes);
+        EXPECT_EQ(file.encoding(), whole.encoding());
+        EXPECT_EQ(lines(file), lines(whole));
+        EXPECT_EQ(positions(file), positions(whole));
+        EXPECT_EQ(file.longestLine(), whole.longestLine());
+        EXPECT_FALSE(file.bytes().changed());
+    }
+}
+
+// A log written anew while it is indexed is noticed, not shown half the old one:
+// shorter, or another file under the same name.
+TEST_F(ReloadTextFile, AFileChangedWhileItIsIndexedIsNoticed) {
+    const std::string log = numbered(200000, "\r\n");
+    ASSERT_GT(log.size(), 2 * TextBytes::kPiece);
+    const std::filesystem::path other = path_.string() + ".new";
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"cut short", [&] { std::filesystem::resize_file(path_, TextBytes::kPiece / 2); }},
+        {"replaced", [&] {
+             std::ofstream(other, std::ios::binary) << log;
+             std::filesystem::rename(other, path_);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        write(log);
+        TextFile file(*TextBytes::open(path_.wstring(), nullptr), 1000);
+        c.change();
+        file.indexMore(TextFile::kWhole);
+        EXPECT_TRUE(file.bytes().changed());
     }
 }
 

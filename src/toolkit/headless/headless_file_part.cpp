@@ -5,12 +5,14 @@
 #include <filesystem>
 #include <memory>
 
-#include "toolkit/text_file.h"
+#include <sys/stat.h>
+
+#include "toolkit/text_bytes.h"
 
 namespace tk {
 
 std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes,
-                                        std::wstring* failure) {
+                                        std::wstring* failure, FileStamp* stamp) {
     const auto fail = [failure] {
         if (failure) {
             const std::string reason = std::strerror(errno);
@@ -21,7 +23,13 @@ std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t 
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
         std::fopen(std::filesystem::path(path).c_str(), "rb"), std::fclose);
     if (!file) return fail();
-    if (std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) != 0) return fail();
+    if (stamp) {
+        struct stat info {};
+        if (fstat(fileno(file.get()), &info) != 0) return fail();
+        *stamp = {static_cast<std::uint64_t>(info.st_size), static_cast<std::uint64_t>(info.st_dev),
+                  static_cast<std::uint64_t>(info.st_ino)};
+    }
+    if (fseeko(file.get(), static_cast<off_t>(offset), SEEK_SET) != 0) return fail();
     std::string bytes;
     char chunk[65536];
     while (bytes.size() < maxBytes) {

@@ -3,14 +3,14 @@
 
 #include <algorithm>
 
-#include "toolkit/text_file.h"
+#include "toolkit/text_bytes.h"
 #include "toolkit/win32/scoped.h"
 #include "toolkit/win32/system_text.h"
 
 namespace tk {
 
 std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes,
-                                        std::wstring* failure) {
+                                        std::wstring* failure, FileStamp* stamp) {
     // Owned, so that running out of memory for the bytes (which the caller catches) closes it too.
     const win32::AutoCloseHandle file(
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -20,9 +20,11 @@ std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t 
         return std::nullopt;
     };
     if (!file.valid()) return fail();
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file, &size)) return fail();
-    const auto total = static_cast<std::uint64_t>(size.QuadPart);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file, &info)) return fail();
+    const std::uint64_t total = std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
+    if (stamp)
+        *stamp = {total, info.dwVolumeSerialNumber, std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
     std::string bytes(
         static_cast<std::size_t>(std::min<std::uint64_t>(total > offset ? total - offset : 0, maxBytes)),
         '\0');

@@ -123,26 +123,27 @@ public:
         if (rich_) return findInRichEdit(text, matchCase, down);
         HCURSOR cursor = SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
         HWND window = GetAncestor(hwnd(), GA_ROOT);
-        std::wstring title(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-        title.resize(
-            static_cast<std::size_t>(GetWindowTextW(window, title.data(), static_cast<int>(title.size()))));
+        const std::wstring title = plain_.ownerTitle();
         const ULONGLONG started = GetTickCount64();
         bool titled = false;
+        int shown = -1;
         const SearchOutcome outcome =
-            plain_.find(text, matchCase, down, [&](std::size_t searched, std::size_t total) {
+            plain_.find(text, matchCase, down, [&](std::uint64_t searched, std::uint64_t total) {
                 MSG msg;
                 while (PeekMessageW(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE))
                     if (msg.wParam == VK_ESCAPE) return false;
-                if (GetTickCount64() - started >= 500) {
-                    const auto percent = static_cast<unsigned>(static_cast<double>(searched) * 100 / total);
-                    SetWindowTextW(
-                        window,
-                        filled(texts().searching, title, std::to_wstring(percent)).c_str());
+                const auto percent = static_cast<int>(static_cast<double>(searched) * 100 / static_cast<double>(total));
+                if (GetTickCount64() - started >= 500 && percent != shown) {
+                    SetWindowTextW(window, filled(texts().searching, title, std::to_wstring(percent)).c_str());
+                    shown = percent;
                     titled = true;
                 }
                 return true;
             });
-        if (titled) SetWindowTextW(window, title.c_str());
+        if (titled) {
+            SetWindowTextW(window, title.c_str());
+            plain_.titleRestored();
+        }
         SetCursor(cursor);
         return outcome;
     }
@@ -167,6 +168,8 @@ public:
         if (!rich_) return plain_.reload(path, error);
         return load(path, error);
     }
+
+    bool indexing() const override { return !rich_ && plain_.indexing(); }
 
     bool handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         if (!rich_) return plain_.handle(msg, wp, lp, result);
@@ -196,22 +199,29 @@ public:
 
 private:
     bool load(const std::wstring& path, std::wstring& error) override {
-        // Read and indexed before the earlier file goes, which stays when there is no memory for it.
-        std::optional<std::string> bytes;
+        // Read before the earlier file goes, which stays when this one cannot be shown.
         std::optional<TextFile> text;
+        std::optional<std::string> rtf;
         try {
-            if (!path.empty() && !(bytes = readWholeFile(path, &error))) return false;
-            if (bytes && !isRtf(*bytes)) text.emplace(std::move(*bytes));
+            if (!path.empty()) {
+                std::optional<TextBytes> bytes = TextBytes::open(path, &error);
+                if (!bytes) return false;
+                if (isRtf(bytes->head())) {
+                    if (!(rtf = readRtf(path, error))) return false;
+                } else {
+                    text.emplace(std::move(*bytes), PlainTextView::kIndexedFirst);
+                }
+            }
         } catch (const std::bad_alloc&) {
             error = win32::systemErrorText(ERROR_NOT_ENOUGH_MEMORY);
             return false;
         }
         // An RTF document the rich edit control cannot take is not shown as an empty log.
         HWND rich = nullptr;
-        if (bytes && !text && !(rich = openRichEdit(*bytes, error))) return false;
+        if (rtf && !(rich = openRichEdit(*rtf, error))) return false;
         const bool hadFocus = GetFocus() == hwnd() || (rich_ && GetFocus() == rich_);
         closeRichEdit();
-        plain_.show(text ? std::move(*text) : TextFile());
+        plain_.show(text ? std::move(*text) : TextFile(), text ? path : std::wstring());
         if (rich) showRichEdit(rich);
         if (hadFocus) SetFocus(hwnd());
         return true;

@@ -1,7 +1,7 @@
 // The rich text view's window. An RTF file goes to a rich edit control inside it;
-// plain text is shown by the window itself (PlainTextView): the file is read once,
-// its line starts indexed, and only what is in sight is decoded and painted, so
-// that a log of a hundred megabytes opens at once.
+// plain text is shown by the window itself (PlainTextView): the file is read in
+// pieces, its line starts indexed a little at a time between messages, and only
+// what is in sight is decoded and painted, so that a log of any size opens at once.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +16,7 @@
 #include "toolkit/font.h"
 #include "toolkit/text_file.h"
 #include "toolkit/text_search.h"
+#include "toolkit/text_bytes.h"
 #include "toolkit/width_sums.h"
 #include "toolkit/win32/scoped.h"
 #include "toolkit/win32/win32_internal.h"
@@ -42,10 +43,13 @@ public:
     PlainTextView(const PlainTextView&) = delete;
     PlainTextView& operator=(const PlainTextView&) = delete;
 
-    // Shows the file from its first line, nothing selected; with keepPlace (the
-    // same file read again) the top line and the selection stay where they fit.
-    void show(TextFile file, bool keepPlace = false);
+    // Shows the file (read from path) from its first line, nothing selected; with
+    // keepPlace (the same file read again) the top line and the selection stay
+    // where they fit. What is not yet indexed is indexed from a timer.
+    void show(TextFile file, const std::wstring& path, bool keepPlace = false);
     const TextFile& file() const { return file_; }
+    // The bytes indexed when a file is shown, before its first page.
+    static constexpr std::uint64_t kIndexedFirst = TextBytes::kPiece;
     void setFont(const Font& font);
 
     std::uint64_t topLine() const { return top_; }
@@ -57,6 +61,8 @@ public:
 
     // The window's messages; false lets the default procedure run.
     bool handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    static constexpr UINT_PTR kIndexTimer = 1;
+    static constexpr UINT kReadAnew = WM_APP + 1;
     // Forgets what was measured, after memory ran out.
     void dropLayout();
 
@@ -69,6 +75,17 @@ public:
     // False, with the system's description in error, when it cannot be read:
     // the view keeps what it had.
     bool reload(const std::wstring& path, std::wstring& error);
+
+    // Indexing the rest of the file (win32_rich_text_index.cpp). While it lasts
+    // longer than half a second, the window's title shows how far it has come.
+    bool indexing() const { return !file_.indexed(); }
+    // The window's title without that progress in it.
+    std::wstring ownerTitle() const;
+    // Someone else put the title back: the progress is shown again at the next tick.
+    void titleRestored() {
+        shownPercent_ = -1;
+        titled_ = false;
+    }
 
 private:
     struct Position {
@@ -127,8 +144,28 @@ private:
     void selectAll();
     void copy();
 
+    bool answer(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    void startIndexing();
+    void onIndexTimer();
+    // Indexes up to offset at least; false when progress says stop.
+    bool indexUpTo(std::uint64_t offset, const SearchProgress& progress);
+    // The lines grew from lineCount, the encoding may have been judged anew: the
+    // view follows, and the caret too where Ctrl+End or select-all put it at the end.
+    // progress false: the title is left to the caller.
+    void indexGrew(std::uint64_t lineCount, TextEncoding encoding, bool progress = true);
+    void showProgress();
+    // The file changed under the view while it was read: it is read anew.
+    void readAnew();
+
     HWND hwnd_;
     TextFile file_;
+    std::wstring path_;
+    bool followEnd_ = false;       // the caret stays at the end while more lines become known
+    bool rereadPosted_ = false;
+    std::uint64_t indexStarted_ = 0;  // performance counter ticks
+    std::wstring title_;  // the window's title as it was when indexing began
+    bool titled_ = false;  // the title shows the progress
+    int shownPercent_ = -1;
     AutoDeleteFont font_;
     AutoDeleteDC measure_;  // holds the font, for measuring; let go of before it
     int lineHeight_ = 16;

@@ -24,6 +24,7 @@ bool PlainTextView::onKey(WPARAM key) {
         copy();
         return true;
     }
+    followEnd_ = false;
     const std::uint64_t lastLine = file_.lineCount() - 1;
     const auto page = static_cast<std::uint64_t>(std::max(1, visibleLines() - 1));
     Position to = caret_;
@@ -56,8 +57,10 @@ bool PlainTextView::onKey(WPARAM key) {
             to = ctrl ? Position{0, file_.lineStart(0)} : Position{to.line, file_.lineStart(to.line)};
             break;
         case VK_END:
+            // To the end as far as it is known, and on with it while more becomes known.
             to = ctrl ? Position{lastLine, file_.lineEnd(lastLine)}
                       : Position{to.line, file_.lineEnd(to.line)};
+            followEnd_ = ctrl;
             break;
         default:
             return false;
@@ -128,7 +131,9 @@ void PlainTextView::placeCaret() {
                 static_cast<int>(caret_.line - top_) * lineHeight_);
 }
 
+// Everything known so far, and the rest as it becomes known.
 void PlainTextView::selectAll() {
+    followEnd_ = true;
     const std::uint64_t last = file_.lineCount() - 1;
     anchor_ = Position{0, file_.lineStart(0)};
     caret_ = Position{last, file_.lineEnd(last)};

@@ -17,8 +17,12 @@ SearchOutcome PlainTextView::find(const std::wstring& text, bool matchCase, bool
     const std::uint64_t to = std::max(anchor_.offset, caret_.offset);
     const TextSearch search(text, file_.format(), matchCase);
     const SearchResult result = search.find(file_.bytes(), down ? to : from, down, progress);
-    if (result.outcome == SearchOutcome::Found)
-        select(result.match.offset, result.match.offset + result.match.length);
+    if (result.outcome != SearchOutcome::Found) return result.outcome;
+    // A match past the lines known so far is shown once they are known up to it.
+    const std::uint64_t end = result.match.offset + result.match.length;
+    if (!indexUpTo(end, progress)) return SearchOutcome::Cancelled;
+    followEnd_ = false;
+    select(result.match.offset, end);
     return result.outcome;
 }
 
@@ -26,11 +30,12 @@ SearchOutcome PlainTextView::find(const std::wstring& text, bool matchCase, bool
 // bytes can grow in place; it goes back unchanged when that fails.
 bool PlainTextView::reload(const std::wstring& path, std::wstring& error) {
     const bool lastLineShown = top_ + static_cast<std::uint64_t>(visibleLines()) >= file_.lineCount();
-    const std::uint64_t oldSize = file_.bytes().size();
+    const std::uint64_t oldSize = file_.size();
     TextFile file = std::move(file_);
     ReloadOutcome outcome = ReloadOutcome::Failed;
     try {
-        outcome = reloadTextFile(file, path, &error);
+        outcome = reloadTextFile(file, path, &error, kIndexedFirst);
+        if (outcome == ReloadOutcome::Grown) file.indexMore(kIndexedFirst);
     } catch (const std::bad_alloc&) {
         error = win32::systemErrorText(ERROR_NOT_ENOUGH_MEMORY);
     }
@@ -38,8 +43,8 @@ bool PlainTextView::reload(const std::wstring& path, std::wstring& error) {
         file_ = std::move(file);
         return false;
     }
-    const bool grew = file.bytes().size() > oldSize;
-    show(std::move(file), true);
+    const bool grew = file.size() > oldSize;
+    show(std::move(file), path, true);
     if (lastLineShown && grew) scrollTo(lastTop(), left_);
     return true;
 }

@@ -10,9 +10,12 @@ namespace tk::win32 {
 
 PlainTextView::~PlainTextView() = default;
 
-void PlainTextView::show(TextFile file, bool keepPlace) {
+void PlainTextView::show(TextFile file, const std::wstring& path, bool keepPlace) {
     const std::uint64_t top = top_, anchor = anchor_.offset, caret = caret_.offset;
     file_ = std::move(file);
+    path_ = path;
+    followEnd_ = false;
+    rereadPosted_ = false;
     dropLayout();
     top_ = 0;
     left_ = 0;
@@ -26,6 +29,7 @@ void PlainTextView::show(TextFile file, bool keepPlace) {
     updateScrollBars();
     placeCaret();
     InvalidateRect(hwnd_, nullptr, FALSE);
+    startIndexing();
 }
 
 void PlainTextView::dropLayout() {
@@ -95,10 +99,27 @@ void PlainTextView::setFont(const Font& font) {
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
+// A piece of the file found changed while a message was answered: the file is
+// read anew once that message is done.
 bool PlainTextView::handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    const bool handled = answer(msg, wp, lp, result);
+    if (file_.bytes().changed() && !rereadPosted_ && msg != kReadAnew) {
+        rereadPosted_ = PostMessageW(hwnd_, kReadAnew, 0, 0) != FALSE;
+    }
+    return handled;
+}
+
+bool PlainTextView::answer(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
     result = 0;
     switch (msg) {
+        case WM_TIMER:
+            if (wp != kIndexTimer) return false;
+            onIndexTimer();
+            return true;
+        case kReadAnew:
+            if (file_.bytes().changed()) readAnew();
+            return true;
         case WM_PAINT:
             paint();
             return true;
@@ -126,18 +147,21 @@ bool PlainTextView::handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         case WM_KEYDOWN:
             return onKey(wp);
         case WM_VSCROLL:
+            followEnd_ = false;
             onScroll(SB_VERT, LOWORD(wp));
             return true;
         case WM_HSCROLL:
             onScroll(SB_HORZ, LOWORD(wp));
             return true;
         case WM_MOUSEWHEEL:
+            followEnd_ = false;
             onWheel(GET_WHEEL_DELTA_WPARAM(wp), false);
             return true;
         case WM_MOUSEHWHEEL:
             onWheel(-GET_WHEEL_DELTA_WPARAM(wp), true);
             return true;
         case WM_LBUTTONDOWN:
+            followEnd_ = false;
             SetFocus(hwnd_);
             SetCapture(hwnd_);
             moveCaret(hit(x, y), (wp & MK_SHIFT) != 0);
