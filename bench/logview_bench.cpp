@@ -427,7 +427,7 @@ int wmain(int argc, wchar_t** argv) {
         const Result& v = viewer[i + 2];
         const Result& r = rich[i];
         if (!v.ok || !r.ok) continue;
-        std::printf("  %-10s first page x%.0f, Ctrl+End x%.0f, peak memory x%.1f\n", logs[i + 2].label,
+        std::printf("  %-10s first page x%.0f, Ctrl+End x%.1f, peak memory x%.1f\n", logs[i + 2].label,
                     r.firstMs / std::max(v.firstMs, 0.1), r.ctrlEndMs / std::max(v.ctrlEndMs, 0.1),
                     r.peakMB / v.peakMB);
     }

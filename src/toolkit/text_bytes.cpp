@@ -9,7 +9,7 @@ namespace tk {
 struct TextBytes::File {
     struct Piece {
         std::uint64_t index = 0;
-        std::shared_ptr<const std::string> bytes;
+        std::shared_ptr<std::string> bytes;
         std::uint64_t used = 0;
     };
     std::wstring path;
@@ -28,20 +28,26 @@ struct TextBytes::File {
                 p.used = clock;
                 return p;
             }
+        // The piece used least recently makes room, its memory reused when no span holds it.
+        Piece* slot = nullptr;
+        std::shared_ptr<std::string> buffer;
+        if (pieces.size() >= kPiecesKept) {
+            slot = &*std::min_element(pieces.begin(), pieces.end(),
+                                      [](const Piece& a, const Piece& b) { return a.used < b.used; });
+            if (slot->bytes.use_count() == 1) buffer = std::move(slot->bytes);
+        }
+        if (!buffer) buffer = std::make_shared<std::string>();
         FileStamp now;
-        std::optional<std::string> bytes = readFilePart(path, offset, expected, nullptr, &now);
-        if (!bytes || bytes->size() < expected || !now.sameFile(stamp)) changed = true;
-        if (!bytes) bytes.emplace();
-        bytes->resize(expected, '\0');
-        Piece read{index, std::make_shared<const std::string>(std::move(*bytes)), clock};
-        if (pieces.size() < kPiecesKept) {
+        if (!readFilePartInto(path, offset, expected, *buffer, nullptr, &now)) buffer->clear();
+        if (buffer->size() < expected || !now.sameFile(stamp)) changed = true;
+        buffer->resize(expected, '\0');
+        Piece read{index, std::move(buffer), clock};
+        if (!slot) {
             pieces.push_back(std::move(read));
             return pieces.back();
         }
-        Piece& oldest = *std::min_element(pieces.begin(), pieces.end(),
-                                          [](const Piece& a, const Piece& b) { return a.used < b.used; });
-        oldest = std::move(read);
-        return oldest;
+        *slot = std::move(read);
+        return *slot;
     }
 };
 
@@ -59,15 +65,15 @@ TextBytes::TextBytes(std::string_view bytes, std::shared_ptr<const void> owner)
 std::optional<TextBytes> TextBytes::open(const std::wstring& path, std::wstring* failure) {
     auto file = std::make_shared<File>();
     file->path = path;
-    std::optional<std::string> first = readFilePart(path, 0, kPiece, failure, &file->stamp);
-    if (!first) return std::nullopt;
+    auto first = std::make_shared<std::string>();
+    if (!readFilePartInto(path, 0, kPiece, *first, failure, &file->stamp)) return std::nullopt;
     TextBytes bytes;
     bytes.own_.reset();
     bytes.memory_ = {};
     // A file that shrank between asking for its size and reading it is as long as what was read.
     bytes.size_ = first->size() < kPiece ? first->size() : std::max<std::uint64_t>(file->stamp.size, kPiece);
     file->stamp.size = bytes.size_;
-    file->pieces.push_back({0, std::make_shared<const std::string>(std::move(*first)), 0});
+    file->pieces.push_back({0, std::move(first), 0});
     bytes.file_ = std::move(file);
     bytes.noteEnds();
     return bytes;
@@ -88,12 +94,16 @@ ByteSpan TextBytes::readSome(std::uint64_t offset, std::size_t maxLength) const 
     return {piece.bytes, std::string_view(*piece.bytes).substr(within, std::min(length, kPiece - within))};
 }
 
-ByteSpan TextBytes::read(std::uint64_t offset, std::size_t length) const {
+ByteSpan TextBytes::read(std::uint64_t offset, std::size_t length, std::shared_ptr<std::string>* scratch) const {
     ByteSpan first = readSome(offset, length);
     const std::size_t wanted = static_cast<std::size_t>(
         std::min<std::uint64_t>(length, offset < size_ ? size_ - offset : 0));
     if (first.size() == wanted) return first;
-    auto joined = std::make_shared<std::string>();
+    // Scratch memory is written again only when no earlier span still shows it.
+    std::shared_ptr<std::string> joined =
+        scratch && *scratch && scratch->use_count() == 1 ? *scratch : std::make_shared<std::string>();
+    if (scratch) *scratch = joined;
+    joined->clear();
     joined->reserve(wanted);
     joined->append(first.view());
     while (joined->size() < wanted)

@@ -21,14 +21,24 @@ struct FileStamp {
     bool sameFile(const FileStamp& other) const { return volume == other.volume && id == other.id; }
 };
 
-// At most maxBytes of the file from offset on (fewer at its end), read while the
-// program that writes it may still hold it open; nothing when it cannot be read,
-// and then failure (if given) receives the system's description of why. stamp (if
-// given) receives the file's identity and size. Memory running out throws
-// std::bad_alloc; the file is closed whichever way it ends. Each toolkit backend
-// provides it (without the iostreams, which would double the size of the program).
-std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes,
-                                        std::wstring* failure, FileStamp* stamp = nullptr);
+// At most maxBytes of the file from offset on (fewer at its end) into bytes, read
+// while the program that writes it may still hold it open; false when it cannot be
+// read, and then failure (if given) receives the system's description of why.
+// stamp (if given) receives the file's identity and size. Memory running out
+// throws std::bad_alloc; the file is closed whichever way it ends. Each toolkit
+// backend provides it (without the iostreams, which would double the size of the
+// program). bytes keeps its memory where it has room: a large block allocated
+// anew costs more than reading a megabyte, under some systems.
+bool readFilePartInto(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes, std::string& bytes,
+                      std::wstring* failure, FileStamp* stamp = nullptr);
+
+inline std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t offset,
+                                               std::size_t maxBytes, std::wstring* failure,
+                                               FileStamp* stamp = nullptr) {
+    std::string bytes;
+    if (!readFilePartInto(path, offset, maxBytes, bytes, failure, stamp)) return std::nullopt;
+    return bytes;
+}
 
 inline std::optional<std::string> readWholeFile(const std::wstring& path, std::wstring* failure = nullptr) {
     return readFilePart(path, 0, std::numeric_limits<std::size_t>::max(), failure);
@@ -70,8 +80,10 @@ public:
     std::uint64_t size() const { return size_; }
     bool fromFile() const { return file_ != nullptr; }
 
-    // [offset, offset + length) within the bytes, contiguous.
-    ByteSpan read(std::uint64_t offset, std::size_t length) const;
+    // [offset, offset + length) within the bytes, contiguous; where they lie in
+    // more than one piece, copied into scratch (if given, which is kept for the
+    // next time) or into memory of their own.
+    ByteSpan read(std::uint64_t offset, std::size_t length, std::shared_ptr<std::string>* scratch = nullptr) const;
     // From offset on, at most maxLength bytes and never past the end of a piece:
     // never copied. Empty at the end.
     ByteSpan readSome(std::uint64_t offset, std::size_t maxLength) const;

@@ -69,10 +69,12 @@ void TextFile::indexMore(std::uint64_t bytes) {
     std::uint64_t until = end - scanned_ > bytes ? scanned_ + bytes : end;
     if (wide()) until -= (until - format_.bomSize) % 2;  // whole units only
     scan(until);
-    if (indexed() && judging_) {
+    if (!indexed()) return;
+    if (judging_) {
         format_.encoding = judging_->verdict() ? TextEncoding::Utf8 : TextEncoding::Ansi;
         judging_.reset();
     }
+    marks_.shrink_to_fit();
 }
 
 void TextFile::append(std::string_view more) {

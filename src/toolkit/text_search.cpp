@@ -216,11 +216,13 @@ SearchResult TextSearch::find(const TextBytes& bytes, std::uint64_t from, bool d
     const bool wide = format_.encoding == TextEncoding::Utf16LE || format_.encoding == TextEncoding::Utf16BE;
     const std::uint64_t size = bytes.size(), textStart = std::min<std::uint64_t>(format_.bomSize, size);
     const std::uint64_t chunk = std::max<std::size_t>(chunkSize, 1);
+    std::shared_ptr<std::string> scratch;  // one window's memory for all of them
     // The match in [begin, end), the first (down) or the last; false when there is none.
     const auto searchChunk = [&](std::uint64_t begin, std::uint64_t end) {
         const std::uint64_t windowStart = begin - std::min(begin - textStart, kBack);
         const std::uint64_t windowEnd = std::min(size, end + length_ - 1);
-        const ByteSpan window = bytes.read(windowStart, static_cast<std::size_t>(windowEnd - windowStart));
+        const ByteSpan window =
+            bytes.read(windowStart, static_cast<std::size_t>(windowEnd - windowStart), &scratch);
         const std::string_view local = window.view();
         CharacterBoundaries boundaries(local, 0, lead_);
         const auto accept = [&](std::size_t at) {

@@ -122,6 +122,30 @@ TEST_F(RichTextView, SelectionIsCopied) {
     EXPECT_EQ(copied(), text_);
 }
 
+// A log larger than what is indexed before the first page: Ctrl+End goes to the
+// end known so far and follows it as more becomes known; select-all then copy
+// while it is still indexed copies the whole log, not only what was known.
+TEST_F(RichTextView, CtrlEndAndSelectAllFollowTheEndWhileTheLogIsIndexed) {
+    std::string bytes;
+    const auto lines = static_cast<long long>(3 * TextBytes::kPiece / 25);
+    for (long long i = 0; i < lines; ++i) bytes += "line " + std::to_string(1000000000 + i) + "...\r\n";
+    bytes += "LAST";
+    std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
+
+    ASSERT_TRUE(form_.view.FileName(path_.wstring()));
+    ASSERT_TRUE(form_.view.Indexing());
+    key(VK_END, true);
+    while (form_.view.Indexing()) DoEvents();
+    EXPECT_EQ(SendMessageW(hwnd_, EM_GETLINECOUNT, 0, 0), lines + 1);
+    EXPECT_GT(top(), lines - 50) << "the view followed the end";
+
+    ASSERT_TRUE(form_.view.FileName(path_.wstring()));
+    key('A', true);
+    const std::wstring all = copied();
+    EXPECT_EQ(all.size(), bytes.size());
+    EXPECT_EQ(all.substr(all.size() - 6), L"\r\nLAST");
+}
+
 // A line of ten megabytes without a break, in the three ways a log is written:
 // End shows its end with the scroll bar there, Shift+Home selects all of it.
 TEST_F(RichTextView, TenMegabyteLineEndsInSightAndIsSelectedWhole) {

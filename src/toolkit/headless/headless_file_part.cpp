@@ -11,14 +11,14 @@
 
 namespace tk {
 
-std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes,
-                                        std::wstring* failure, FileStamp* stamp) {
+bool readFilePartInto(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes, std::string& bytes,
+                      std::wstring* failure, FileStamp* stamp) {
     const auto fail = [failure] {
         if (failure) {
             const std::string reason = std::strerror(errno);
             *failure = std::wstring(reason.begin(), reason.end());
         }
-        return std::nullopt;
+        return false;
     };
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
         std::fopen(std::filesystem::path(path).c_str(), "rb"), std::fclose);
@@ -30,7 +30,7 @@ std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t 
                   static_cast<std::uint64_t>(info.st_ino)};
     }
     if (fseeko(file.get(), static_cast<off_t>(offset), SEEK_SET) != 0) return fail();
-    std::string bytes;
+    bytes.clear();
     char chunk[65536];
     while (bytes.size() < maxBytes) {
         const std::size_t want = std::min(sizeof chunk, maxBytes - bytes.size());
@@ -39,7 +39,7 @@ std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t 
         if (got < want) break;
     }
     if (std::ferror(file.get())) return fail();
-    return bytes;
+    return true;
 }
 
 }  // namespace tk

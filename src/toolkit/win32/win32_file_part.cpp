@@ -9,15 +9,15 @@
 
 namespace tk {
 
-std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes,
-                                        std::wstring* failure, FileStamp* stamp) {
+bool readFilePartInto(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes, std::string& bytes,
+                      std::wstring* failure, FileStamp* stamp) {
     // Owned, so that running out of memory for the bytes (which the caller catches) closes it too.
     const win32::AutoCloseHandle file(
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     const auto fail = [&] {
         if (failure) *failure = win32::systemErrorText(GetLastError());
-        return std::nullopt;
+        return false;
     };
     if (!file.valid()) return fail();
     BY_HANDLE_FILE_INFORMATION info{};
@@ -25,9 +25,7 @@ std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t 
     const std::uint64_t total = std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
     if (stamp)
         *stamp = {total, info.dwVolumeSerialNumber, std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
-    std::string bytes(
-        static_cast<std::size_t>(std::min<std::uint64_t>(total > offset ? total - offset : 0, maxBytes)),
-        '\0');
+    bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(total > offset ? total - offset : 0, maxBytes)));
     LARGE_INTEGER from{};
     from.QuadPart = static_cast<LONGLONG>(offset);
     if (!SetFilePointerEx(file, from, nullptr, FILE_BEGIN)) return fail();
@@ -40,7 +38,7 @@ std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t 
         done += got;
     }
     bytes.resize(done);  // a file that shrank while it was read
-    return bytes;
+    return true;
 }
 
 }  // namespace tk

@@ -147,12 +147,12 @@ private:
     bool answer(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     void startIndexing();
     void onIndexTimer();
-    // Indexes up to offset at least; false when progress says stop.
+    // Indexes up to offset at least; false when progress says stop. The title is
+    // left to the caller.
     bool indexUpTo(std::uint64_t offset, const SearchProgress& progress);
     // The lines grew from lineCount, the encoding may have been judged anew: the
     // view follows, and the caret too where Ctrl+End or select-all put it at the end.
-    // progress false: the title is left to the caller.
-    void indexGrew(std::uint64_t lineCount, TextEncoding encoding, bool progress = true);
+    void indexGrew(std::uint64_t lineCount, TextEncoding encoding);
     void showProgress();
     // The file changed under the view while it was read: it is read anew.
     void readAnew();

@@ -144,9 +144,19 @@ void PlainTextView::selectAll() {
 // The selection as text, lines ended by CR LF, decoded straight into the
 // clipboard's memory; a selection larger than the clipboard should take is refused.
 void PlainTextView::copy() {
+    const bool wide = file_.encoding() == TextEncoding::Utf16LE || file_.encoding() == TextEncoding::Utf16BE;
+    // A selection that follows the end of a file still being indexed takes in the
+    // rest of the file first (a moment, for what the clipboard can take), so that
+    // what is copied is what was selected, never only the part known so far.
+    if (followEnd_ && !file_.indexed()) {
+        if ((file_.size() - std::min(caret_, anchor_).offset) / (wide ? 2 : 1) > kClipboardUnits) {
+            messageBox(texts().selectionTooLarge, box::Exclamation);
+            return;
+        }
+        indexUpTo(file_.size(), {});
+    }
     const Position from = std::min(caret_, anchor_), to = std::max(caret_, anchor_);
     if (from == to) return;
-    const bool wide = file_.encoding() == TextEncoding::Utf16LE || file_.encoding() == TextEncoding::Utf16BE;
     // No byte gives more than one unit (UTF-16: two bytes), a line break at most two.
     const std::uint64_t most = (to.offset - from.offset) / (wide ? 2 : 1) + 2 * (to.line - from.line) + 1;
     HGLOBAL memory = most <= kClipboardUnits ? GlobalAlloc(GMEM_MOVEABLE, most * sizeof(wchar_t)) : nullptr;
@@ -157,7 +167,8 @@ void PlainTextView::copy() {
     auto* target = static_cast<wchar_t*>(GlobalLock(memory));
     std::uint64_t units = 0;
     bool afterCr = false;  // a CR was the last: an LF after it belongs to its line break
-    constexpr std::uint64_t kChunk = 1 << 20;
+    // Small enough that its decoding is never a large block of memory of its own.
+    constexpr std::uint64_t kChunk = 64 * 1024;
     for (std::uint64_t at = from.offset; at < to.offset;) {
         std::uint64_t next = to.offset - at > kChunk ? file_.boundaryBefore(at, at + kChunk) : to.offset;
         if (next <= at) next = to.offset;

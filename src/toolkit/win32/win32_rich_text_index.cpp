@@ -13,7 +13,7 @@ namespace tk::win32 {
 namespace {
 
 constexpr std::uint64_t kStep = 256 * 1024;  // bytes indexed between two looks at the clock
-constexpr double kTickSeconds = 0.03;
+constexpr double kTickSeconds = 0.05;
 constexpr double kQuietSeconds = 0.5;  // indexing shorter than this shows no progress
 
 std::uint64_t now() {
@@ -64,7 +64,7 @@ std::wstring PlainTextView::ownerTitle() const {
 }
 
 void PlainTextView::onIndexTimer() {
-    const std::uint64_t started = now(), lines = file_.lineCount();
+    const std::uint64_t started = now(), indexed = file_.indexedBytes(), lines = file_.lineCount();
     const TextEncoding encoding = file_.encoding();
     do {
         file_.indexMore(kStep);
@@ -73,10 +73,12 @@ void PlainTextView::onIndexTimer() {
         readAnew();
         return;
     }
-    indexGrew(lines, encoding);
+    if (file_.indexedBytes() != indexed) indexGrew(lines, encoding);
+    showProgress();
 }
 
 bool PlainTextView::indexUpTo(std::uint64_t offset, const SearchProgress& progress) {
+    if (file_.indexed() || file_.indexedBytes() > offset) return true;
     const std::uint64_t lines = file_.lineCount();
     const TextEncoding encoding = file_.encoding();
     bool stopped = false;
@@ -84,15 +86,15 @@ bool PlainTextView::indexUpTo(std::uint64_t offset, const SearchProgress& progre
         file_.indexMore(TextBytes::kPiece);
         stopped = progress && !progress(file_.indexedBytes(), offset + 1);
     }
-    indexGrew(lines, encoding, false);
+    indexGrew(lines, encoding);
     return !stopped;
 }
 
-void PlainTextView::indexGrew(std::uint64_t lineCount, TextEncoding encoding, bool progress) {
+void PlainTextView::indexGrew(std::uint64_t lineCount, TextEncoding encoding) {
     if (file_.encoding() != encoding) {
         dropLayout();
         InvalidateRect(hwnd_, nullptr, FALSE);
-    } else if (file_.lineCount() != lineCount || file_.indexed()) {
+    } else {
         // The last line known may have gone on: it is laid out again.
         lines_.erase(lines_.lower_bound(lineCount - 1), lines_.end());
         pieces_.erase(pieces_.lower_bound({lineCount - 1, 0}), pieces_.end());
@@ -105,7 +107,6 @@ void PlainTextView::indexGrew(std::uint64_t lineCount, TextEncoding encoding, bo
         if (end != caret_) moveCaret(end, anchor_ != caret_);
     }
     updateScrollBars();
-    if (progress || file_.indexed()) showProgress();
 }
 
 // The title shows how far the file is read once that takes a while, and is put
