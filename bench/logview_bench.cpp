@@ -322,8 +322,8 @@ Result measure(const wchar_t* kind, const std::wstring& path) {
     CloseHandle(readEnd);
     std::istringstream in(output);
     result.ok = static_cast<bool>(in >> result.firstMs >> result.endMs >> result.homeMs >> result.rightMs >>
-                                  result.shiftEndMs >> result.ctrlEndMs >> result.indexedMs >> result.lastEndMs >>
-                                  result.findMs >> result.peakMB >> result.grownMB >>
+                                  result.shiftEndMs >> result.ctrlEndMs >> result.indexedMs >>
+                                  result.lastEndMs >> result.findMs >> result.peakMB >> result.grownMB >>
                                   result.top >> result.lines >> result.copyMs);
     return result;
 }
@@ -333,11 +333,12 @@ void printRow(const char* kind, const char* encoding, double sizeMB, const Resul
         std::printf("%-9s %-17s %5.0f   (failed)\n", kind, encoding, sizeMB);
         return;
     }
-    std::printf("%-9s %-17s %5.0f %6.0f %6.1f %6.1f %6.1f %6.1f %6.1f %7.0f %6.1f %6.0f %6.0f %6.0f %5.2f "
-                "%10lld %10lld %6.0f\n",
-                kind, encoding, sizeMB, r.firstMs, r.endMs, r.homeMs, r.rightMs, r.shiftEndMs, r.ctrlEndMs,
-                r.indexedMs, r.lastEndMs, r.findMs, r.peakMB, r.grownMB, r.grownMB / sizeMB, r.top, r.lines,
-                r.copyMs);
+    std::printf(
+        "%-9s %-17s %5.0f %6.0f %6.1f %6.1f %6.1f %6.1f %6.1f %7.0f %6.1f %6.0f %6.0f %6.0f %5.2f "
+        "%10lld %10lld %6.0f\n",
+        kind, encoding, sizeMB, r.firstMs, r.endMs, r.homeMs, r.rightMs, r.shiftEndMs, r.ctrlEndMs,
+        r.indexedMs, r.lastEndMs, r.findMs, r.peakMB, r.grownMB, r.grownMB / sizeMB, r.top, r.lines,
+        r.copyMs);
     std::fflush(stdout);
 }
 
@@ -400,17 +401,19 @@ int wmain(int argc, wchar_t** argv) {
         {"1 line Shift-JIS", 10, L"line-10mb", log(true, false), {}},
         {"1 line Shift-JIS", longMB, L"line-" + mb(longMB), log(true, false), {}},
     };
-    for (const double size : hugeMB) logs.push_back({"Shift-JIS", size, L"sjis-" + mb(size), log(true, true), {}});
+    for (const double size : hugeMB)
+        logs.push_back({"Shift-JIS", size, L"sjis-" + mb(size), log(true, true), {}});
     std::printf("Writing the logs into %ls ...\n", folder.c_str());
     for (Log& l : logs) {
         l.path = (folder / (l.name + L".log")).wstring();
         l.write(l.path, static_cast<std::size_t>(l.sizeMB * (1 << 20)));
     }
 
-    const char* const format = "%-9s %-17s %5s %6s %6s %6s %6s %6s %6s %7s %6s %6s %6s %6s %5s %10s %10s %6s\n";
+    const char* const format =
+        "%-9s %-17s %5s %6s %6s %6s %6s %6s %6s %7s %6s %6s %6s %6s %5s %10s %10s %6s\n";
     std::printf("\n");
-    std::printf(format, "shown by", "file", "MB", "first", "End", "Home", "Right", "S+End", "C+End", "indexed",
-                "C+End", "find", "peak", "grown", "xfile", "top line", "lines", "copy");
+    std::printf(format, "shown by", "file", "MB", "first", "End", "Home", "Right", "S+End", "C+End",
+                "indexed", "C+End", "find", "peak", "grown", "xfile", "top line", "lines", "copy");
     std::printf(format, "", "", "", "ms", "ms", "ms", "ms", "ms", "ms", "ms", "ms", "ms", "MB", "MB", "", "",
                 "", "ms");
     std::vector<Result> viewer, rich;

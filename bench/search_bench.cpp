@@ -48,17 +48,20 @@ double bestOfThree(const std::function<void()>& run) {
 }
 
 std::string encoded(const std::wstring& text, bool shiftJis) {
-    if (!shiftJis) return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    if (!shiftJis)
+        return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
     const int size =
         WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+    WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
+                        nullptr);
     return bytes;
 }
 
 // Lines from `first` on, until the file holds `bytes`; returns the next line's number.
 std::size_t appendLog(const std::wstring& path, bool shiftJis, std::size_t first, std::size_t bytes) {
-    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "cannot write %ls\n", path.c_str());
         std::exit(2);
@@ -196,7 +199,8 @@ int wmain(int argc, wchar_t** argv) {
     if (folder.empty()) folder = std::filesystem::temp_directory_path() / L"lorvane-search-bench";
     std::filesystem::create_directories(folder);
     const auto bytes = static_cast<std::size_t>(sizeMB * (1 << 20));
-    const std::wstring sjisPath = (folder / L"sjis.log").wstring(), utf16Path = (folder / L"utf16.log").wstring();
+    const std::wstring sjisPath = (folder / L"sjis.log").wstring(),
+                       utf16Path = (folder / L"utf16.log").wstring();
     DeleteFileW(sjisPath.c_str());
     DeleteFileW(utf16Path.c_str());
     std::printf("Writing %.0f MB logs into %ls ...\n\n", sizeMB, folder.c_str());

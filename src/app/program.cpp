@@ -9,8 +9,8 @@ namespace lorvane {
 tk::ProgramInfo programInfo() {
     tk::ProgramInfo info;
     info.title = L"Lorvane";
-    info.version = {LORVANE_WIDE(LORVANE_COMPANY_NAME), LORVANE_WIDE(LORVANE_PRODUCT_NAME), LORVANE_VERSION_MAJOR,
-                    LORVANE_VERSION_MINOR, LORVANE_VERSION_REVISION};
+    info.version = {LORVANE_WIDE(LORVANE_COMPANY_NAME), LORVANE_WIDE(LORVANE_PRODUCT_NAME),
+                    LORVANE_VERSION_MAJOR, LORVANE_VERSION_MINOR, LORVANE_VERSION_REVISION};
     info.instanceName = L"Lorvane.Instance.5c1e7a52";
     info.iconResource = IDI_LOGO;
     tk::Texts& t = info.texts;
@@ -32,12 +32,20 @@ tk::ProgramInfo programInfo() {
     return info;
 }
 
-std::wstring ProgramHost::windowsDirectory() { return platformWindowsDirectory(); }
+std::wstring ProgramHost::windowsDirectory() {
+    return platformWindowsDirectory();
+}
 
-std::wstring ProgramHost::systemDirectory() { return platformSystemDirectory(); }
+std::wstring ProgramHost::systemDirectory() {
+    return platformSystemDirectory();
+}
 
-DateTime ProgramHost::now() { return platformNow(); }
+DateTime ProgramHost::now() {
+    return platformNow();
+}
 
-int ProgramHost::messageBox(const std::wstring& text, int style) { return tk::messageBox(text, style); }
+int ProgramHost::messageBox(const std::wstring& text, int style) {
+    return tk::messageBox(text, style);
+}
 
 }  // namespace lorvane

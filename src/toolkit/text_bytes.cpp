@@ -94,10 +94,11 @@ ByteSpan TextBytes::readSome(std::uint64_t offset, std::size_t maxLength) const 
     return {piece.bytes, std::string_view(*piece.bytes).substr(within, std::min(length, kPiece - within))};
 }
 
-ByteSpan TextBytes::read(std::uint64_t offset, std::size_t length, std::shared_ptr<std::string>* scratch) const {
+ByteSpan TextBytes::read(std::uint64_t offset, std::size_t length,
+                         std::shared_ptr<std::string>* scratch) const {
     ByteSpan first = readSome(offset, length);
-    const std::size_t wanted = static_cast<std::size_t>(
-        std::min<std::uint64_t>(length, offset < size_ ? size_ - offset : 0));
+    const std::size_t wanted =
+        static_cast<std::size_t>(std::min<std::uint64_t>(length, offset < size_ ? size_ - offset : 0));
     if (first.size() == wanted) return first;
     // Scratch memory is written again only when no earlier span still shows it.
     std::shared_ptr<std::string> joined =

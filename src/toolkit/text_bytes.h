@@ -29,8 +29,8 @@ struct FileStamp {
 // backend provides it (without the iostreams, which would double the size of the
 // program). bytes keeps its memory where it has room: a large block allocated
 // anew costs more than reading a megabyte, under some systems.
-bool readFilePartInto(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes, std::string& bytes,
-                      std::wstring* failure, FileStamp* stamp = nullptr);
+bool readFilePartInto(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes,
+                      std::string& bytes, std::wstring* failure, FileStamp* stamp = nullptr);
 
 inline std::optional<std::string> readFilePart(const std::wstring& path, std::uint64_t offset,
                                                std::size_t maxBytes, std::wstring* failure,
@@ -83,7 +83,8 @@ public:
     // [offset, offset + length) within the bytes, contiguous; where they lie in
     // more than one piece, copied into scratch (if given, which is kept for the
     // next time) or into memory of their own.
-    ByteSpan read(std::uint64_t offset, std::size_t length, std::shared_ptr<std::string>* scratch = nullptr) const;
+    ByteSpan read(std::uint64_t offset, std::size_t length,
+                  std::shared_ptr<std::string>* scratch = nullptr) const;
     // From offset on, at most maxLength bytes and never past the end of a piece:
     // never copied. Empty at the end.
     ByteSpan readSome(std::uint64_t offset, std::size_t maxLength) const;

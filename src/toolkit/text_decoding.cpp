@@ -1,11 +1,10 @@
 // What a text file's bytes say: its encoding, their decoding, and the character
 // boundaries in them.
-#include "toolkit/text_file.h"
-
 #include <algorithm>
 #include <cstring>
 
 #include "toolkit/code_point.h"
+#include "toolkit/text_file.h"
 
 namespace tk {
 namespace {
@@ -128,7 +127,9 @@ std::wstring decodeAnsiWithOffsets(std::string_view bytes, std::vector<std::uint
 // Valid UTF-8 with real evidence for it (see detectTextFormat). A sequence cut
 // off by the end of one part is completed by the next.
 void Utf8Evidence::feed(std::string_view bytes) {
-    const auto wanted = [](unsigned char lead) -> std::size_t { return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2; };
+    const auto wanted = [](unsigned char lead) -> std::size_t {
+        return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    };
     const auto note = [this](std::size_t length) {
         twoBytes_ = twoBytes_ || length == 2;
         longer_ = longer_ || length > 2;
@@ -210,9 +211,7 @@ std::uint64_t TextFile::boundaryBefore(std::uint64_t from, std::uint64_t offset)
             const auto isHigh = [&](std::uint64_t i) {
                 return i + 1 < size && (byte[i + hi] & 0xFC) == 0xD8;
             };
-            const auto isLow = [&](std::uint64_t i) {
-                return i + 1 < size && (byte[i + hi] & 0xFC) == 0xDC;
-            };
+            const auto isLow = [&](std::uint64_t i) { return i + 1 < size && (byte[i + hi] & 0xFC) == 0xDC; };
             if (offset >= from + 2 && isLow(offset) && isHigh(offset - 2)) offset -= 2;
             return offset;
         }

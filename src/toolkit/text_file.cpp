@@ -170,7 +170,8 @@ void TextFile::scan(std::uint64_t until) {
                         mark = {i + static_cast<unsigned>(std::countr_zero(rest)) + unit, due};
                         marks_.push_back(mark);
                     }
-                    longest = std::max({longest, first - start, static_cast<std::uint64_t>(widestGap()[lfs])});
+                    longest =
+                        std::max({longest, first - start, static_cast<std::uint64_t>(widestGap()[lfs])});
                     start = last;
                     lines += count;
                     continue;
@@ -262,7 +263,8 @@ std::uint64_t TextFile::lineStart(std::uint64_t line) const {
 }
 
 std::uint64_t TextFile::lineEnd(std::uint64_t line) const {
-    if (line + 1 >= lines_) return indexed() ? endOfText() : boundaryBefore(start_, std::max(scanned_, start_));
+    if (line + 1 >= lines_)
+        return indexed() ? endOfText() : boundaryBefore(start_, std::max(scanned_, start_));
     const std::uint64_t start = lineStart(line);
     std::uint64_t end = lineStart(line + 1);
     const std::uint64_t unit = wide() ? 2 : 1;
@@ -270,7 +272,8 @@ std::uint64_t TextFile::lineEnd(std::uint64_t line) const {
     ByteReader byte(bytes_);
     const bool lf = byte[end - unit + low] == '\n';
     end -= unit;
-    if (lf && end >= start + unit && byte[end - unit + low] == '\r' && (!wide() || byte[end - unit + 1 - low] == 0))
+    if (lf && end >= start + unit && byte[end - unit + low] == '\r' &&
+        (!wide() || byte[end - unit + 1 - low] == 0))
         end -= unit;
     return end;
 }

@@ -26,7 +26,8 @@ ReloadOutcome reloadTextFile(TextFile& file, const std::wstring& path, std::wstr
                 file.append(std::string_view(*end).substr(tail.size()));
                 return ReloadOutcome::Grown;
             }
-            const std::size_t ends = static_cast<std::size_t>(std::min<std::uint64_t>(now.size, TextBytes::kEnds));
+            const std::size_t ends =
+                static_cast<std::size_t>(std::min<std::uint64_t>(now.size, TextBytes::kEnds));
             std::optional<std::string> newTail = readFilePart(path, now.size - ends, ends, failure);
             if (!newTail) return ReloadOutcome::Failed;
             if (newTail->size() == ends) {

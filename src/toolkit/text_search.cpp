@@ -110,12 +110,10 @@ char32_t otherCase(char32_t c) {
         return 0;
     };
     if (c == 0xD7 || c == 0xF7 || c == 0x3A2 || c == 0x3C2) return c;  // × ÷ and the final sigma
-    for (const auto& [first, last, distance] : {std::array<char32_t, 3>{U'A', U'Z', 0x20},
-                                                std::array<char32_t, 3>{0xC0, 0xDE, 0x20},
-                                                std::array<char32_t, 3>{0xFF21, 0xFF3A, 0x20},
-                                                std::array<char32_t, 3>{0x391, 0x3A9, 0x20},
-                                                std::array<char32_t, 3>{0x410, 0x42F, 0x20},
-                                                std::array<char32_t, 3>{0x400, 0x40F, 0x50}})
+    for (const auto& [first, last, distance] :
+         {std::array<char32_t, 3>{U'A', U'Z', 0x20}, std::array<char32_t, 3>{0xC0, 0xDE, 0x20},
+          std::array<char32_t, 3>{0xFF21, 0xFF3A, 0x20}, std::array<char32_t, 3>{0x391, 0x3A9, 0x20},
+          std::array<char32_t, 3>{0x410, 0x42F, 0x20}, std::array<char32_t, 3>{0x400, 0x40F, 0x50}})
         if (const char32_t other = pair(first, last, distance)) return other;
     return c;
 }
@@ -182,7 +180,8 @@ std::size_t TextSearch::nextCandidate(std::string_view bytes, std::size_t from, 
     return end;
 }
 
-std::size_t TextSearch::previousCandidate(std::string_view bytes, std::size_t begin, std::size_t before) const {
+std::size_t TextSearch::previousCandidate(std::string_view bytes, std::size_t begin,
+                                          std::size_t before) const {
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto isFirst = [this](unsigned char b) { return b == first_[0] || b == first_[1]; };
     const std::uint64_t a = kOnes * first_[0], b = kOnes * first_[1];
@@ -238,7 +237,8 @@ SearchResult TextSearch::find(const TextBytes& bytes, std::uint64_t from, bool d
         const auto first = static_cast<std::size_t>(begin - windowStart),
                    last = static_cast<std::size_t>(end - windowStart);
         if (down) {
-            for (std::size_t p = nextCandidate(local, first, last); p < last; p = nextCandidate(local, p + 1, last))
+            for (std::size_t p = nextCandidate(local, first, last); p < last;
+                 p = nextCandidate(local, p + 1, last))
                 if (accept(p)) return found(p);
             return false;
         }

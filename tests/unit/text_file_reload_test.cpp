@@ -128,7 +128,8 @@ TEST_F(ReloadTextFile, ReadsOnlyWhatWasAddedWhenTheStartIsUnchanged) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.name) + (fromFile ? ", from the file" : ", in memory"));
             write(c.before);
-            TextFile file = fromFile ? TextFile(*TextBytes::open(path_.wstring(), nullptr)) : TextFile(c.before);
+            TextFile file =
+                fromFile ? TextFile(*TextBytes::open(path_.wstring(), nullptr)) : TextFile(c.before);
             write(c.after);
             std::wstring failure;
             EXPECT_EQ(reloadTextFile(file, path_.wstring(), &failure), c.outcome);
@@ -150,7 +151,8 @@ TEST_F(ReloadTextFile, AFileReadInPiecesIndexesLikeOneReadWhole) {
         return text + tail + numbered(50, "\r\n");
     };
     std::string utf16 = "\xFF\xFE";
-    for (int i = 0; utf16.size() < kPiece + 4000; ++i) utf16 += i % 400 == 399 ? std::string("\r\0\n\0", 4) : "a\0";
+    for (int i = 0; utf16.size() < kPiece + 4000; ++i)
+        utf16 += i % 400 == 399 ? std::string("\r\0\n\0", 4) : "a\0";
     std::string sjis;
     while (sjis.size() < kPiece - 1) sjis += sjis.size() % 1000 == 998 ? "\r\n" : "\x83o";  // バ
     sjis.resize(kPiece - 1);
@@ -162,7 +164,7 @@ TEST_F(ReloadTextFile, AFileReadInPiecesIndexesLikeOneReadWhole) {
     };
     const Case cases[] = {
         {"CR LF split across pieces", across("", "\r\n"), 100000},
-        {"a line starting at a piece", across("", "\n\n") , 333333},
+        {"a line starting at a piece", across("", "\n\n"), 333333},
         {"CR alone at a piece's end", across("", "\ry"), TextBytes::kPiece},
         {"UTF-16 lines across pieces", utf16, 77777},
         {"Shift-JIS lead byte at a piece's end", sjis, 65536},
@@ -200,7 +202,8 @@ TEST_F(ReloadTextFile, AFileChangedWhileItIsIndexedIsNoticed) {
     };
     const Case cases[] = {
         {"cut short", [&] { std::filesystem::resize_file(path_, TextBytes::kPiece / 2); }},
-        {"replaced", [&] {
+        {"replaced",
+         [&] {
              std::ofstream(other, std::ios::binary) << log;
              std::filesystem::rename(other, path_);
          }},

@@ -1,18 +1,18 @@
 // Part of a file, read with the C library.
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 
-#include <sys/stat.h>
-
 #include "toolkit/text_bytes.h"
 
 namespace tk {
 
-bool readFilePartInto(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes, std::string& bytes,
-                      std::wstring* failure, FileStamp* stamp) {
+bool readFilePartInto(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes,
+                      std::string& bytes, std::wstring* failure, FileStamp* stamp) {
     const auto fail = [failure] {
         if (failure) {
             const std::string reason = std::strerror(errno);

@@ -9,8 +9,8 @@
 
 namespace tk {
 
-bool readFilePartInto(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes, std::string& bytes,
-                      std::wstring* failure, FileStamp* stamp) {
+bool readFilePartInto(const std::wstring& path, std::uint64_t offset, std::size_t maxBytes,
+                      std::string& bytes, std::wstring* failure, FileStamp* stamp) {
     // Owned, so that running out of memory for the bytes (which the caller catches) closes it too.
     const win32::AutoCloseHandle file(
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -24,8 +24,10 @@ bool readFilePartInto(const std::wstring& path, std::uint64_t offset, std::size_
     if (!GetFileInformationByHandle(file, &info)) return fail();
     const std::uint64_t total = std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
     if (stamp)
-        *stamp = {total, info.dwVolumeSerialNumber, std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
-    bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(total > offset ? total - offset : 0, maxBytes)));
+        *stamp = {total, info.dwVolumeSerialNumber,
+                  std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
+    bytes.resize(
+        static_cast<std::size_t>(std::min<std::uint64_t>(total > offset ? total - offset : 0, maxBytes)));
     LARGE_INTEGER from{};
     from.QuadPart = static_cast<LONGLONG>(offset);
     if (!SetFilePointerEx(file, from, nullptr, FILE_BEGIN)) return fail();

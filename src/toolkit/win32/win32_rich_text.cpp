@@ -14,9 +14,9 @@
 #include <string>
 
 #include "toolkit/rich_text.h"
-#include "toolkit/win32/win32_rich_text.h"
 #include "toolkit/win32/scoped.h"
 #include "toolkit/win32/system_text.h"
+#include "toolkit/win32/win32_rich_text.h"
 
 namespace tk {
 
@@ -132,9 +132,11 @@ public:
                 MSG msg;
                 while (PeekMessageW(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE))
                     if (msg.wParam == VK_ESCAPE) return false;
-                const auto percent = static_cast<int>(static_cast<double>(searched) * 100 / static_cast<double>(total));
+                const auto percent =
+                    static_cast<int>(static_cast<double>(searched) * 100 / static_cast<double>(total));
                 if (GetTickCount64() - started >= 500 && percent != shown) {
-                    SetWindowTextW(window, filled(texts().searching, title, std::to_wstring(percent)).c_str());
+                    SetWindowTextW(window,
+                                   filled(texts().searching, title, std::to_wstring(percent)).c_str());
                     shown = percent;
                     titled = true;
                 }

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "toolkit/font.h"
+#include "toolkit/text_bytes.h"
 #include "toolkit/text_file.h"
 #include "toolkit/text_search.h"
-#include "toolkit/text_bytes.h"
 #include "toolkit/width_sums.h"
 #include "toolkit/win32/scoped.h"
 #include "toolkit/win32/win32_internal.h"
@@ -160,11 +160,11 @@ private:
     HWND hwnd_;
     TextFile file_;
     std::wstring path_;
-    bool followEnd_ = false;       // the caret stays at the end while more lines become known
+    bool followEnd_ = false;  // the caret stays at the end while more lines become known
     bool rereadPosted_ = false;
     std::uint64_t indexStarted_ = 0;  // performance counter ticks
-    std::wstring title_;  // the window's title as it was when indexing began
-    bool titled_ = false;  // the title shows the progress
+    std::wstring title_;              // the window's title as it was when indexing began
+    bool titled_ = false;             // the title shows the progress
     int shownPercent_ = -1;
     AutoDeleteFont font_;
     AutoDeleteDC measure_;  // holds the font, for measuring; let go of before it

@@ -6,8 +6,8 @@
 #include <new>
 
 #include "toolkit/text_file_reload.h"
-#include "toolkit/win32/win32_rich_text.h"
 #include "toolkit/win32/system_text.h"
+#include "toolkit/win32/win32_rich_text.h"
 
 namespace tk::win32 {
 

@@ -39,7 +39,8 @@ HWND rootOf(HWND hwnd) {
 
 std::wstring titleOf(HWND window) {
     std::wstring title(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    title.resize(static_cast<std::size_t>(GetWindowTextW(window, title.data(), static_cast<int>(title.size()))));
+    title.resize(
+        static_cast<std::size_t>(GetWindowTextW(window, title.data(), static_cast<int>(title.size()))));
     return title;
 }
 

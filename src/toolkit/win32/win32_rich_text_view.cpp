@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "toolkit/win32/win32_rich_text.h"
 #include "toolkit/win32/win32_plain_text_view.h"
+#include "toolkit/win32/win32_rich_text.h"
 
 namespace tk::win32 {
 
