@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "journey.h"
+#include "keyboard.h"
 
 namespace e2e {
 namespace {
@@ -24,9 +25,9 @@ public:
             L"C:\\DATA のバックアップが完了しました。\r\n"
             L"12 個のファイル、3,456,789 バイトをバックアップしました。\r\n";
         std::string bytes(text.size() * 2, '\0');
-        bytes.resize(static_cast<size_t>(WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()),
-                                                             bytes.data(), static_cast<int>(bytes.size()), nullptr,
-                                                             nullptr)));
+        bytes.resize(static_cast<size_t>(
+            WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                                static_cast<int>(bytes.size()), nullptr, nullptr)));
         writeFile(path_, bytes);
     }
     ~SampleLog() { DeleteFileW(path_.c_str()); }
@@ -61,8 +62,9 @@ TEST(LogViewer, ShowsALogInAnotherFontAndClosesBackToTheMenu) {
               "編集(&E) { 検索(&F) 次を検索(&N) [greyed] } 書式(&O) { ﾌｫﾝﾄ(&F) }");
     const Window view = viewer.children(L"TkTextView").at(0);
     int designRows = 0;
-    waitUntil("the log's lines to show", kStepTimeout, [&] { return (designRows = inkedRows(view)) > 8; },
-              [&] { return std::to_string(designRows) + " rows of text in " + app.describe(); });
+    waitUntil(
+        "the log's lines to show", kStepTimeout, [&] { return (designRows = inkedRows(view)) > 8; },
+        [&] { return std::to_string(designRows) + " rows of text in " + app.describe(); });
     screenshot(viewer, "log-viewer");
 
     viewer.chooseMenu({L"書式(&O)", L"ﾌｫﾝﾄ(&F)"});
@@ -73,10 +75,13 @@ TEST(LogViewer, ShowsALogInAnotherFontAndClosesBackToTheMenu) {
     app.waitUntilGone(font, "the font dialog", kStepTimeout);
     // Text twice as large takes well over half as many rows again.
     int rows = 0;
-    waitUntil("the log to show in the larger font", kStepTimeout,
-              [&] { return (rows = inkedRows(view)) > designRows * 3 / 2; },
-              [&] { return std::to_string(rows) + " rows of text, " + std::to_string(designRows) +
-                           " before; " + app.describe(); });
+    waitUntil(
+        "the log to show in the larger font", kStepTimeout,
+        [&] { return (rows = inkedRows(view)) > designRows * 3 / 2; },
+        [&] {
+            return std::to_string(rows) + " rows of text, " + std::to_string(designRows) + " before; " +
+                   app.describe();
+        });
     screenshot(viewer, "log-viewer-font");
 
     viewer.chooseMenu({L"ﾌｧｲﾙ(&F)", L"終了(&X)"});
@@ -128,9 +133,65 @@ TEST(LogViewer, ATenMegabyteLineShowsItsEnd) {
     app.settle(view);
     // (Another process cannot read the scroll bar under Wine; the view's own test does.)
     int ink = 0;
-    waitUntil("the line's end to show", kStepTimeout, [&] { return (ink = inkInLeftHalf(view)) > 100; },
-              [&] { return std::to_string(ink) + " dark pixels in " + app.describe(); });
+    waitUntil(
+        "the line's end to show", kStepTimeout, [&] { return (ink = inkInLeftHalf(view)) > 100; },
+        [&] { return std::to_string(ink) + " dark pixels in " + app.describe(); });
     screenshot(viewer, "log-long-line-end");
+
+    viewer.chooseMenu({L"ﾌｧｲﾙ(&F)", L"終了(&X)"});
+    app.waitForWindow(kMenu, kStepTimeout).chooseMenu({L"ﾌｧｲﾙ(&F)", L"終了(&X)"});
+    EXPECT_EQ(app.waitForExit(kStepTimeout), 0u);
+    DeleteFileW(path.c_str());
+}
+
+// A log of a gigabyte shows its first page at once and is read on behind it: the
+// title says how far, Ctrl+End follows the end as it is read, and the title is
+// put back once all of it is.
+TEST(LogViewer, AGigabyteLogShowsAtOnceAndIsReadOnBehindIt) {
+    wchar_t temp[MAX_PATH + 1];
+    const std::wstring path = std::wstring(temp, GetTempPathW(MAX_PATH + 1, temp)) + L"lorvane-large-" +
+                              std::to_wstring(GetCurrentProcessId()) + L".log";
+    const std::string line = "2026/12/07 02:30:15  C:\\DATA\\\x8E\x91\x97\xBF.xlsx  12,345\r\n";  // 資料
+    std::string chunk;
+    while (chunk.size() + line.size() <= (1u << 20)) chunk += line;
+    constexpr int kChunks = 1024;
+    const long long lines = static_cast<long long>(chunk.size() / line.size()) * kChunks + 1;
+    {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD done = 0;
+        for (int i = 0; i < kChunks; ++i)
+            WriteFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &done, nullptr);
+        WriteFile(file, "END", 3, &done, nullptr);
+        CloseHandle(file);
+    }
+    Program app;
+    const Window menu = waitForMenu(app);
+    menu.child(L"Button", kLogViewerButton).click();
+    const FileDialog open = app.waitForFileDialog(kStepTimeout);
+    app.settle(open);
+    open.open(path);
+    app.waitUntilGone(open, "the open-file dialog", kStepTimeout);
+    const std::wstring caption = *kLogViewer.title;
+    Window viewer;
+    waitUntil(
+        "the log viewer to show the log's progress in its title", kStepTimeout,
+        [&] {
+            for (const Window& w : app.windows())
+                if (w.title().starts_with(caption + L" - 読み込み中 ")) viewer = w;
+            return bool(viewer);
+        },
+        [&] { return app.describe(); });
+    const Window view = viewer.children(L"TkTextView").at(0);
+    screenshot(viewer, "log-viewer-reading");
+
+    pressChord(viewer, {VK_CONTROL, VK_END});
+    waitUntil(
+        "all of the log to be read", 60s, [&] { return viewer.title() == caption; },
+        [&] { return app.describe(); });
+    EXPECT_EQ(SendMessageW(view.handle(), EM_GETLINECOUNT, 0, 0), lines);
+    EXPECT_GT(SendMessageW(view.handle(), EM_GETFIRSTVISIBLELINE, 0, 0), lines - 60)
+        << "Ctrl+End followed the end";
 
     viewer.chooseMenu({L"ﾌｧｲﾙ(&F)", L"終了(&X)"});
     app.waitForWindow(kMenu, kStepTimeout).chooseMenu({L"ﾌｧｲﾙ(&F)", L"終了(&X)"});
@@ -146,7 +207,8 @@ std::wstring systemText(DWORD error) {
         error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring text(buffer, length);
     LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
+        text.pop_back();
     return text;
 }
 
@@ -156,7 +218,8 @@ TEST(LogViewer, ALogHeldOpenWithoutSharingIsSaidSo) {
     const SampleLog readable;
     const std::wstring held = readable.path() + L".held.log";
     writeFile(held, "held\r\n");
-    HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE holder =
+        CreateFileW(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     const std::wstring message =
         L"ﾌｧｲﾙを読み込めませんでした。\r\n\r\n" + held + L"\r\n\r\n" + systemText(ERROR_SHARING_VIOLATION);
@@ -171,8 +234,9 @@ TEST(LogViewer, ALogHeldOpenWithoutSharingIsSaidSo) {
     answerMessage(app, message, {IDOK}, IDOK, "log-unreadable");
     menu = app.waitForWindow(kMenu, kStepTimeout);
     // The menu comes back while the viewer is still unloading; it must then go.
-    waitUntil("the log viewer to close", kStepTimeout, [&] { return !app.findWindow(kLogViewer); },
-              [&] { return app.describe(); });
+    waitUntil(
+        "the log viewer to close", kStepTimeout, [&] { return !app.findWindow(kLogViewer); },
+        [&] { return app.describe(); });
 
     // A later opening keeps the log that is shown.
     menu.child(L"Button", kLogViewerButton).click();
@@ -184,14 +248,15 @@ TEST(LogViewer, ALogHeldOpenWithoutSharingIsSaidSo) {
     const Window view = viewer.children(L"TkTextView").at(0);
     // The count is taken once the painting has settled: two reads in a row agree.
     int rows = 0;
-    waitUntil("the log's lines to show", kStepTimeout,
-              [&] {
-                  const int now = inkedRows(view);
-                  const bool steady = now > 8 && now == rows;
-                  rows = now;
-                  return steady;
-              },
-              [&] { return std::to_string(rows) + " rows of text in " + app.describe(); });
+    waitUntil(
+        "the log's lines to show", kStepTimeout,
+        [&] {
+            const int now = inkedRows(view);
+            const bool steady = now > 8 && now == rows;
+            rows = now;
+            return steady;
+        },
+        [&] { return std::to_string(rows) + " rows of text in " + app.describe(); });
     viewer.chooseMenu({L"ﾌｧｲﾙ(&F)", L"開く(&O)"});
     open = app.waitForFileDialog(kStepTimeout);
     app.settle(open);
