@@ -6,7 +6,11 @@ namespace {
 // Where no Task Scheduler is installed (the native tests' system): every answer is missing.
 class NoTaskScheduler final : public TaskScheduler {
 public:
-    TaskStatus status(const std::wstring&) override { return TaskStatus{kNone}; }
+    TaskStatus status(const std::wstring&) override {
+        TaskStatus missing;
+        missing.failure = kNone;
+        return missing;
+    }
     SystemResult runNow(const std::wstring&) override { return {Outcome::Failed, kNone}; }
     SystemResult remove(const std::wstring&) override { return {Outcome::Failed, kNone}; }
 
