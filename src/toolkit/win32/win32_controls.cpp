@@ -179,10 +179,7 @@ public:
     }
     void notify(WORD code) override {
         if (code != EN_CHANGE || updating_) return;
-        const int length = GetWindowTextLengthW(hwnd());
-        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-        text.resize(static_cast<size_t>(GetWindowTextW(hwnd(), text.data(), length + 1)));
-        box_.userTyped(text);
+        box_.userTyped(windowText(hwnd()));
     }
 
 private:

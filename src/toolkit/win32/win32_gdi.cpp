@@ -49,6 +49,13 @@ HWND controlWindow(const Control& control) {
     return peer ? peer->hwnd() : nullptr;
 }
 
+std::wstring windowText(HWND hwnd) {
+    const int length = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
+    return text;
+}
+
 int dpiOf(HWND hwnd) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
     static auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(

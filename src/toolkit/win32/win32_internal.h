@@ -27,6 +27,9 @@ namespace tk::win32 {
 // Dots per inch of the window (or of the primary screen for nullptr).
 int dpiOf(HWND hwnd);
 
+// The window's text: a title, or what an edit control holds.
+std::wstring windowText(HWND hwnd);
+
 HWND formWindow(const Form& form);
 HWND controlWindow(const Control& control);
 // The program's window that is this HWND; nullptr for any other window.

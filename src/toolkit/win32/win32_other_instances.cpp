@@ -10,13 +10,6 @@ constexpr DWORD kForegroundWaitMs = 2000;  // for the other program to take the 
 constexpr DWORD kPollMs = 10;
 constexpr DWORD kInputIdleWaitMs = 5000;   // for the other program to handle the key
 
-std::wstring windowTitle(HWND hwnd) {
-    const int length = GetWindowTextLengthW(hwnd);
-    std::wstring title(static_cast<size_t>(length) + 1, L'\0');
-    title.resize(static_cast<size_t>(GetWindowTextW(hwnd, title.data(), length + 1)));
-    return title;
-}
-
 std::wstring windowClass(HWND hwnd) {
     wchar_t name[64] = {};
     GetClassNameW(hwnd, name, 64);
@@ -36,7 +29,7 @@ BOOL CALLBACK matchTitle(HWND hwnd, LPARAM lp) {
     // Only the program's own windows: another program's window of that title is not ours to press keys in.
     if (pid == GetCurrentProcessId() || !IsWindowVisible(hwnd) || windowClass(hwnd) != formClassName())
         return TRUE;
-    const std::wstring title = windowTitle(hwnd);
+    const std::wstring title = windowText(hwnd);
     const bool match = search->prefix ? title.rfind(search->title, 0) == 0 : title == search->title;
     if (!match) return TRUE;
     search->found = hwnd;

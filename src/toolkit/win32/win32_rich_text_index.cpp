@@ -37,13 +37,6 @@ HWND rootOf(HWND hwnd) {
     return GetAncestor(hwnd, GA_ROOT);
 }
 
-std::wstring titleOf(HWND window) {
-    std::wstring title(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    title.resize(
-        static_cast<std::size_t>(GetWindowTextW(window, title.data(), static_cast<int>(title.size()))));
-    return title;
-}
-
 }  // namespace
 
 void PlainTextView::startIndexing() {
@@ -55,13 +48,13 @@ void PlainTextView::startIndexing() {
         KillTimer(hwnd_, kIndexTimer);
         return;
     }
-    title_ = titleOf(rootOf(hwnd_));
+    title_ = windowText(rootOf(hwnd_));
     indexStarted_ = now();
     SetTimer(hwnd_, kIndexTimer, USER_TIMER_MINIMUM, nullptr);
 }
 
 std::wstring PlainTextView::ownerTitle() const {
-    return indexing() && !title_.empty() ? title_ : titleOf(rootOf(hwnd_));
+    return indexing() && !title_.empty() ? title_ : windowText(rootOf(hwnd_));
 }
 
 void PlainTextView::onIndexTimer() {
